@@ -1,0 +1,1 @@
+// Keeps a library buildable while its areas are still being filled in.
