@@ -1,0 +1,4 @@
+target_sources(quillmark_app PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/BlurredShadow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowFade.cpp
+)
