@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QImage>
+
+class QPainter;
+
+namespace quillmark {
+
+// The tray icon: a thin ring with a thick arc over its left, top and right, like the scale of a
+// level knob. A tray has no template images, so it is drawn in the panel's text colour.
+class StatusBarIcon {
+public:
+    static constexpr int kSize = 22;
+
+    // Draws the icon into the 22 x 22 square at the painter's origin.
+    static void draw(QPainter& painter, const QColor& ink);
+    // The icon at `scale` times its size, transparent around the strokes.
+    static QImage image(const QColor& ink, int scale = 1);
+    // An icon with 1x and 2x images, for trays of either density.
+    static QIcon icon(const QColor& ink);
+};
+
+} // namespace quillmark

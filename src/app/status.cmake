@@ -1,0 +1,3 @@
+target_sources(quillmark_app PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/StatusBarIcon.cpp
+)
