@@ -1,0 +1,7 @@
+#include "app/SingleInstanceGuard.h"
+
+namespace quillmark {
+
+void SingleInstanceGuard::adoptSingleInstance(double /*forceAfter*/) {}
+
+} // namespace quillmark
