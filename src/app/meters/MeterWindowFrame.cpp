@@ -68,14 +68,16 @@ std::optional<QRectF> MeterWindowFrame::validated(const QString& text, const std
     return frame;
 }
 
-QRectF MeterWindowFrame::fromDesktop(const QRectF& desktopRect, double primaryScreenHeight) {
-    return {desktopRect.x(), primaryScreenHeight - desktopRect.y() - desktopRect.height(),
+QRectF MeterWindowFrame::fromDesktop(const QRectF& desktopRect, const QRectF& primaryScreen) {
+    return {desktopRect.x() - primaryScreen.x(),
+            primaryScreen.y() + primaryScreen.height() - desktopRect.y() - desktopRect.height(),
             desktopRect.width(), desktopRect.height()};
 }
 
-QRectF MeterWindowFrame::toDesktop(const QRectF& frame, double primaryScreenHeight) {
-    // The flip is its own inverse.
-    return fromDesktop(frame, primaryScreenHeight);
+QRectF MeterWindowFrame::toDesktop(const QRectF& frame, const QRectF& primaryScreen) {
+    return {frame.x() + primaryScreen.x(),
+            primaryScreen.y() + primaryScreen.height() - frame.y() - frame.height(),
+            frame.width(), frame.height()};
 }
 
 } // namespace quillmark

@@ -26,8 +26,9 @@ public:
     static std::optional<QRectF> validated(const QString& text, const std::vector<QRectF>& screens);
 
     // Conversions between Qt's top-left, y-down desktop and the stored bottom-left, y-up space.
-    static QRectF fromDesktop(const QRectF& desktopRect, double primaryScreenHeight);
-    static QRectF toDesktop(const QRectF& frame, double primaryScreenHeight);
+    // `primaryScreen` is the primary screen's desktop geometry.
+    static QRectF fromDesktop(const QRectF& desktopRect, const QRectF& primaryScreen);
+    static QRectF toDesktop(const QRectF& frame, const QRectF& primaryScreen);
 };
 
 } // namespace quillmark

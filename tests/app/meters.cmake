@@ -1,0 +1,3 @@
+quillmark_add_test(quillmark_meter_window_frame_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/meters/MeterWindowFrameTest.cpp
+  LIBS quillmark_app)
