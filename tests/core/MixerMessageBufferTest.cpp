@@ -1,0 +1,93 @@
+#include "core/MixerMessageBuffer.h"
+#include "core/MixerMessageDecoder.h"
+
+#include <gtest/gtest.h>
+
+namespace quillmark::testing {
+namespace {
+
+using namespace std::string_literals;
+using Object = JSONValue::Object;
+
+std::vector<std::string> split(MixerMessageBuffer& buffer, const std::vector<std::string>& reads) {
+    std::vector<std::string> messages;
+    for (const auto& read : reads) buffer.ingest(read, [&](std::string_view m) { messages.emplace_back(m); });
+    return messages;
+}
+
+TEST(MixerMessageBufferTest, SplitsAtNulWhateverTheReadBoundaries) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> reads;
+        std::vector<std::string> messages;
+        std::size_t pending;
+    };
+    const std::vector<Case> cases = {
+        {"two in one read", {"a\0b\0"s}, {"a", "b"}, 0},
+        {"one over three reads", {"ab", "cd", "e\0"s}, {"abcde"}, 0},
+        {"empty between nuls", {"a\0\0b\0"s}, {"a", "", "b"}, 0},
+        {"tail kept", {"a\0bc"s}, {"a"}, 2},
+        {"tail finished by the next read", {"a\0bc"s, "d\0e\0"s}, {"a", "bcd", "e"}, 0},
+        {"nul alone ends pending", {"abc", "\0"s}, {"abc"}, 0},
+        {"empty reads", {"", "a", "", "\0"s}, {"a"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MixerMessageBuffer buffer;
+        EXPECT_EQ(split(buffer, c.reads), c.messages);
+        EXPECT_EQ(buffer.pendingBytes(), c.pending);
+    }
+}
+
+TEST(MixerMessageBufferTest, DiscardsUnterminatedDataAboveTheCap) {
+    const std::size_t cap = MixerMessageBuffer::maximumUnterminatedBytes;
+    {
+        MixerMessageBuffer buffer;
+        EXPECT_TRUE(split(buffer, {std::string(cap, 'x')}).empty());
+        EXPECT_EQ(buffer.pendingBytes(), cap); // at the cap is still kept
+    }
+    {
+        // Growing past the cap over several reads, then the rest of that message and a valid one.
+        MixerMessageBuffer buffer;
+        EXPECT_TRUE(split(buffer, {std::string(cap - 1, 'x'), "yy"}).empty());
+        EXPECT_EQ(buffer.pendingBytes(), 0u);
+        EXPECT_EQ(split(buffer, {"zz\0ok\0"s}), (std::vector<std::string>{"zz", "ok"}));
+    }
+    {
+        // Past the cap within one read, after a complete message.
+        MixerMessageBuffer buffer;
+        EXPECT_EQ(split(buffer, {"first\0"s + std::string(cap + 1, 'x')}), (std::vector<std::string>{"first"}));
+        EXPECT_EQ(buffer.pendingBytes(), 0u);
+    }
+}
+
+TEST(MixerMessageDecoderTest, DecodesObjectsWithAStringPath) {
+    struct Case {
+        const char* name;
+        std::string message;
+        std::optional<MixerFrame> frame;
+    };
+    const std::vector<Case> cases = {
+        {"path and data", R"({"path":"/a/value","data":-12.5})", MixerFrame{"/a/value", -12.5}},
+        {"no data is null", R"({"path":"/a"})", MixerFrame{"/a", nullptr}},
+        {"other members ignored", R"({"x":1,"path":"/a","data":{"children":{}}})",
+         MixerFrame{"/a", Object{{"children", Object{}}}}},
+        {"empty", "", std::nullopt},
+        {"not json", "{path", std::nullopt},
+        {"empty object", "{}", std::nullopt},
+        {"no path", R"({"data":1})", std::nullopt},
+        {"path not a string", R"({"path":1,"data":1})", std::nullopt},
+        {"array", R"([{"path":"/a"}])", std::nullopt},
+        {"bare string", R"("/a")", std::nullopt},
+        {"bare number", "1", std::nullopt},
+        {"trailing garbage", R"({"path":"/a"} x)", std::nullopt},
+        {"invalid utf-8", "{\"path\":\"/\xff\"}", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MixerMessageDecoder::decode(c.message), c.frame);
+    }
+}
+
+} // namespace
+} // namespace quillmark::testing
