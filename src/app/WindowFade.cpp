@@ -29,8 +29,10 @@ void WindowFade::cancel() {
     completion_ = nullptr;
 }
 
+// The last step falls exactly on the end of the fade.
 void WindowFade::scheduleTick() {
-    tick_ = queue_.postAfter(frameInterval, [this] { tick(); });
+    const auto remaining = startedAt_ + duration_ - queue_.now();
+    tick_ = queue_.postAfter(std::min<MainQueue::Clock::duration>(frameInterval, remaining), [this] { tick(); });
 }
 
 void WindowFade::tick() {
