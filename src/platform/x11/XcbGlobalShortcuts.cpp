@@ -1,0 +1,175 @@
+#include "platform/x11/XcbGlobalShortcuts.h"
+
+#include "platform/keys/CarbonKeyTable.h"
+#include "platform/log/SystemLog.h"
+#include "platform/x11/DetectableAutoRepeat.h"
+#include "platform/x11/X11Modifiers.h"
+
+#include <QCoreApplication>
+
+#include <xcb/xcb_keysyms.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace quillmark {
+
+namespace {
+
+constexpr std::uint8_t sentByAnotherClient = 0x80;
+constexpr std::uint16_t keyboardModifiers = 0xff;  // Shift, Lock, Control, Mod1 ... Mod5; no buttons
+
+struct FreeDeleter {
+    void operator()(void* pointer) const { std::free(pointer); }
+};
+
+} // namespace
+
+XcbGlobalShortcuts::XcbGlobalShortcuts(xcb_connection_t* connection) : connection_(connection)
+{
+    for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection_)); screens.rem; xcb_screen_next(&screens))
+        roots_.push_back(screens.data->root);
+    if (!enableDetectableAutoRepeat(connection_))
+        SystemLog::write("Quillmark: the X server offers no detectable auto-repeat; a held hotkey may repeat");
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+XcbGlobalShortcuts::~XcbGlobalShortcuts()
+{
+    if (auto* application = QCoreApplication::instance()) application->removeNativeEventFilter(this);
+    for (const Grab& grab : grabs_) ungrab(grab.keycode, grab.variants);
+    xcb_flush(connection_);
+}
+
+std::int32_t XcbGlobalShortcuts::registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers, std::uint32_t id)
+{
+    if (std::any_of(grabs_.begin(), grabs_.end(), [id](const Grab& grab) { return grab.id == id; })) return idInUse;
+    const xcb_keycode_t keycode = keycodeFor(keyCode);
+    if (keycode == XCB_NO_SYMBOL) return unknownKey;
+
+    // Read afresh each time, so a changed modifier map is followed at the next registration.
+    const X11Modifiers modifiers = X11Modifiers::read(connection_);
+    const std::uint16_t wanted = modifiers.fromCarbon(carbonModifiers);
+    // The server lets one client grab a combination twice; for us that is two actions on one key.
+    if (std::any_of(grabs_.begin(), grabs_.end(),
+                    [&](const Grab& grab) { return grab.keycode == keycode && grab.modifiers == wanted; }))
+        return combinationInUse;
+
+    Grab grab{id, keycode, wanted, modifiers.lockMask(), {}};
+    for (xcb_window_t root : roots_)
+        for (std::uint16_t lock : modifiers.lockVariants())
+            grab.variants.push_back({root, static_cast<std::uint16_t>(wanted | lock)});
+    if (const std::int32_t status = grabAll(keycode, grab.variants); status != ok) return status;
+    grabs_.push_back(std::move(grab));
+    return ok;
+}
+
+void XcbGlobalShortcuts::unregisterShortcut(std::uint32_t id)
+{
+    const auto found = std::find_if(grabs_.begin(), grabs_.end(), [id](const Grab& grab) { return grab.id == id; });
+    if (found == grabs_.end()) return;
+    ungrab(found->keycode, found->variants);
+    xcb_flush(connection_);
+    grabs_.erase(found);
+    std::erase_if(held_, [id](const auto& entry) { return entry.second == id; });
+}
+
+void XcbGlobalShortcuts::setListener(Listener listener)
+{
+    listener_ = std::move(listener);
+}
+
+xcb_keycode_t XcbGlobalShortcuts::keycodeFor(std::uint32_t carbonKeyCode) const
+{
+    const auto key = CarbonKeyTable::fromCarbon(carbonKeyCode);
+    if (!key) return XCB_NO_SYMBOL;
+    std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
+        xcb_key_symbols_alloc(connection_), &xcb_key_symbols_free);
+    if (!symbols) return XCB_NO_SYMBOL;
+    std::unique_ptr<xcb_keycode_t, FreeDeleter> codes(xcb_key_symbols_get_keycode(symbols.get(), key->keysym));
+    return codes ? codes.get()[0] : xcb_keycode_t(XCB_NO_SYMBOL);
+}
+
+std::int32_t XcbGlobalShortcuts::grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants)
+{
+    std::vector<xcb_void_cookie_t> cookies;
+    for (const Variant& variant : variants)
+        cookies.push_back(xcb_grab_key_checked(connection_, 0, variant.root, variant.modifiers, keycode,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    std::int32_t status = ok;
+    std::vector<Variant> made;
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        std::unique_ptr<xcb_generic_error_t, FreeDeleter> error(xcb_request_check(connection_, cookies[i]));
+        if (error) {
+            if (status == ok) status = error->error_code;
+        } else {
+            made.push_back(variants[i]);
+        }
+    }
+    if (status != ok) {
+        ungrab(keycode, made);
+        xcb_flush(connection_);
+    }
+    return status;
+}
+
+void XcbGlobalShortcuts::ungrab(xcb_keycode_t keycode, const std::vector<Variant>& variants)
+{
+    for (const Variant& variant : variants) xcb_ungrab_key(connection_, keycode, variant.root, variant.modifiers);
+}
+
+bool XcbGlobalShortcuts::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    if (eventType != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    switch (event->response_type & ~sentByAnotherClient) {
+    case XCB_KEY_PRESS:
+        return onPress(*reinterpret_cast<const xcb_key_press_event_t*>(event));
+    case XCB_KEY_RELEASE:
+        return onRelease(*reinterpret_cast<const xcb_key_release_event_t*>(event));
+    default:
+        return false;
+    }
+}
+
+bool XcbGlobalShortcuts::onPress(const xcb_key_press_event_t& event)
+{
+    if (!isRoot(event.event)) return false;
+    if (const auto held = held_.find(event.detail); held != held_.end()) {
+        // A repeat; its modifiers may have changed while the key stayed down.
+        notify(held->second, Edge::down);
+        return true;
+    }
+    const auto found = std::find_if(grabs_.begin(), grabs_.end(), [&](const Grab& grab) {
+        return grab.keycode == event.detail && (event.state & keyboardModifiers & ~grab.lockMask) == grab.modifiers;
+    });
+    if (found == grabs_.end()) return false;
+    held_[event.detail] = found->id;
+    notify(found->id, Edge::down);
+    return true;
+}
+
+bool XcbGlobalShortcuts::onRelease(const xcb_key_release_event_t& event)
+{
+    // Matched by key alone: the modifiers may already be up when the key comes up.
+    const auto held = held_.find(event.detail);
+    if (held == held_.end()) return false;
+    const std::uint32_t id = held->second;
+    held_.erase(held);
+    notify(id, Edge::up);
+    return true;
+}
+
+bool XcbGlobalShortcuts::isRoot(xcb_window_t window) const
+{
+    return std::find(roots_.begin(), roots_.end(), window) != roots_.end();
+}
+
+void XcbGlobalShortcuts::notify(std::uint32_t id, Edge edge) const
+{
+    // A copy: the listener may re-register shortcuts, replacing this one.
+    if (Listener listener = listener_) listener(id, edge);
+}
+
+} // namespace quillmark

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/x11/GlobalShortcuts.h"
+
+#include <QAbstractNativeEventFilter>
+
+#include <xcb/xcb.h>
+
+#include <map>
+#include <vector>
+
+namespace quillmark {
+
+// Global shortcuts on X11: passive key grabs on the root windows, one per combination of the lock
+// keys (Caps, Num and Scroll Lock) so that a shortcut works whatever lock is on. The grabs are made on
+// the application's own (Qt's) connection, whose event stream brings the key events to the main
+// thread through Qt's native event filter. A held key arrives as repeated presses and one release
+// (XKB detectable auto-repeat, set on that connection).
+class XcbGlobalShortcuts final : public GlobalShortcuts, private QAbstractNativeEventFilter {
+public:
+    explicit XcbGlobalShortcuts(xcb_connection_t* connection);
+    ~XcbGlobalShortcuts() override;
+    XcbGlobalShortcuts(const XcbGlobalShortcuts&) = delete;
+    XcbGlobalShortcuts& operator=(const XcbGlobalShortcuts&) = delete;
+
+    bool isAvailable() const override { return true; }
+    std::int32_t registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers, std::uint32_t id) override;
+    void unregisterShortcut(std::uint32_t id) override;
+    void setListener(Listener listener) override;
+
+private:
+    struct Variant {
+        xcb_window_t root;
+        std::uint16_t modifiers;
+    };
+    struct Grab {
+        std::uint32_t id;
+        xcb_keycode_t keycode;
+        std::uint16_t modifiers;  // without lock bits
+        std::uint16_t lockMask;   // lock bits at registration, ignored when matching
+        std::vector<Variant> variants;
+    };
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+    bool onPress(const xcb_key_press_event_t& event);
+    bool onRelease(const xcb_key_release_event_t& event);
+    bool isRoot(xcb_window_t window) const;
+    void notify(std::uint32_t id, Edge edge) const;
+
+    xcb_keycode_t keycodeFor(std::uint32_t carbonKeyCode) const;
+    // Grabs every variant, each checked by a round trip; on a refusal releases those it made and
+    // returns the server's error code.
+    std::int32_t grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants);
+    void ungrab(xcb_keycode_t keycode, const std::vector<Variant>& variants);
+
+    xcb_connection_t* connection_;
+    std::vector<xcb_window_t> roots_;
+    std::vector<Grab> grabs_;
+    std::map<xcb_keycode_t, std::uint32_t> held_;  // key down now -> id of the shortcut it fired
+    Listener listener_;
+};
+
+} // namespace quillmark
