@@ -1,0 +1,65 @@
+#include "app/hotkeys/HotkeyService.h"
+
+#include "platform/log/SystemLog.h"
+
+#include <algorithm>
+#include <string>
+
+namespace quillmark {
+
+HotkeyService::HotkeyService() : HotkeyService(GlobalShortcuts::forThisDesktop()) {}
+
+HotkeyService::HotkeyService(std::unique_ptr<GlobalShortcuts> shortcuts) : shortcuts_(std::move(shortcuts))
+{
+    if (!shortcuts_->isAvailable()) {
+        SystemLog::write("Quillmark: global hotkeys need an X11 display; none is available, so no hotkey is registered");
+        return;
+    }
+    shortcuts_->setListener([this](std::uint32_t id, GlobalShortcuts::Edge edge) {
+        dispatch(id, edge == GlobalShortcuts::Edge::up ? HotkeyPhase::released : HotkeyPhase::pressed);
+    });
+}
+
+HotkeyService::~HotkeyService()
+{
+    shortcuts_->setListener({});
+    for (const Registration& registration : registrations_) shortcuts_->unregisterShortcut(registration.hotKeyID);
+}
+
+void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& binding)
+{
+    // The id is used up even when the registration fails.
+    const std::uint32_t id = nextHotKeyID_++;
+    if (!shortcuts_->isAvailable()) return;  // said once, at construction
+    const std::int32_t status = shortcuts_->registerShortcut(binding.keyCode, binding.carbonModifiers, id);
+    if (status == GlobalShortcuts::ok) {
+        registrations_.push_back({id, action});
+        return;
+    }
+    SystemLog::write("Quillmark: failed to register hotkey for " + std::string(rawValue(action)) +
+                     " status=" + std::to_string(status));
+}
+
+void HotkeyService::unregisterAll()
+{
+    for (const Registration& registration : registrations_) shortcuts_->unregisterShortcut(registration.hotKeyID);
+    registrations_.clear();
+    heldIDs_.clear();
+}
+
+void HotkeyService::dispatch(std::uint32_t hotKeyID, HotkeyPhase phase)
+{
+    const auto found = std::find_if(registrations_.begin(), registrations_.end(),
+                                    [hotKeyID](const Registration& r) { return r.hotKeyID == hotKeyID; });
+    if (found == registrations_.end()) return;  // stale or foreign id
+    if (phase == HotkeyPhase::pressed) {
+        if (!heldIDs_.insert(hotKeyID).second) return;  // key repeat
+    } else if (heldIDs_.erase(hotKeyID) == 0) {
+        return;  // no press seen, e.g. re-registered while the key was down
+    }
+    const HotkeyAction action = found->action;
+    // A copy: the handler may replace itself or re-apply the bindings.
+    if (Handler current = handler) current(action, phase);
+}
+
+} // namespace quillmark

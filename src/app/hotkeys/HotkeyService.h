@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/hotkeys/HotkeyAction.h"
+#include "app/hotkeys/HotkeyBinding.h"
+#include "app/hotkeys/HotkeyPhase.h"
+#include "platform/x11/GlobalShortcuts.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace quillmark {
+
+// Turns bindings into system-wide hotkeys and reports each accepted key stroke to one handler:
+// one `pressed` and at most one `released` per stroke, however long the key is held. Main thread only.
+class HotkeyService {
+public:
+    using Handler = std::function<void(HotkeyAction, HotkeyPhase)>;
+
+    struct Registration {
+        std::uint32_t hotKeyID;  // also the handle that unregisters it
+        HotkeyAction action;
+    };
+
+    // On the running desktop's global shortcuts (none without an X11 display).
+    HotkeyService();
+    explicit HotkeyService(std::unique_ptr<GlobalShortcuts> shortcuts);
+    ~HotkeyService();
+    HotkeyService(const HotkeyService&) = delete;
+    HotkeyService& operator=(const HotkeyService&) = delete;
+
+    // Receives every accepted hotkey event; replaced as a whole by the owner.
+    Handler handler;
+
+    // Registers one hotkey under a fresh id; a refused binding is logged and left out.
+    void registerHotkey(HotkeyAction action, const HotkeyBinding& binding);
+    // Unregisters every hotkey and forgets which keys are down; ids are not reused.
+    void unregisterAll();
+
+    const std::vector<Registration>& registrations() const { return registrations_; }
+    const std::set<std::uint32_t>& heldIDs() const { return heldIDs_; }
+    std::uint32_t nextHotKeyID() const { return nextHotKeyID_; }
+
+private:
+    void dispatch(std::uint32_t hotKeyID, HotkeyPhase phase);
+
+    std::unique_ptr<GlobalShortcuts> shortcuts_;
+    std::vector<Registration> registrations_;
+    std::uint32_t nextHotKeyID_ = 1;
+    std::set<std::uint32_t> heldIDs_;
+};
+
+} // namespace quillmark

@@ -1,0 +1,1 @@
+target_sources(quillmark_app PRIVATE ${CMAKE_CURRENT_LIST_DIR}/HotkeyService.cpp)
