@@ -6,10 +6,8 @@
 #include "app/LevelFormatter.h"
 
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPalette>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -20,9 +18,9 @@ namespace quillmark {
 
 namespace {
 
-const QString emDash = QStringLiteral("\u2014");
-const QString minusSign = QStringLiteral("\u2212");
-const QString minusInfinity = QStringLiteral("\u2212\u221E");
+QString emDash() { return QStringLiteral("\u2014"); }
+QString minusSign() { return QStringLiteral("\u2212"); }
+QString minusInfinity() { return QStringLiteral("\u2212\u221E"); }
 constexpr double silenceDB = -96;
 constexpr int titleLimit = 20;
 
@@ -118,15 +116,15 @@ bool HUDView::isSPLCase() const {
 QString HUDView::splText() const {
     if (isTrue(snapshot_.mute)) return QStringLiteral("MUTE");
     const double level = *snapshot_.levelDB;
-    if (level <= silenceDB) return minusInfinity + QStringLiteral(" SPL");
+    if (level <= silenceDB) return minusInfinity() + QStringLiteral(" SPL");
     return QString::asprintf("%.0f SPL", splReferenceAt0dBFS_ + level);
 }
 
 QString HUDView::compactDBText() const {
-    if (!snapshot_.levelDB) return emDash;
+    if (!snapshot_.levelDB) return emDash();
     const double level = *snapshot_.levelDB;
-    if (level <= silenceDB) return minusInfinity;
-    const QString sign = level < 0 ? minusSign : (level > 0 ? QStringLiteral("+") : QString());
+    if (level <= silenceDB) return minusInfinity();
+    const QString sign = level < 0 ? minusSign() : (level > 0 ? QStringLiteral("+") : QString());
     return sign + QString::asprintf("%.1f", std::fabs(level));
 }
 
@@ -149,7 +147,7 @@ HUDView::Readout HUDView::readout() const {
         const double taper = *snapshot_.levelTapered > 0 ? std::min(*snapshot_.levelTapered, 1.0) : 0.0;
         result.main = QString::fromStdString(LevelFormatter::signedDB(taper * 60 - 60));
     } else {
-        result.main = emDash;
+        result.main = emDash();
     }
     return result;
 }
