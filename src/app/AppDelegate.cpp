@@ -1,0 +1,427 @@
+#include "app/AppDelegate.h"
+
+#include "app/ChangedValues.h"
+
+#include "app/CrashReporter.h"
+#include "app/HUDFonts.h"
+#include "app/HUDWindowController.h"
+#include "app/MonitorControl.h"
+#include "app/QtMainQueue.h"
+#include "app/SingleInstanceGuard.h"
+#include "app/hotkeys/HotkeyService.h"
+#include "app/meters/MeterSubscriptionManager.h"
+#include "app/meters/MeterView.h"
+#include "app/meters/MeterWindowController.h"
+#include "app/preferences/PreferencesStore.h"
+#include "app/preferences/QSettingsUserDefaults.h"
+#include "core/ChannelLayout.h"
+#include "core/MonitorPathDiscovery.h"
+#include "platform/log/SystemLog.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace quillmark {
+
+namespace {
+
+const QString kOfflineMessage = QStringLiteral("No Interface Detected");
+
+std::int64_t highestMeterIndex(const std::vector<MeterChannelDefinition>& channels)
+{
+    std::int64_t highest = -1;
+    for (const auto& channel : channels) highest = std::max(highest, channel.meterIndex);
+    return highest;
+}
+
+} // namespace
+
+// The setting observations start-up installs; each ends when its token is dropped.
+class AppDelegate::Observations {
+public:
+    ObservationToken crashReporting;
+    ObservationToken autoUpdate;
+    ObservationToken clipPref;
+    ObservationToken channelOrder;
+    ObservationToken appearancePref;
+    ObservationToken hudDuration;
+    ObservationToken prefs;
+    ObservationToken hudSize;
+};
+
+template <class Work>
+auto AppDelegate::weakly(Work work)
+{
+    return [alive = std::weak_ptr<int>(lifetime_), work = std::move(work)](auto&&... arguments) {
+        if (alive.expired()) return;
+        work(std::forward<decltype(arguments)>(arguments)...);
+    };
+}
+
+AppDelegate::AppDelegate() : AppDelegate(Options{}) {}
+
+AppDelegate::AppDelegate(Options options)
+    : ownQueue_(options.queue ? nullptr : std::make_unique<QtMainQueue>()),
+      queue_(options.queue ? *options.queue : *ownQueue_),
+      ownDefaults_(options.defaults ? nullptr : std::make_unique<QSettingsUserDefaults>()),
+      defaults_(options.defaults ? *options.defaults : *ownDefaults_),
+      client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
+      prefs_(std::make_unique<PreferencesStore>(defaults_)),
+      meterStore_(queue_),
+      observations_(std::make_unique<Observations>())
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+// MARK: start-up
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    SingleInstanceGuard::adoptSingleInstance(3);
+    HUDFonts::ensureRegistered();
+    if (prefs_->crashReporting.value()) CrashReporter::shared().startIfConsented(true);
+    observations_->crashReporting = prefs_->crashReporting.observe(
+        weakly([](bool consent) {
+            if (consent) CrashReporter::shared().startIfConsented(true);
+            else CrashReporter::shared().stop();
+        }),
+        Published<bool>::Initial::skip);
+    queue_.post(weakly([this] { finishLaunch(); }));
+}
+
+void AppDelegate::finishLaunch()
+{
+    observations_->autoUpdate = ChangedValues::observe<bool>(
+        prefs_->automaticUpdates,
+        weakly([this](bool enabled) {
+            if (updater_.isConfigured()) updater_.setAutomaticallyChecksForUpdates(enabled);
+        }),
+        Published<bool>::Initial::skip);
+
+    hud_ = std::make_unique<HUDWindowController>(queue_);
+    hud_->applyDisplayTime(prefs_->hudDurationSeconds.value());
+    hud_->applySize(prefs_->hudSize.value());
+    control_ = std::make_unique<MonitorControl>(client_, state_, monitorPaths_);
+    hotkeys_ = std::make_unique<HotkeyService>();
+    meterWindow_ = std::make_unique<MeterWindowController>(meterStore_, defaults_, queue_);
+    meterSubscriber_ = std::make_unique<MeterSubscriptionManager>(client_, queue_, monitorPaths_.crOutputBase);
+
+    const auto& mode = state_.snapshot().surroundMode;
+    meterStore_.setChannels(ChannelLayout::channels(mode, prefs_->meterChannelOrder.value()));
+    meterStore_.clipAutoReleaseEnabled = !prefs_->clipLatchPersistent.value();
+    meterWindow_->setSurroundMode(mode);
+    meterWindow_->setAppearance(prefs_->hudAppearance.value());
+    meterWindow_->onShow = weakly([this] { ensureMeterSubscriptions(); });
+    meterWindow_->view().onClick = weakly([this] { meterStore_.clearAllClips(); });
+
+    observations_->clipPref = prefs_->clipLatchPersistent.observe(
+        weakly([this](bool persistent) { meterStore_.clipAutoReleaseEnabled = !persistent; }));
+    observations_->channelOrder = ChangedValues::observe<MeterChannelOrder>(
+        prefs_->meterChannelOrder, weakly([this](MeterChannelOrder order) { applyChannelOrder(order); }));
+    observations_->appearancePref = ChangedValues::observe<HUDAppearance>(
+        prefs_->hudAppearance, weakly([this](HUDAppearance appearance) { applyAppearance(appearance); }));
+    observations_->hudDuration = ChangedValues::observe<double>(
+        prefs_->hudDurationSeconds, weakly([this](double seconds) { hud_->applyDisplayTime(seconds); }));
+
+    statusBar_ = std::make_unique<StatusBarController>(statusBarCallbacks());
+    installMainMenu();
+    startUpdater();
+    armApp();
+}
+
+void AppDelegate::armApp()
+{
+    if (armed_) return;
+    armed_ = true;
+    hotkeys_->handler = weakly([this](HotkeyAction action, HotkeyPhase phase) { handleHotkey(action, phase); });
+    registerHotkeys(prefs_->bindings.value());
+    observations_->prefs = ChangedValues::observe<HotkeyBindings>(
+        prefs_->bindings, weakly([this](const HotkeyBindings& bindings) { registerHotkeys(bindings); }));
+    observations_->hudSize =
+        ChangedValues::observe<HUDSize>(prefs_->hudSize, weakly([this](HUDSize size) { applyHUDSize(size); }));
+
+    applyFirstRunSetup();
+    askAutoUpdateConsentIfNeeded();
+    setupCrashReportingConsent();
+
+    if (streamsWired_) return;
+    streamsWired_ = true;
+    wireStreams();
+    client_.connect();
+    pendingAutoShowMeters_ = prefs_->showMetersOnLaunch.value();
+}
+
+void AppDelegate::registerHotkeys(const HotkeyBindings& bindings)
+{
+    hotkeys_->unregisterAll();
+    for (HotkeyAction action : allHotkeyActions) {
+        auto binding = bindings.find(action);
+        if (binding != bindings.end()) hotkeys_->registerHotkey(action, binding->second);
+    }
+}
+
+void AppDelegate::applyHUDSize(HUDSize size)
+{
+    hud_->applySize(size);
+    showHUD(state_.snapshot(), MonitorEvent::level, std::nullopt);
+}
+
+void AppDelegate::applyAppearance(HUDAppearance appearance)
+{
+    // The preferences and About windows get it too once they exist; they are not built yet.
+    meterWindow_->setAppearance(appearance);
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    client_.disconnect();
+}
+
+// MARK: meter wiring
+
+void AppDelegate::ensureMeterSubscriptions()
+{
+    const auto& mode = state_.snapshot().surroundMode;
+    const auto channels = ChannelLayout::channels(mode, prefs_->meterChannelOrder.value());
+    meterStore_.setChannels(channels);
+    meterWindow_->setSurroundMode(mode);
+    if (!channels.empty()) meterSubscriber_->ensureSubscribed(highestMeterIndex(channels));
+}
+
+void AppDelegate::applyChannelOrder(MeterChannelOrder order)
+{
+    const auto channels = ChannelLayout::channels(state_.snapshot().surroundMode, order);
+    meterStore_.setChannels(channels);
+    if (meterWindow_->isVisible() && !channels.empty())
+        meterSubscriber_->ensureSubscribed(highestMeterIndex(channels));
+}
+
+// MARK: stream loops
+
+void AppDelegate::wireStreams()
+{
+    stateStream_ = client_.states(queue_, weakly([this](MixerEngineClient::ConnectionState state) {
+        handleState(state);
+    }));
+    frameStream_ = client_.frames(queue_, weakly([this](MixerFrame frame) { handleFrame(frame); }));
+}
+
+void AppDelegate::handleState(const MixerEngineClient::ConnectionState& state)
+{
+    statusBar_->connectionState = state;
+    statusBar_->interfaceOnline.reset();
+    statusBar_->updateConnectionTitle();
+    if (state.kind() != MixerEngineClient::ConnectionState::Kind::ready) return;
+    queue_.post(weakly([this] { handleConnection(); }));
+    if (pendingAutoShowMeters_) {
+        pendingAutoShowMeters_ = false;
+        meterWindow_->show();
+    }
+}
+
+void AppDelegate::handleConnection()
+{
+    MonitorPathDiscovery::start(client_, queue_, weakly([this](std::optional<MonitorPaths> discovered) {
+        subscribeMonitor(discovered);
+    }));
+}
+
+void AppDelegate::subscribeMonitor(const std::optional<MonitorPaths>& discovered)
+{
+    if (discovered) {
+        monitorPaths_ = *discovered;
+        control_->setPaths(monitorPaths_);
+        meterSubscriber_->outputBase = monitorPaths_.crOutputBase;
+        SystemLog::write("Quillmark: discovered Control Room output at " + monitorPaths_.crOutputBase);
+    } else {
+        SystemLog::write("Quillmark: monitor-path discovery did not complete — using the Apollo x8 fallback (" +
+                         monitorPaths_.crOutputBase + ").");
+    }
+    for (const auto& path : monitorPaths_.allSubscriptions()) client_.send(MixerRequest::subscribe(path));
+    resubscribeMeters();
+}
+
+void AppDelegate::resubscribeMeters()
+{
+    const std::int64_t count = meterSubscriber_->subscribedCount;
+    if (count < 1) return;
+    meterSubscriber_->subscribedCount = 0;
+    meterSubscriber_->ensureSubscribed(count - 1);
+}
+
+void AppDelegate::handleFrame(const MixerFrame& frame)
+{
+    const auto event = state_.apply(frame, monitorPaths_);
+    if (!event) {
+        meterStore_.apply(frame, monitorPaths_.crOutputBase);
+        return;
+    }
+    handleMonitorEvent(*event);
+}
+
+void AppDelegate::handleMonitorEvent(const MonitorEvent& event)
+{
+    const MonitorSnapshot& snapshot = state_.snapshot();
+    if (event.kind() == MonitorEvent::deviceOnline) {
+        statusBar_->interfaceOnline = snapshot.deviceOnline;
+        statusBar_->updateConnectionTitle();
+        return;
+    }
+    if (snapshot.deviceOnline == false) {
+        showOffline();
+        return;
+    }
+    const auto shown = pendingRecall_.decide(event.kind() == MonitorEvent::level, snapshot.levelDB, queue_.now());
+    MonitorSnapshot displayed = snapshot;
+    displayed.levelDB = shown.levelDB;
+    showHUD(displayed, event, shown.label);
+    if (event.kind() == MonitorEvent::surround) {
+        applyChannelOrder(prefs_->meterChannelOrder.value());
+        meterWindow_->setSurroundMode(state_.snapshot().surroundMode);
+    }
+}
+
+// MARK: hotkeys
+
+void AppDelegate::handleHotkey(HotkeyAction action, HotkeyPhase phase)
+{
+    const MonitorSnapshot& snapshot = state_.snapshot();
+    if (snapshot.deviceOnline == false) {
+        if (phase == HotkeyPhase::pressed) showOffline();
+        return;
+    }
+    if (action == HotkeyAction::talkback) {
+        handleTalkbackHotkey(phase);
+        return;
+    }
+    if (phase == HotkeyPhase::released) return;
+    switch (action) {
+    case HotkeyAction::mute: control_->toggle(control_->paths().mute.base(), snapshot.mute); break;
+    case HotkeyAction::dim: control_->toggle(control_->paths().dim.base(), snapshot.dim); break;
+    case HotkeyAction::surround: control_->sendFoldDown(false, false); break;
+    case HotkeyAction::stereo: control_->sendFoldDown(true, false); break;
+    case HotkeyAction::mono: control_->sendFoldDown(true, true); break;
+    case HotkeyAction::volumeUpFine: control_->adjustLevel(prefs_->volumeStepFineDB.value()); break;
+    case HotkeyAction::volumeUpCoarse: control_->adjustLevel(prefs_->volumeStepCoarseDB.value()); break;
+    case HotkeyAction::volumeDownFine: control_->adjustLevel(-prefs_->volumeStepFineDB.value()); break;
+    case HotkeyAction::volumeDownCoarse: control_->adjustLevel(-prefs_->volumeStepCoarseDB.value()); break;
+    case HotkeyAction::recallReference1: recallReference(0); break;
+    case HotkeyAction::recallReference2: recallReference(1); break;
+    case HotkeyAction::recallReference3: recallReference(2); break;
+    case HotkeyAction::talkback: break;
+    }
+}
+
+void AppDelegate::handleTalkbackHotkey(HotkeyPhase phase)
+{
+    if (phase == HotkeyPhase::pressed) {
+        const bool switchOn = talkback_.press(queue_.now(), state_.snapshot().talkback == true);
+        hud_->setHeld(true);
+        if (switchOn) control_->setTalkback(true);
+        return;
+    }
+    const bool switchOff = talkback_.release(queue_.now());
+    hud_->setHeld(false);
+    if (switchOff) control_->setTalkback(false);
+}
+
+void AppDelegate::recallReference(int index)
+{
+    const auto levels = prefs_->referenceLevels.value();
+    if (index < 0 || static_cast<std::size_t>(index) >= levels.size()) return;
+    const ReferenceLevel& reference = levels[static_cast<std::size_t>(index)];
+    if (!reference.level) return;
+    const MonitorSnapshot& snapshot = state_.snapshot();
+    if (snapshot.deviceOnline == false) {
+        showOffline();
+        return;
+    }
+    const bool landed = PendingRecall::hasLanded(snapshot.levelDB, *reference.level);
+    control_->setLevel(*reference.level);
+    pendingRecall_.record(reference.label, *reference.level, queue_.now(), landed);
+    if (landed) showHUD(state_.snapshot(), MonitorEvent::level, reference.label);
+}
+
+// MARK: HUD
+
+void AppDelegate::showHUD(const MonitorSnapshot& snapshot, const MonitorEvent& event,
+                          const std::optional<std::string>& referenceLabel)
+{
+    std::optional<QString> label;
+    if (referenceLabel) label = QString::fromStdString(*referenceLabel);
+    hud_->show(snapshot, event, splReference(), prefs_->hudAppearance.value(), label);
+}
+
+void AppDelegate::showOffline()
+{
+    hud_->showMessage(kOfflineMessage, prefs_->hudAppearance.value());
+}
+
+double AppDelegate::splReference() const
+{
+    return prefs_->splReadoutEnabled.value() ? prefs_->splReferenceAt0dBFS.value() : 0.0;
+}
+
+// MARK: tray menu
+
+StatusBarController::Callbacks AppDelegate::statusBarCallbacks()
+{
+    StatusBarController::Callbacks callbacks;
+    callbacks.onQuit = [] { QCoreApplication::quit(); };
+    callbacks.onPreferences = weakly([this] { showPreferences(); });
+    callbacks.onToggleMeters = weakly([this] { toggleMeters(); });
+    callbacks.isMetersVisible = [this, alive = std::weak_ptr<int>(lifetime_)] {
+        return !alive.expired() && isMetersVisible();
+    };
+    callbacks.onCheckForUpdates = weakly([this] {
+        if (!updater_.isConfigured()) return;
+        if (!updater_.didStart()) updater_.startUpdater();
+        updater_.checkForUpdates();
+    });
+    callbacks.onAbout = weakly([this] { showAbout(); });
+    callbacks.onOpenManual = weakly([this] { openManual(); });
+    callbacks.onOpenLicenseAgreement = weakly([this] { openLicenseAgreement(); });
+    callbacks.referenceLevels = [this, alive = std::weak_ptr<int>(lifetime_)] {
+        return alive.expired() ? std::vector<ReferenceLevel>{} : prefs_->referenceLevels.value();
+    };
+    callbacks.onRecallReference = weakly([this](int index) { recallReference(index); });
+    callbacks.splReferenceAt0dBFS = [this, alive = std::weak_ptr<int>(lifetime_)] {
+        return alive.expired() ? 0.0 : splReference();
+    };
+    return callbacks;
+}
+
+void AppDelegate::toggleMeters()
+{
+    if (meterWindow_->isVisible()) meterWindow_->hide();
+    else meterWindow_->show();
+}
+
+bool AppDelegate::isMetersVisible() const
+{
+    return meterWindow_ && meterWindow_->isVisible();
+}
+
+// MARK: not built yet
+
+void AppDelegate::installMainMenu() {}
+
+void AppDelegate::startUpdater()
+{
+    if (!updater_.isConfigured()) return;
+    updater_.setAutomaticallyChecksForUpdates(prefs_->automaticUpdates.value());
+    if (!updater_.didStart()) updater_.startUpdater();
+}
+
+void AppDelegate::applyFirstRunSetup() {}
+void AppDelegate::askAutoUpdateConsentIfNeeded() {}
+void AppDelegate::setupCrashReportingConsent() {}
+void AppDelegate::showPreferences() {}
+void AppDelegate::showAbout() {}
+void AppDelegate::openManual() {}
+void AppDelegate::openLicenseAgreement() {}
+
+} // namespace quillmark

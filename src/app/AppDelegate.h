@@ -1,0 +1,159 @@
+#pragma once
+
+#include "app/PendingRecall.h"
+#include "app/StatusBarController.h"
+#include "app/TalkbackLatch.h"
+#include "app/UpdaterController.h"
+#include "app/hotkeys/HotkeyAction.h"
+#include "app/hotkeys/HotkeyBinding.h"
+#include "app/hotkeys/HotkeyPhase.h"
+#include "app/preferences/HUDAppearance.h"
+#include "app/preferences/HUDSize.h"
+#include "core/MainQueue.h"
+#include "core/MeterChannelOrder.h"
+#include "core/MeterStore.h"
+#include "core/MixerEngineClient.h"
+#include "core/MonitorEvent.h"
+#include "core/MonitorPaths.h"
+#include "core/MonitorSnapshot.h"
+#include "core/MonitorStateStore.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quillmark {
+
+class HUDWindowController;
+class HotkeyService;
+class MeterSubscriptionManager;
+class MeterWindowController;
+class MonitorControl;
+class PreferencesStore;
+class UserDefaults;
+
+// The application delegate: owns every long-lived object and wires them together. Start-up and
+// arming, the state and frame loops, hotkey dispatch with talkback and reference recall, shut-down.
+// Main thread only.
+class AppDelegate {
+public:
+    struct Options {
+        // The engine's port; the engine's fixed port when not given.
+        std::optional<std::uint16_t> enginePort;
+        // The main thread's queue; the Qt event loop's when not given. Must outlive the delegate.
+        MainQueue* queue = nullptr;
+        // The settings domain; the standard one when not given. Must outlive the delegate.
+        UserDefaults* defaults = nullptr;
+    };
+
+    // Creates the long-lived objects; no window, tray item, hotkey or connection exists yet.
+    explicit AppDelegate(Options options);
+    AppDelegate();
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // Start-up: other copies asked to quit, fonts, crash reporting; then finishLaunch() from the queue.
+    void applicationDidFinishLaunching();
+    // Shut-down: the client is told to disconnect. Nothing is saved here; settings are written as they change.
+    void applicationWillTerminate();
+
+    // Builds the user interface, installs the observations, then arms. Called once.
+    void finishLaunch();
+    // Hotkeys, first-run questions, stream loops and the connection. Does nothing after its first run.
+    void armApp();
+
+    // Lays the meter channels out for the current surround mode and subscribes their meters.
+    void ensureMeterSubscriptions();
+    // Lays the meter channels out in `order`; subscribes only while the meter window shows.
+    void applyChannelOrder(MeterChannelOrder order);
+
+    // Starts the state and frame loops; called once, before the client connects.
+    void wireStreams();
+    // At every ready state: discovery, the monitor subscriptions, the meters subscribed before.
+    void handleConnection();
+
+    void handleHotkey(HotkeyAction action, HotkeyPhase phase);
+    void handleTalkbackHotkey(HotkeyPhase phase);
+    // Recalls saved reference `index` (0 to 2); from a hotkey or the tray menu.
+    void recallReference(int index);
+
+    // Parts of the program that are not built yet: each is called where start-up or a menu needs it.
+    void installMainMenu();
+    void startUpdater();
+    void applyFirstRunSetup();
+    void askAutoUpdateConsentIfNeeded();
+    void setupCrashReportingConsent();
+    void showPreferences();
+    void showAbout();
+    void openManual();
+    void openLicenseAgreement();
+
+    // For tests and the shell around it.
+    MixerEngineClient& client() { return client_; }
+    MonitorStateStore& state() { return state_; }
+    const MonitorPaths& monitorPaths() const { return monitorPaths_; }
+    PreferencesStore& prefs() { return *prefs_; }
+    MeterStore& meterStore() { return meterStore_; }
+    HUDWindowController& hud() { return *hud_; }
+    StatusBarController& statusBar() { return *statusBar_; }
+    MeterWindowController& meterWindow() { return *meterWindow_; }
+    MeterSubscriptionManager& meterSubscriber() { return *meterSubscriber_; }
+    const PendingRecall& pendingRecall() const { return pendingRecall_; }
+    bool isArmed() const { return armed_; }
+
+private:
+    class Observations;
+
+    void handleState(const MixerEngineClient::ConnectionState& state);
+    void handleFrame(const MixerFrame& frame);
+    void handleMonitorEvent(const MonitorEvent& event);
+    void subscribeMonitor(const std::optional<MonitorPaths>& discovered);
+    void resubscribeMeters();
+    void registerHotkeys(const HotkeyBindings& bindings);
+    void applyHUDSize(HUDSize size);
+    void applyAppearance(HUDAppearance appearance);
+    void showHUD(const MonitorSnapshot& snapshot, const MonitorEvent& event,
+                 const std::optional<std::string>& referenceLabel);
+    void showOffline();
+    double splReference() const;
+    StatusBarController::Callbacks statusBarCallbacks();
+    void toggleMeters();
+    bool isMetersVisible() const;
+
+    // Wraps `work` so that it does nothing once the delegate is gone (it holds the delegate weakly).
+    template <class Work>
+    auto weakly(Work work);
+
+    std::unique_ptr<MainQueue> ownQueue_;
+    MainQueue& queue_;
+    std::unique_ptr<UserDefaults> ownDefaults_;
+    UserDefaults& defaults_;
+
+    MixerEngineClient client_;
+    MonitorStateStore state_;
+    MonitorPaths monitorPaths_ = MonitorPaths::apolloX8();
+    std::unique_ptr<PreferencesStore> prefs_;
+    PendingRecall pendingRecall_;
+    bool pendingAutoShowMeters_ = false;
+    std::unique_ptr<HUDWindowController> hud_;
+    std::unique_ptr<StatusBarController> statusBar_;
+    std::unique_ptr<MonitorControl> control_;
+    std::unique_ptr<HotkeyService> hotkeys_;
+    UpdaterController updater_;
+    MeterStore meterStore_;
+    std::unique_ptr<MeterWindowController> meterWindow_;
+    std::unique_ptr<MeterSubscriptionManager> meterSubscriber_;
+    std::unique_ptr<Observations> observations_;
+    bool armed_ = false;
+    bool streamsWired_ = false;
+    TalkbackLatch talkback_;
+
+    MixerEngineClient::Stream stateStream_;
+    MixerEngineClient::Stream frameStream_;
+    // Closures posted or stored elsewhere hold this weakly.
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+};
+
+} // namespace quillmark
