@@ -21,6 +21,35 @@ std::optional<std::int64_t> asSelection(const JSONValue& data) {
     return static_cast<std::int64_t>(*number);
 }
 
+struct Rule {
+    const PropertyPath& (*property)(const MonitorPaths&);
+    void (*store)(MonitorSnapshot&, const JSONValue&);
+    MonitorEvent::Kind event;
+};
+
+constexpr Rule rules[] = {
+    {[](const MonitorPaths& p) -> const PropertyPath& { return p.levelDB; },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.levelDB = asLevel(v); }, MonitorEvent::level},
+    {[](const MonitorPaths& p) -> const PropertyPath& { return p.levelTapered; },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.levelTapered = asLevel(v); }, MonitorEvent::level},
+    {[](const MonitorPaths& p) -> const PropertyPath& { return p.mute; },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.mute = asSwitch(v); }, MonitorEvent::mute},
+    {[](const MonitorPaths& p) -> const PropertyPath& { return p.dim; },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.dim = asSwitch(v); }, MonitorEvent::dim},
+    {[](const MonitorPaths& p) -> const PropertyPath& { return p.mono; },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.mono = asSwitch(v); }, MonitorEvent::mono},
+    {[](const MonitorPaths& p) -> const PropertyPath& { return p.surroundStereoFoldDown; },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.surroundStereoFoldDown = asSwitch(v); }, MonitorEvent::foldDown},
+    {[](const MonitorPaths& p) -> const PropertyPath& { return p.altMonSelection; },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.altMonSelection = asSelection(v); }, MonitorEvent::altMon},
+    {[](const MonitorPaths& p) -> const PropertyPath& { return p.surroundMode; },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.surroundMode = asText(v); }, MonitorEvent::surround},
+    {[](const MonitorPaths& p) -> const PropertyPath& { return p.deviceOnline; },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.deviceOnline = asSwitch(v); }, MonitorEvent::deviceOnline},
+    {[](const MonitorPaths&) -> const PropertyPath& { return MonitorPaths::talkbackOn(); },
+     [](MonitorSnapshot& s, const JSONValue& v) { s.talkback = asSwitch(v); }, MonitorEvent::talkback},
+};
+
 } // namespace
 
 Uuid MonitorStateStore::observe(Listener listener) {
@@ -34,29 +63,16 @@ void MonitorStateStore::removeObserver(const Uuid& id) {
 }
 
 std::optional<MonitorEvent> MonitorStateStore::apply(const MixerFrame& frame, const MonitorPaths& monitorPaths) {
-    const std::string& path = frame.path;
-    if (!path.ends_with("/value")) return std::nullopt;
-
-    const JSONValue& data = frame.data;
-    MonitorSnapshot& s = snapshot_;
-    std::optional<MonitorEvent> event;
-    if (monitorPaths.levelDB.isValuePath(path)) { s.levelDB = asLevel(data); event = MonitorEvent::level; }
-    else if (monitorPaths.levelTapered.isValuePath(path)) { s.levelTapered = asLevel(data); event = MonitorEvent::level; }
-    else if (monitorPaths.mute.isValuePath(path)) { s.mute = asSwitch(data); event = MonitorEvent::mute; }
-    else if (monitorPaths.dim.isValuePath(path)) { s.dim = asSwitch(data); event = MonitorEvent::dim; }
-    else if (monitorPaths.mono.isValuePath(path)) { s.mono = asSwitch(data); event = MonitorEvent::mono; }
-    else if (monitorPaths.surroundStereoFoldDown.isValuePath(path)) {
-        s.surroundStereoFoldDown = asSwitch(data);
-        event = MonitorEvent::foldDown;
+    if (!frame.path.ends_with("/value")) return std::nullopt;
+    // The first property whose value path is the frame's path decides.
+    for (const Rule& rule : rules) {
+        if (!rule.property(monitorPaths).isValuePath(frame.path)) continue;
+        rule.store(snapshot_, frame.data);
+        const MonitorEvent event = rule.event;
+        notify(event);
+        return event;
     }
-    else if (monitorPaths.altMonSelection.isValuePath(path)) { s.altMonSelection = asSelection(data); event = MonitorEvent::altMon; }
-    else if (monitorPaths.surroundMode.isValuePath(path)) { s.surroundMode = asText(data); event = MonitorEvent::surround; }
-    else if (monitorPaths.deviceOnline.isValuePath(path)) { s.deviceOnline = asSwitch(data); event = MonitorEvent::deviceOnline; }
-    else if (MonitorPaths::talkbackOn().isValuePath(path)) { s.talkback = asSwitch(data); event = MonitorEvent::talkback; }
-    else return std::nullopt;
-
-    notify(*event);
-    return event;
+    return std::nullopt;
 }
 
 void MonitorStateStore::notify(const MonitorEvent& event) {
