@@ -1,0 +1,64 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace quillmark::testing {
+
+// X keysyms the tests press.
+namespace keysym {
+inline constexpr std::uint32_t F1 = 0xffbe, F10 = 0xffc7, F11 = 0xffc8, F12 = 0xffc9, t = 0x74;
+inline constexpr std::uint32_t Shift_L = 0xffe1, Control_L = 0xffe3, Caps_Lock = 0xffe5, Alt_L = 0xffe9,
+                               Super_L = 0xffeb, Num_Lock = 0xff7f;
+} // namespace keysym
+
+// Real key events from another X client, through the XTest extension, as a user's keyboard makes them.
+// Every call returns once the server has processed the events.
+class XTestKeyboard {
+public:
+    XTestKeyboard();
+    ~XTestKeyboard();
+    XTestKeyboard(const XTestKeyboard&) = delete;
+    XTestKeyboard& operator=(const XTestKeyboard&) = delete;
+
+    void press(std::uint32_t keysym);
+    void release(std::uint32_t keysym);
+    // Presses the keys in order and releases them in reverse: {Super_L, F12} is Super+F12.
+    void tap(const std::vector<std::uint32_t>& keys);
+    // Taps a lock key (Num Lock, Caps Lock) and returns once the lock is on or off as asked.
+    void setLock(std::uint32_t lockKeysym, std::uint16_t lockBit, bool on);
+    // The server's current modifier and lock state.
+    std::uint16_t modifierState();
+
+    xcb_keycode_t keycode(std::uint32_t keysym);
+    xcb_connection_t* connection() const { return connection_; }
+    xcb_window_t root() const { return root_; }
+
+private:
+    void fake(std::uint8_t type, std::uint32_t keysym);
+    void sync();
+
+    xcb_connection_t* connection_;
+    xcb_window_t root_;
+};
+
+// Another X client holding grabs, as a second program with the same hotkey would.
+class ForeignGrabber {
+public:
+    ForeignGrabber();
+    ~ForeignGrabber();
+    ForeignGrabber(const ForeignGrabber&) = delete;
+    ForeignGrabber& operator=(const ForeignGrabber&) = delete;
+
+    // Returns the server's error code, 0 when the grab was made.
+    int grab(xcb_keycode_t keycode, std::uint16_t modifiers);
+    void ungrab(xcb_keycode_t keycode, std::uint16_t modifiers);
+
+private:
+    xcb_connection_t* connection_;
+    xcb_window_t root_;
+};
+
+} // namespace quillmark::testing

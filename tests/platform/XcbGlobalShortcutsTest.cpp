@@ -1,0 +1,202 @@
+#include "platform/keys/CarbonKeyTable.h"
+#include "platform/x11/X11Modifiers.h"
+#include "platform/x11/XcbGlobalShortcuts.h"
+
+#include "X11TestSupport.h"
+#include "XTestKeyboard.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace quillmark::testing {
+namespace {
+
+using Edge = GlobalShortcuts::Edge;
+using ::testing::ElementsAre;
+
+constexpr std::uint32_t carbonF1 = 122, carbonF11 = 103, carbonF12 = 111, carbonT = 17;
+constexpr std::uint32_t cmd = CarbonKeyTable::cmdKey, shift = CarbonKeyTable::shiftKey,
+                        option = CarbonKeyTable::optionKey, control = CarbonKeyTable::controlKey;
+constexpr std::uint32_t markerID = 99;
+constexpr int badAccess = 10;
+
+struct Event {
+    std::uint32_t id;
+    Edge edge;
+    friend bool operator==(const Event&, const Event&) = default;
+    friend void PrintTo(const Event& e, std::ostream* os) { *os << e.id << (e.edge == Edge::down ? " down" : " up"); }
+};
+
+class XcbGlobalShortcutsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        connection = X11TestApplication::get().nativeInterface<QNativeInterface::QX11Application>()->connection();
+        ASSERT_NE(connection, nullptr);
+        shortcuts = std::make_unique<XcbGlobalShortcuts>(connection);
+        shortcuts->setListener([this](std::uint32_t id, Edge edge) { events.push_back({id, edge}); });
+        modifiers = X11Modifiers::read(keyboard.connection());
+    }
+    void TearDown() override {
+        keyboard.setLock(keysym::Num_Lock, modifiers.numLock, false);
+        keyboard.setLock(keysym::Caps_Lock, XCB_MOD_MASK_LOCK, false);
+    }
+
+    bool waitForEvents(std::size_t count) {
+        return waitFor([&] { return events.size() >= count; });
+    }
+    // Events of the shortcuts under test, once a tap of the marker shortcut (F1) has come through
+    // after them: X delivers in order, so nothing else is still on its way.
+    std::vector<Event> eventsUpToMarker() {
+        if (!markerRegistered) {
+            EXPECT_EQ(shortcuts->registerShortcut(carbonF1, 0, markerID), GlobalShortcuts::ok);
+            markerRegistered = true;
+        }
+        keyboard.tap({keysym::F1});
+        EXPECT_TRUE(waitFor([&] { return !events.empty() && events.back() == Event{markerID, Edge::up}; }));
+        std::vector<Event> before;
+        std::copy_if(events.begin(), events.end(), std::back_inserter(before), [](const Event& e) { return e.id != markerID; });
+        events.clear();
+        return before;
+    }
+
+    xcb_connection_t* connection = nullptr;
+    XTestKeyboard keyboard;
+    X11Modifiers modifiers;
+    std::unique_ptr<XcbGlobalShortcuts> shortcuts;
+    std::vector<Event> events;
+    bool markerRegistered = false;
+};
+
+TEST_F(XcbGlobalShortcutsTest, RegisteredCombinationGivesDownThenUp) {
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 7), GlobalShortcuts::ok);
+    keyboard.tap({keysym::Super_L, keysym::F12});
+    ASSERT_TRUE(waitForEvents(2));
+    EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{7, Edge::down}, Event{7, Edge::up}));
+}
+
+TEST_F(XcbGlobalShortcutsTest, CarbonModifiersMapToSuperAltCtrlShift) {
+    struct Case {
+        std::uint32_t carbon;
+        std::vector<std::uint32_t> keys;
+    };
+    const std::vector<Case> cases{
+        {cmd, {keysym::Super_L, keysym::t}},
+        {option, {keysym::Alt_L, keysym::t}},
+        {control, {keysym::Control_L, keysym::t}},
+        {shift, {keysym::Shift_L, keysym::t}},
+        {control | option, {keysym::Control_L, keysym::Alt_L, keysym::t}},
+        {control | option | cmd, {keysym::Control_L, keysym::Alt_L, keysym::Super_L, keysym::t}},
+    };
+    // All on one key at once, so that each combination must also not fire the others. Not an F key:
+    // the usual keymap makes Ctrl+Alt+F1...F12 switch virtual terminals, and the server keeps those.
+    for (std::uint32_t id = 0; id < cases.size(); ++id)
+        ASSERT_EQ(shortcuts->registerShortcut(carbonT, cases[id].carbon, id + 1), GlobalShortcuts::ok) << id;
+    for (std::uint32_t id = 0; id < cases.size(); ++id) {
+        keyboard.tap(cases[id].keys);
+        EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{id + 1, Edge::down}, Event{id + 1, Edge::up}))
+            << "carbon mask 0x" << std::hex << cases[id].carbon;
+    }
+    keyboard.tap({keysym::t});
+    keyboard.tap({keysym::Alt_L, keysym::Super_L, keysym::t});
+    EXPECT_THAT(eventsUpToMarker(), ElementsAre()) << "combinations nobody registered";
+}
+
+TEST_F(XcbGlobalShortcutsTest, MatchesWhateverLockIsOn) {
+    ASSERT_NE(modifiers.numLock, 0) << "the server's keymap puts Num Lock on a modifier";
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    struct Case {
+        const char* name;
+        bool numLock;
+        bool capsLock;
+    };
+    for (const Case& lockCase : {Case{"Num Lock", true, false}, Case{"Caps Lock", false, true}, Case{"both", true, true}}) {
+        keyboard.setLock(keysym::Num_Lock, modifiers.numLock, lockCase.numLock);
+        keyboard.setLock(keysym::Caps_Lock, XCB_MOD_MASK_LOCK, lockCase.capsLock);
+        keyboard.tap({keysym::Super_L, keysym::F12});
+        EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{1, Edge::down}, Event{1, Edge::up})) << lockCase.name;
+    }
+}
+
+TEST_F(XcbGlobalShortcutsTest, HeldKeyRepeatsDownAndComesUpOnce) {
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    keyboard.press(keysym::Super_L);
+    keyboard.press(keysym::F12);
+    // The server's auto-repeat starts after its delay; wait for a few repeats.
+    const bool repeated = waitFor([&] { return events.size() >= 3; });
+    keyboard.release(keysym::F12);
+    keyboard.release(keysym::Super_L);
+    ASSERT_TRUE(repeated) << "no auto-repeat seen";
+    ASSERT_TRUE(waitFor([&] { return events.back().edge == Edge::up; }));
+    const auto all = eventsUpToMarker();
+    ASSERT_GE(all.size(), 4u);
+    EXPECT_EQ(std::count(all.begin(), all.end(), Event{1, Edge::up}), 1) << "detectable auto-repeat: no release until the key is up";
+    EXPECT_EQ(all.back(), (Event{1, Edge::up}));
+}
+
+TEST_F(XcbGlobalShortcutsTest, CombinationHeldByAnotherClientIsRefusedAndOthersStillRegister) {
+    ForeignGrabber other;
+    ASSERT_EQ(other.grab(keyboard.keycode(keysym::F12), modifiers.super), 0);
+
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), badAccess);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF11, cmd, 2), GlobalShortcuts::ok);
+
+    keyboard.tap({keysym::Super_L, keysym::F12});
+    keyboard.tap({keysym::Super_L, keysym::F11});
+    EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{2, Edge::down}, Event{2, Edge::up}));
+}
+
+TEST_F(XcbGlobalShortcutsTest, RefusedLockVariantUndoesTheVariantsAlreadyGrabbed) {
+    ASSERT_NE(modifiers.numLock, 0);
+    const xcb_keycode_t f12 = keyboard.keycode(keysym::F12);
+    {
+        ForeignGrabber other;
+        // Only the Num Lock variant is taken, so the plain one is grabbed before the refusal.
+        ASSERT_EQ(other.grab(f12, modifiers.super | modifiers.numLock), 0);
+        EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), badAccess);
+    }
+    ForeignGrabber third;
+    for (std::uint16_t lock : modifiers.lockVariants())
+        EXPECT_EQ(third.grab(f12, modifiers.super | lock), 0) << "variant 0x" << std::hex << lock << " left grabbed";
+}
+
+TEST_F(XcbGlobalShortcutsTest, OurOwnRefusals) {
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 2), GlobalShortcuts::combinationInUse);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF11, cmd, 1), GlobalShortcuts::idInUse);
+    EXPECT_EQ(shortcuts->registerShortcut(0xffff, 0, 3), GlobalShortcuts::unknownKey);
+    // Unregistering frees the combination for a new id.
+    shortcuts->unregisterShortcut(1);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 4), GlobalShortcuts::ok);
+}
+
+TEST_F(XcbGlobalShortcutsTest, UnregisteredWhileHeldGivesNoUpAndNewIdWorks) {
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    keyboard.press(keysym::Super_L);
+    keyboard.press(keysym::F12);
+    ASSERT_TRUE(waitForEvents(1));
+    shortcuts->unregisterShortcut(1);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 2), GlobalShortcuts::ok);
+    keyboard.release(keysym::F12);
+    keyboard.release(keysym::Super_L);
+    const auto held = eventsUpToMarker();
+    ASSERT_FALSE(held.empty());
+    EXPECT_TRUE(std::all_of(held.begin(), held.end(), [](const Event& e) { return e == Event{1, Edge::down}; }));
+
+    keyboard.tap({keysym::Super_L, keysym::F12});
+    EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{2, Edge::down}, Event{2, Edge::up}));
+}
+
+TEST_F(XcbGlobalShortcutsTest, DestructionReleasesEveryGrab) {
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd | control, 1), GlobalShortcuts::ok);
+    shortcuts.reset();
+    ForeignGrabber other;
+    const std::uint16_t wanted = modifiers.super | XCB_MOD_MASK_CONTROL;
+    for (std::uint16_t lock : modifiers.lockVariants())
+        EXPECT_EQ(other.grab(keyboard.keycode(keysym::F12), wanted | lock), 0) << std::hex << lock;
+}
+
+} // namespace
+} // namespace quillmark::testing
