@@ -1,0 +1,117 @@
+#include "app/hotkeys/HotkeyBinding.h"
+
+#include "platform/keys/CarbonKeyTable.h"
+
+#include <QKeyEvent>
+#include <QString>
+#include <nlohmann/json.hpp>
+
+#include <limits>
+
+namespace quillmark {
+
+namespace {
+
+std::string carbonToString(std::uint32_t mask) {
+    std::string glyphs;
+    if (mask & CarbonKeyTable::controlKey) glyphs += "⌃";
+    if (mask & CarbonKeyTable::optionKey) glyphs += "⌥";
+    if (mask & CarbonKeyTable::shiftKey) glyphs += "⇧";
+    if (mask & CarbonKeyTable::cmdKey) glyphs += "⌘";
+    return glyphs;
+}
+
+std::optional<std::string_view> knownKeyName(std::uint32_t keyCode) {
+    struct Name {
+        std::uint32_t keyCode;
+        std::string_view label;
+    };
+    static constexpr Name kNames[] = {
+        {36, "↩"},   {48, "⇥"},   {49, "Space"}, {51, "⌫"},   {53, "⎋"},   {64, "F17"},  {79, "F18"},
+        {80, "F19"}, {90, "F20"}, {96, "F5"},    {97, "F6"},  {98, "F7"},  {99, "F3"},   {100, "F8"},
+        {101, "F9"}, {103, "F11"}, {105, "F13"}, {106, "F16"}, {107, "F14"}, {109, "F10"}, {111, "F12"},
+        {113, "F15"}, {115, "↖"}, {116, "⇞"},   {117, "⌦"},  {118, "F4"}, {119, "↘"},   {120, "F2"},
+        {121, "⇟"},  {122, "F1"}, {123, "←"},   {124, "→"},  {125, "↓"},  {126, "↑"},
+    };
+    for (const Name& name : kNames)
+        if (name.keyCode == keyCode) return name.label;
+    return std::nullopt;
+}
+
+// Printable and outside the private-use block where function and arrow keys report their characters.
+bool isUsableLabel(const QString& characters) {
+    if (characters.isEmpty()) return false;
+    const char32_t first = characters.toUcs4().value(0);
+    return first >= 0x20 && !(first >= 0xE000 && first <= 0xF8FF);
+}
+
+bool isUInt32(const nlohmann::json& value) {
+    if (value.is_number_unsigned()) return value.get<std::uint64_t>() <= std::numeric_limits<std::uint32_t>::max();
+    if (value.is_number_integer()) return value.get<std::int64_t>() >= 0
+                                          && value.get<std::int64_t>() <= std::numeric_limits<std::uint32_t>::max();
+    return false;
+}
+
+} // namespace
+
+std::string HotkeyBinding::displayString() const { return carbonToString(carbonModifiers) + characters; }
+
+std::uint32_t HotkeyBinding::nsToCarbon(Qt::KeyboardModifiers modifiers) {
+    return CarbonKeyTable::carbonModifiers(modifiers);
+}
+
+HotkeyBinding HotkeyBinding::from(const KeyEvent& event) {
+    HotkeyBinding binding{event.keyCode, nsToCarbon(event.modifiers), {}};
+    if (auto name = knownKeyName(event.keyCode)) {
+        binding.characters = std::string(*name);
+    } else if (const QString characters = QString::fromStdString(event.charactersIgnoringModifiers.value_or(""));
+               isUsableLabel(characters)) {
+        binding.characters = characters.toUpper().toStdString();
+    } else {
+        binding.characters = "Key #" + std::to_string(event.keyCode);
+    }
+    return binding;
+}
+
+std::optional<HotkeyBinding> HotkeyBinding::from(const QKeyEvent& event) {
+    const auto key = CarbonKeyTable::fromQtKey(event.key());
+    if (!key) return std::nullopt;
+    // Qt's text() carries the modifiers' effect (Ctrl+A types U+0001); the table knows the plain character.
+    return from(KeyEvent{key->carbonCode, event.modifiers(), std::string(key->unmodified)});
+}
+
+const HotkeyBindings& HotkeyBinding::firstRunDefaults() {
+    constexpr std::uint32_t option = CarbonKeyTable::optionKey;
+    constexpr std::uint32_t controlOption = CarbonKeyTable::controlKey | CarbonKeyTable::optionKey;
+    constexpr std::uint32_t controlOptionCommand = controlOption | CarbonKeyTable::cmdKey;
+    static const HotkeyBindings defaults{
+        {HotkeyAction::dim, {109, option, "F10"}},
+        {HotkeyAction::surround, {111, controlOption, "F12"}},
+        {HotkeyAction::stereo, {103, controlOption, "F11"}},
+        {HotkeyAction::mono, {109, controlOption, "F10"}},
+        {HotkeyAction::talkback, {17, controlOption, "T"}},
+        {HotkeyAction::volumeUpCoarse, {111, option, "F12"}},
+        {HotkeyAction::volumeDownCoarse, {103, option, "F11"}},
+        {HotkeyAction::recallReference1, {111, controlOptionCommand, "F12"}},
+        {HotkeyAction::recallReference2, {103, controlOptionCommand, "F11"}},
+        {HotkeyAction::recallReference3, {109, controlOptionCommand, "F10"}},
+    };
+    return defaults;
+}
+
+nlohmann::json HotkeyBinding::toJSON() const {
+    return {{"keyCode", keyCode}, {"carbonModifiers", carbonModifiers}, {"characters", characters}};
+}
+
+std::optional<HotkeyBinding> HotkeyBinding::fromJSON(const nlohmann::json& object) {
+    if (!object.is_object()) return std::nullopt;
+    const auto keyCode = object.find("keyCode");
+    const auto modifiers = object.find("carbonModifiers");
+    const auto characters = object.find("characters");
+    if (keyCode == object.end() || modifiers == object.end() || characters == object.end()) return std::nullopt;
+    if (!isUInt32(*keyCode) || !isUInt32(*modifiers) || !characters->is_string()) return std::nullopt;
+    return HotkeyBinding{keyCode->get<std::uint32_t>(), modifiers->get<std::uint32_t>(),
+                         characters->get<std::string>()};
+}
+
+} // namespace quillmark

@@ -1,0 +1,3 @@
+target_sources(quillmark_app PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/HotkeyAction.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HotkeyBinding.cpp)
