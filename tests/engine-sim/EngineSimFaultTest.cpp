@@ -1,0 +1,135 @@
+// Faults the stand-in produces on request, and its command line.
+#include "EngineSimProcess.h"
+#include "SimClient.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+namespace quillmark::testing {
+namespace {
+
+class EngineSimFaults : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(sim.isRunning()); ASSERT_TRUE(client.isConnected()); }
+
+    EngineSimProcess sim;
+    SimClient client{sim.port()};
+};
+
+TEST_F(EngineSimFaults, DropClosesEveryConnectionAndTheStateSurvives)
+{
+    SimClient second(sim.port());
+    ASSERT_TRUE(sim.waitForOpenConnections(2));
+    client.send("set /TalkbackOn/value/ true");
+    ASSERT_TRUE(sim.waitForRequest("set /TalkbackOn/value/ true"));
+
+    ASSERT_TRUE(sim.control("drop"));
+    EXPECT_TRUE(client.waitForClose());
+    EXPECT_TRUE(second.waitForClose());
+    EXPECT_EQ(sim.openConnectionCount(), 0);
+
+    SimClient again(sim.port());
+    again.send("get /TalkbackOn/value");
+    EXPECT_EQ(again.frameOn("/TalkbackOn/value")->data, true);
+    EXPECT_EQ(sim.connectionCount(), 3);
+}
+
+TEST_F(EngineSimFaults, StoppedGetsAreNotAnsweredUntilResumed)
+{
+    ASSERT_TRUE(sim.control("gets off"));
+    client.send("get /devices");
+    client.send("subscribe /TalkbackOn");  // still served, and after the get
+    const auto first = client.nextFrame();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->path, "/TalkbackOn/value");
+
+    ASSERT_TRUE(sim.control("gets on"));
+    client.send("get /devices");
+    EXPECT_EQ(client.nextFrame()->path, "/devices");
+}
+
+TEST_F(EngineSimFaults, DeviceOnlineAndSurroundModeChangesReachSubscribers)
+{
+    client.send("subscribe /devices/0/DeviceOnline");
+    client.send("subscribe /devices/0/SurroundMonitorMode");
+    ASSERT_EQ(client.frameOn("/devices/0/DeviceOnline/value")->data, true);
+    ASSERT_EQ(client.frameOn("/devices/0/SurroundMonitorMode/value")->data, "STEREO");
+
+    ASSERT_TRUE(sim.control("online false"));
+    EXPECT_EQ(client.frameOn("/devices/0/DeviceOnline/value")->data, false);
+    ASSERT_TRUE(sim.control("surround 7.1.4"));
+    EXPECT_EQ(client.frameOn("/devices/0/SurroundMonitorMode/value")->data, "7.1.4");
+    ASSERT_TRUE(sim.control("set /devices/0/outputs/22/CRMonitorLevel -30"));
+    EXPECT_FALSE(sim.control("online maybe"));
+    EXPECT_FALSE(sim.control("warp 9"));
+}
+
+TEST_F(EngineSimFaults, MalformedAndOversizedMessagesArriveAsAsked)
+{
+    ASSERT_TRUE(sim.control("malformed"));
+    const auto malformed = client.nextMessage();
+    ASSERT_TRUE(malformed);
+    EXPECT_TRUE(nlohmann::json::parse(*malformed, nullptr, false).is_discarded());
+
+    ASSERT_TRUE(sim.control("oversized 100000"));
+    const std::string bytes = client.pendingBytes(100000);
+    EXPECT_EQ(bytes.size(), 100000u);
+    EXPECT_EQ(bytes.find('\0'), std::string::npos);
+}
+
+TEST_F(EngineSimFaults, RefusedConnectionsComeBackAfterTheRefusal)
+{
+    ASSERT_TRUE(sim.control("refuse 0.5"));
+    SimClient refused(sim.port());
+    EXPECT_FALSE(refused.isConnected());
+    EXPECT_EQ(refused.connectError(), ECONNREFUSED);
+    client.send("get /Sleep/value");
+    EXPECT_TRUE(client.frameOn("/Sleep/value")) << "open connections stay";
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    bool connected = false;
+    while (!connected && std::chrono::steady_clock::now() < deadline) {
+        connected = SimClient(sim.port()).isConnected();
+        if (!connected)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));  // polling a deadline
+    }
+    EXPECT_TRUE(connected);
+}
+
+TEST(EngineSimCommandLine, HelpDocumentsEveryOptionAndControlLine)
+{
+    const std::string command = EngineSimProcess::executablePath() + " --help";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    ASSERT_TRUE(pipe);
+    std::string text;
+    std::array<char, 4096> chunk;
+    while (const std::size_t count = std::fread(chunk.data(), 1, chunk.size(), pipe.get()))
+        text.append(chunk.data(), count);
+    for (const char* word : {"--port", "--tree", "--meter-rate", "--log-requests", "--surround", "--offline",
+                             "--no-gets", "--refuse-for", "--help", "drop", "refuse SECONDS", "online true|false",
+                             "surround MODE", "gets off|on", "malformed", "oversized", "set PATH VALUE"})
+        EXPECT_NE(text.find(word), std::string::npos) << word;
+}
+
+TEST(EngineSimCommandLine, StartStateOptions)
+{
+    EngineSimProcess sim(EngineSimProcess::Options{.extraArgs = {"--offline", "--surround", "5.1", "--no-gets"}});
+    ASSERT_TRUE(sim.isRunning());
+    SimClient client(sim.port());
+    client.send("get /devices/0/DeviceOnline/value");
+    client.send("subscribe /devices/0/DeviceOnline");
+    client.send("subscribe /devices/0/SurroundMonitorMode");
+    const auto first = client.nextFrame();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->path, "/devices/0/DeviceOnline/value") << "the get is not answered";
+    EXPECT_EQ(first->data, false);
+    EXPECT_EQ(client.frameOn("/devices/0/SurroundMonitorMode/value")->data, "5.1");
+}
+
+}  // namespace
+}  // namespace quillmark::testing
