@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <unistd.h>
 
@@ -62,6 +63,7 @@ TEST_F(EngineSimTree, UnknownPathsAndMalformedRequestsAreIgnoredAndServingGoesOn
     };
     for (const auto& request : ignored)
         client.send(request);
+    client.sendRaw(std::string(3 << 20, 'a') + '\0');  // longer than any request
     // Requests are answered in order: the first frame to come is the answer to the last get.
     client.send("get /TalkbackOn/value");
     const auto frame = client.nextFrame();
@@ -72,6 +74,7 @@ TEST_F(EngineSimTree, UnknownPathsAndMalformedRequestsAreIgnoredAndServingGoesOn
     ASSERT_TRUE(other.frameOn("/Sleep/value"));
     EXPECT_TRUE(sim.waitForOutput([](const std::string& line) { return line == "ignored: not UTF-8: get /dev\\xff\\xfe"; }));
     EXPECT_TRUE(sim.waitForOutput([](const std::string& line) { return line == "ignored: unknown verb: fetch /devices"; }));
+    EXPECT_TRUE(sim.waitForOutput([](const std::string& line) { return line.starts_with("ignored: request longer"); }));
 }
 
 TEST_F(EngineSimTree, SubscribeReportsNowAndAfterEverySetWithLevelsClampedAndTaperKept)
@@ -174,6 +177,19 @@ TEST(EngineSimTreeFile, ServesTheLoadedTreeWithNumericIdsAndOddShapes)
     client.send("get /devices/0");  // the built-in tree is not there
     client.send("get /devices/10/outputs");
     EXPECT_EQ(client.nextFrame()->path, "/devices/10/outputs");
+}
+
+TEST(EngineSimRequestLog, GoesToTheFileAskedFor)
+{
+    TreeFile log(json::object());
+    EngineSimProcess sim(EngineSimProcess::Options{.extraArgs = {"--log-requests", log.path()}});
+    ASSERT_TRUE(sim.isRunning());
+    SimClient client(sim.port());
+    client.send("get /Sleep/value");
+    ASSERT_TRUE(client.frameOn("/Sleep/value"));
+    std::ifstream file(log.path());
+    std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(contents.find("recv: get /Sleep/value\n"), std::string::npos) << contents;
 }
 
 TEST(EngineSimTreeFile, ABadTreeFileStopsTheStart)

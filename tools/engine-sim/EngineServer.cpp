@@ -228,7 +228,7 @@ void EngineServer::report(const std::vector<PropertyTree::Change>& changes)
 
 void EngineServer::ignore(const std::string& reason, const std::string& text)
 {
-    output_.line("ignored: " + reason + ": " + SimOutput::printable(text));
+    output_.line("ignored: " + reason + (text.empty() ? std::string() : ": " + SimOutput::printable(text)));
 }
 
 asio::awaitable<void> EngineServer::meterLoop()
