@@ -15,3 +15,4 @@ target_sources(quillmark_app PRIVATE
 # The building tree is the resource bundle's last place to look, so the program runs from the build.
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ResourceBundle.cpp PROPERTIES
   COMPILE_DEFINITIONS QUILLMARK_BUILD_DIR="${PROJECT_BINARY_DIR}")
+add_dependencies(quillmark_app quillmark_resources)
