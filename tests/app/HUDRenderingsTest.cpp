@@ -2,6 +2,7 @@
 // (<build>/hud-renderings/), so that a person can look at them.
 #include "HUDTestSupport.h"
 
+#include "app/HUDFonts.h"
 #include "app/HUDView.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,7 @@ const char* nameOf(HUDSize size) {
 
 TEST(HUDRenderings, SavesEverySizeAndAppearance) {
     hudTestApplication();
+    HUDFonts::ensureRegistered(); // as the program does at launch, so the bundled faces are drawn
     const QString binaryDir = qEnvironmentVariable("QUILLMARK_BINARY_DIR", QDir::currentPath());
     QDir directory(QDir(binaryDir).filePath(QStringLiteral("hud-renderings")));
     ASSERT_TRUE(directory.mkpath(QStringLiteral(".")));

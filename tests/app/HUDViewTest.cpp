@@ -289,12 +289,16 @@ TEST_F(HUDRenderingTest, ActiveChipIsTintedAndInactiveChipIsRaised) {
         MonitorSnapshot snapshot;
         const QImage inactive = render(size, snapshot);
         EXPECT_EQ(at(inactive, 12 * s + 2, 52 * s + 2), token(HUDTokens::bgRaised));
-        if (size == HUDSize::small) EXPECT_EQ(at(inactive, 12, 58), token(HUDTokens::border));
+        if (size == HUDSize::small) {
+            EXPECT_EQ(at(inactive, 12, 58), token(HUDTokens::border));
+        }
         snapshot.mono = true;
         const QImage active = render(size, snapshot);
         EXPECT_LE(colourDistance(at(active, 12 * s + 2, 52 * s + 2),
                                  blended(token(HUDTokens::bg), token(HUDTokens::accent), 0.12)), 1);
-        if (size == HUDSize::small) EXPECT_EQ(at(active, 12, 58), token(HUDTokens::accent));
+        if (size == HUDSize::small) {
+            EXPECT_EQ(at(active, 12, 58), token(HUDTokens::accent));
+        }
     }
 }
 
