@@ -30,6 +30,7 @@ protected:
         frames = client->frames(queue, [this](MixerFrame frame) { seenFrames.push_back(std::move(frame)); });
         client->connect();
         ASSERT_TRUE(waitForReadyCount(1));
+        ASSERT_TRUE(sim.waitForOpenConnections(1));  // faults reach only connections accepted already
     }
 
     bool waitForReadyCount(int count)

@@ -53,6 +53,8 @@ public:
     // Writes one control line (see `quillmark-engine-sim --help`, e.g. "drop", "gets off",
     // "online false", "surround 5.1", "set /TalkbackOn/value true") and waits for its "ok: "
     // acknowledgement, after which the effect has been applied. Returns false on "error: " or timeout.
+    // Faults that act on connections (drop, malformed, oversized) reach only connections the simulator
+    // has accepted: a client's connect can finish before that, so wait for waitForOpenConnections first.
     bool control(const std::string& line, Duration timeout = kDefaultTimeout);
 
     // Request texts received so far, in arrival order, without the "recv: " prefix.
