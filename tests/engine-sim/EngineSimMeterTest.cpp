@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace quillmark::testing {
 namespace {
@@ -27,7 +29,7 @@ std::map<int, int> countMeterFrames(SimClient& client, Clock::duration window)
         const auto frame = client.nextFrame(std::chrono::duration_cast<SimClient::Duration>(end - Clock::now()));
         if (!frame)
             break;
-        for (int meter = 0; meter < 16; ++meter) {
+        for (int meter = 0; meter < 32; ++meter) {
             if (frame->path == meterPath(meter) + "/value") {
                 EXPECT_TRUE(frame->data.is_number());
                 EXPECT_LE(frame->data.get<double>(), 0.0);
@@ -37,6 +39,14 @@ std::map<int, int> countMeterFrames(SimClient& client, Clock::duration window)
         }
     }
     return counts;
+}
+
+// Requests are handled in order: frames after the answer to this get were sent after every earlier
+// control line took effect.
+void skipToMarker(SimClient& client)
+{
+    client.send("get /Sleep/value");
+    ASSERT_TRUE(client.frameOn("/Sleep/value"));
 }
 
 TEST(EngineSimMeters, ArriveAtTheConfiguredRateOnlyForTheSurroundModesChannels)
@@ -57,10 +67,33 @@ TEST(EngineSimMeters, ArriveAtTheConfiguredRateOnlyForTheSurroundModesChannels)
     EXPECT_EQ(counts.count(2), 0u) << "STEREO has two channels";
 
     ASSERT_TRUE(sim.control("surround 5.1"));
-    countMeterFrames(client, std::chrono::milliseconds(100));  // frames already on their way
+    skipToMarker(client);
     counts = countMeterFrames(client, std::chrono::milliseconds(500));
     for (int meter = 0; meter < 6; ++meter)
         EXPECT_GE(counts[meter], 12) << meter;
+}
+
+TEST(EngineSimMeters, ChannelCountFollowsTheSurroundMode)
+{
+    EngineSimProcess sim(EngineSimProcess::Options{.meterRate = 100.0});
+    ASSERT_TRUE(sim.isRunning());
+    SimClient client(sim.port());
+    for (int meter = 0; meter < 26; ++meter)
+        client.send("subscribe " + meterPath(meter));
+    const std::vector<std::pair<std::string, int>> cases{
+        {"7.1.4", 12}, {"LCRS", 4}, {"1.1", 3}, {"22.2", 24}, {"MONO", 2}, {"7.1.x", 2}, {"6.1", 7}, {"5.1.2", 8},
+    };
+    for (const auto& [mode, channels] : cases) {
+        ASSERT_TRUE(sim.control("surround " + mode));
+        skipToMarker(client);
+        const auto counts = countMeterFrames(client, std::chrono::milliseconds(150));
+        for (int meter = 0; meter < 26; ++meter) {
+            if (meter < channels)
+                EXPECT_GT(counts.count(meter), 0u) << mode << " meter " << meter;
+            else
+                EXPECT_EQ(counts.count(meter), 0u) << mode << " meter " << meter;
+        }
+    }
 }
 
 TEST(EngineSimMeters, MetersOfUnknownOutputsAreIgnored)
