@@ -43,11 +43,11 @@ std::optional<int> immersiveCount(const std::string& mode)
 {
     std::vector<long long> numbers;
     std::stringstream stream(mode);
-    std::string piece;
-    while (std::getline(stream, piece, '.')) {
-        if (piece.empty())
+    std::string field;
+    while (std::getline(stream, field, '.')) {
+        if (field.empty())
             continue;
-        const auto number = parseInteger(piece);
+        const auto number = parseInteger(field);
         if (!number)
             return std::nullopt;
         numbers.push_back(*number);
