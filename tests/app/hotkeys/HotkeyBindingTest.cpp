@@ -1,0 +1,117 @@
+#include "app/hotkeys/HotkeyBinding.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <unordered_set>
+
+namespace quillmark {
+namespace {
+
+using Event = HotkeyBinding::KeyEvent;
+
+TEST(HotkeyBinding, DisplayStringPutsGlyphsInFixedOrder) {
+    EXPECT_EQ((HotkeyBinding{111, 0x1900, "F12"}.displayString()), "⌃⌥⌘F12");
+    EXPECT_EQ((HotkeyBinding{111, 0, "F12"}.displayString()), "F12");
+    EXPECT_EQ((HotkeyBinding{0, 0x1B00, "A"}.displayString()), "⌃⌥⇧⌘A");
+    EXPECT_EQ((HotkeyBinding{0, 0x300, "A"}.displayString()), "⇧⌘A");
+}
+
+TEST(HotkeyBinding, FromEventLabels) {
+    struct Case {
+        Event event;
+        HotkeyBinding expected;
+    };
+    const Case cases[] = {
+        // Letter with command and shift: mask 0x300, upper-cased characters.
+        {{0, Qt::MetaModifier | Qt::ShiftModifier, "a"}, {0, 0x300, "A"}},
+        // F12 reports a private-use character; the known-key table wins.
+        {{111, Qt::AltModifier, "\uF70F"}, {111, 0x800, "F12"}},
+        {{49, Qt::NoModifier, " "}, {49, 0, "Space"}},
+        {{126, Qt::ControlModifier, "\uF700"}, {126, 0x1000, "↑"}},
+        // Not in the table: control characters, empty, missing, private-use give "Key #<code>".
+        {{71, Qt::NoModifier, "\x1b"}, {71, 0, "Key #71"}},
+        {{71, Qt::NoModifier, ""}, {71, 0, "Key #71"}},
+        {{71, Qt::NoModifier, std::nullopt}, {71, 0, "Key #71"}},
+        {{114, Qt::NoModifier, "\uF746"}, {114, 0, "Key #114"}},
+        // Every character is upper-cased, not only the first.
+        {{50, Qt::NoModifier, "ßé"}, {50, 0, "SSÉ"}},
+        // Keypad and other flags leave no trace in the mask.
+        {{18, Qt::KeypadModifier | Qt::GroupSwitchModifier, "1"}, {18, 0, "1"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(HotkeyBinding::from(c.event), c.expected) << c.expected.characters;
+}
+
+TEST(HotkeyBinding, FromQtKeyEventGoesThroughTheCarbonTable) {
+    // Key events need the application's input devices.
+    int argc = 1;
+    char name[] = "HotkeyBindingTest";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    // Ctrl+Alt+T types U+0014 in Qt; the label comes from the key itself.
+    const QKeyEvent talk(QEvent::KeyPress, Qt::Key_T, Qt::ControlModifier | Qt::AltModifier, QStringLiteral("\x14"));
+    EXPECT_EQ(HotkeyBinding::from(talk), (HotkeyBinding{17, 0x1800, "T"}));
+    const QKeyEvent f12(QEvent::KeyPress, Qt::Key_F12, Qt::AltModifier);
+    EXPECT_EQ(HotkeyBinding::from(f12), (HotkeyBinding{111, 0x800, "F12"}));
+    const QKeyEvent bang(QEvent::KeyPress, Qt::Key_Exclam, Qt::ShiftModifier | Qt::MetaModifier, "!");
+    EXPECT_EQ(HotkeyBinding::from(bang), (HotkeyBinding{0x12, 0x300, "1"}));
+    const QKeyEvent insert(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier);
+    EXPECT_EQ(HotkeyBinding::from(insert), (HotkeyBinding{114, 0, "Key #114"}));
+    const QKeyEvent volume(QEvent::KeyPress, Qt::Key_VolumeUp, Qt::NoModifier);
+    EXPECT_FALSE(HotkeyBinding::from(volume));
+}
+
+TEST(HotkeyBinding, FirstRunDefaults) {
+    const HotkeyBindings& defaults = HotkeyBinding::firstRunDefaults();
+    const std::pair<HotkeyAction, std::string> expected[] = {
+        {HotkeyAction::dim, "⌥F10"},
+        {HotkeyAction::surround, "⌃⌥F12"},
+        {HotkeyAction::stereo, "⌃⌥F11"},
+        {HotkeyAction::mono, "⌃⌥F10"},
+        {HotkeyAction::talkback, "⌃⌥T"},
+        {HotkeyAction::volumeUpCoarse, "⌥F12"},
+        {HotkeyAction::volumeDownCoarse, "⌥F11"},
+        {HotkeyAction::recallReference1, "⌃⌥⌘F12"},
+        {HotkeyAction::recallReference2, "⌃⌥⌘F11"},
+        {HotkeyAction::recallReference3, "⌃⌥⌘F10"},
+    };
+    ASSERT_EQ(defaults.size(), std::size(expected));
+    for (const auto& [action, display] : expected) EXPECT_EQ(defaults.at(action).displayString(), display);
+    EXPECT_EQ(defaults.at(HotkeyAction::talkback), (HotkeyBinding{17, 0x1800, "T"}));
+    EXPECT_EQ(defaults.at(HotkeyAction::recallReference3), (HotkeyBinding{109, 0x1900, "F10"}));
+    for (HotkeyAction none : {HotkeyAction::mute, HotkeyAction::volumeUpFine, HotkeyAction::volumeDownFine})
+        EXPECT_FALSE(defaults.count(none));
+}
+
+TEST(HotkeyBinding, StoredFormRoundTripsAndNeedsAllThreeMembers) {
+    const HotkeyBinding binding{111, 0x1900, "F12"};
+    EXPECT_EQ(binding.toJSON(), nlohmann::json::parse(R"({"keyCode":111,"carbonModifiers":6400,"characters":"F12"})"));
+    EXPECT_EQ(HotkeyBinding::fromJSON(binding.toJSON()), binding);
+    EXPECT_EQ(HotkeyBinding::fromJSON(nlohmann::json::parse(
+                  R"({"characters":"T","extra":1,"carbonModifiers":4294967295,"keyCode":0})")),
+              (HotkeyBinding{0, 0xFFFFFFFF, "T"}));
+    for (const char* bad : {
+             R"({"keyCode":111,"carbonModifiers":6400})",
+             R"({"keyCode":111,"characters":"F12"})",
+             R"({"carbonModifiers":6400,"characters":"F12"})",
+             R"({"keyCode":-1,"carbonModifiers":0,"characters":"A"})",
+             R"({"keyCode":4294967296,"carbonModifiers":0,"characters":"A"})",
+             R"({"keyCode":1.5,"carbonModifiers":0,"characters":"A"})",
+             R"({"keyCode":"111","carbonModifiers":0,"characters":"A"})",
+             R"({"keyCode":111,"carbonModifiers":0,"characters":7})",
+             R"([111,0,"A"])",
+             R"(null)",
+         })
+        EXPECT_FALSE(HotkeyBinding::fromJSON(nlohmann::json::parse(bad))) << bad;
+}
+
+TEST(HotkeyBinding, EqualAndHashedOnAllFields) {
+    std::unordered_set<HotkeyBinding> set{{111, 0x800, "F12"}, {111, 0x800, "F12"}, {111, 0x1800, "F12"},
+                                          {111, 0x800, "X"}, {103, 0x800, "F12"}};
+    EXPECT_EQ(set.size(), 4u);
+}
+
+} // namespace
+} // namespace quillmark
