@@ -125,20 +125,11 @@ void HUDWindowController::fadeOut() {
     });
 }
 
-std::optional<qsizetype> HUDWindowController::primaryScreenIndex(const QList<QRect>& screenFrames) {
-    if (screenFrames.isEmpty()) return std::nullopt;
-    for (qsizetype index = 0; index < screenFrames.size(); ++index) {
-        if (screenFrames[index].contains(QPoint(0, 0))) return index;
-    }
-    return 0;
-}
-
+// The screen the desktop calls primary (the first in Qt's screen list), none without screens. On X11
+// the point (0, 0) is the corner of the whole desktop and may lie on another monitor, so it does not
+// pick the primary screen as it does where the menu bar defines the origin.
 QScreen* HUDWindowController::primaryScreen() {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    QList<QRect> frames;
-    for (const QScreen* screen : screens) frames.append(screen->geometry());
-    const auto index = primaryScreenIndex(frames);
-    return index ? screens[*index] : nullptr;
+    return QGuiApplication::screens().isEmpty() ? nullptr : QGuiApplication::primaryScreen();
 }
 
 } // namespace quillmark

@@ -8,8 +8,6 @@
 #include "core/MonitorEvent.h"
 #include "core/MonitorSnapshot.h"
 
-#include <QList>
-#include <QRect>
 #include <QString>
 
 #include <chrono>
@@ -51,10 +49,6 @@ public:
     HUDView& view() { return *view_; }
     std::chrono::milliseconds autoHideDelay() const { return autoHideDelay_; }
     bool isPinned() const { return pinned_; }
-
-    // Index of the screen that carries the menu bar on the original desktop: the first whose frame
-    // contains (0, 0), else the first; none without screens.
-    static std::optional<qsizetype> primaryScreenIndex(const QList<QRect>& screenFrames);
 
 private:
     void applyAppearance(HUDAppearance appearance);
