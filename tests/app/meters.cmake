@@ -1,3 +1,6 @@
 quillmark_add_test(quillmark_meter_window_frame_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/meters/MeterWindowFrameTest.cpp
   LIBS quillmark_app)
+quillmark_add_test(quillmark_meter_subscription_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/meters/MeterSubscriptionManagerTest.cpp
+  LIBS quillmark_app)
