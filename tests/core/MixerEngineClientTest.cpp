@@ -1,0 +1,520 @@
+#include "core/MixerEngineClient.h"
+
+#include "LoopbackPeer.h"
+#include "ManualMainQueue.h"
+#include "platform/log/SystemLog.h"
+
+#include <asio/co_spawn.hpp>
+#include <asio/detached.hpp>
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace quillmark::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+using State = MixerEngineClient::ConnectionState;
+using Kind = State::Kind;
+using Clock = std::chrono::steady_clock;
+
+// Scaled-down delays so that back-off sequences run in a couple of seconds.
+constexpr MixerEngineClient::Timing fast{.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8,
+                                         .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 3.0};
+
+double secondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+std::string message(std::string_view path, std::string_view data) {
+    return R"({"path":")" + std::string(path) + R"(","data":)" + std::string(data) + "}" + '\0';
+}
+
+class MixerEngineClientTest : public ::testing::Test {
+protected:
+    struct SeenState {
+        State state;
+        Clock::time_point at;
+    };
+
+    void start(std::uint16_t port, MixerEngineClient::Timing timing = fast) {
+        client = std::make_unique<MixerEngineClient>("127.0.0.1", port, timing);
+        stateStream = client->states(queue, [this](State state) { seen.push_back({std::move(state), Clock::now()}); });
+        frameStream = client->frames(queue, [this](MixerFrame frame) { frames.push_back(std::move(frame)); });
+    }
+
+    void startConnected(MixerEngineClient::Timing timing = fast) {
+        start(peer.port(), timing);
+        client->connect();
+        ASSERT_TRUE(waitForState(State::ready()));
+        ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return p.connectionCount() == 1; }));
+    }
+
+    bool waitForStates(std::size_t count, std::chrono::milliseconds timeout = 5s) {
+        return queue.runUntil([&] { return seen.size() >= count; }, timeout);
+    }
+
+    bool waitForState(const State& wanted, std::size_t occurrence = 1, std::chrono::milliseconds timeout = 5s) {
+        return queue.runUntil([&] { return countOf(wanted) >= occurrence; }, timeout);
+    }
+
+    std::size_t countOf(const State& wanted) const {
+        return static_cast<std::size_t>(
+            std::count_if(seen.begin(), seen.end(), [&](const SeenState& s) { return s.state == wanted; }));
+    }
+
+    std::vector<State> states() const {
+        std::vector<State> result;
+        for (const auto& s : seen) result.push_back(s.state);
+        return result;
+    }
+
+    // A get answered by the peer, run through the main queue: everything the engine yielded before the
+    // answer has been delivered by the time it returns.
+    void fence() {
+        std::optional<MixerFrame> answer;
+        bool done = false;
+        const std::string path = "/fence/" + std::to_string(++fences);
+        client->get(path, 5, queue, [&](std::optional<MixerFrame> frame) {
+            answer = std::move(frame);
+            done = true;
+        });
+        ASSERT_TRUE(peer.waitUntil([&](const LoopbackPeer& p) { return !p.messages("get " + path).empty(); }));
+        peer.write(message(path, "true"));
+        ASSERT_TRUE(queue.runUntil([&] { return done; }));
+        ASSERT_TRUE(answer.has_value());
+        if (!frames.empty() && frames.back().path == path) frames.pop_back();
+    }
+
+    // Requests the peer received, keep-alives left out.
+    std::vector<std::string> requests() const {
+        std::vector<std::string> texts;
+        for (auto& m : peer.messages())
+            if (m.text != "set /Sleep false" && m.text.rfind("get /fence/", 0) != 0) texts.push_back(m.text);
+        return texts;
+    }
+
+    ManualMainQueue queue;
+    LoopbackPeer peer;
+    std::vector<SeenState> seen;
+    std::vector<MixerFrame> frames;
+    std::unique_ptr<MixerEngineClient> client;
+    MixerEngineClient::Stream stateStream;
+    MixerEngineClient::Stream frameStream;
+    int fences = 0;
+};
+
+// MARK: Connection states
+
+TEST(MixerEngineClientBackoffTest, DelaysDoubleFromHalfASecondUpToEight) {
+    const MixerEngineClient::Timing defaults;
+    const std::vector<double> expected = {0.5, 1, 2, 4, 8, 8, 8, 8};
+    for (std::size_t n = 0; n < expected.size(); ++n)
+        EXPECT_EQ(MixerEngineClient::backoffDelay(static_cast<std::int64_t>(n), defaults), expected[n]) << n;
+    EXPECT_EQ(MixerEngineClient::backoffDelay(std::numeric_limits<std::int64_t>::max(), defaults), 8.0);
+}
+
+TEST_F(MixerEngineClientTest, WithoutListenerWaitsAndRetriesAfterEachBackoffStep) {
+    start(LoopbackPeer::unusedPort());
+    client->connect();
+    const int attempts = 7;
+    ASSERT_TRUE(waitForStates(2 * attempts, 10s));
+    for (int i = 0; i < attempts; ++i) {
+        EXPECT_EQ(seen[2 * i].state, State::connecting()) << i;
+        EXPECT_EQ(seen[2 * i + 1].state, State::waiting("Connection refused")) << i;
+    }
+    for (int i = 0; i + 1 < attempts; ++i) {
+        const double expected = MixerEngineClient::backoffDelay(i, fast);
+        const double gap = secondsBetween(seen[2 * i + 1].at, seen[2 * i + 2].at);
+        EXPECT_GE(gap, expected - 0.02) << "step " << i;
+        EXPECT_LT(gap, expected + 0.25) << "step " << i;
+    }
+}
+
+TEST_F(MixerEngineClientTest, EngineQuittingWhileReadyReportsConnectionLostAndRetriesHalfASecondLater) {
+    startConnected(MixerEngineClient::Timing{}); // real production timing
+    peer.stopListening();
+    ASSERT_TRUE(waitForStates(5));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready(), State::failed("connection lost"),
+                                            State::connecting(), State::waiting("Connection refused")}));
+    const double gap = secondsBetween(seen[2].at, seen[3].at);
+    EXPECT_GE(gap, 0.48);
+    EXPECT_LT(gap, 0.75);
+}
+
+TEST_F(MixerEngineClientTest, ResetWhileReadyReportsTheTransportTextThenConnectionLostAndBacksOffTwice) {
+    startConnected();
+    peer.resetConnection();
+    ASSERT_TRUE(waitForState(State::ready(), 2));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready(), State::failed("Connection reset by peer"),
+                                            State::failed("connection lost"), State::connecting(), State::ready()}));
+    // The second report advanced the back-off: the retry waits the second step, not the first.
+    const double gap = secondsBetween(seen[3].at, seen[4].at);
+    EXPECT_GE(gap, MixerEngineClient::backoffDelay(1, fast) - 0.02);
+    EXPECT_LT(gap, MixerEngineClient::backoffDelay(1, fast) + 0.25);
+}
+
+TEST_F(MixerEngineClientTest, DisconnectReportsCancelledAndNothingAfterUntilTheNextConnect) {
+    startConnected();
+    client->disconnect();
+    ASSERT_TRUE(waitForState(State::cancelled()));
+    EXPECT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return !p.latestConnectionOpen(); }));
+    // Many back-off steps' worth of time: no retry, no "connection lost".
+    queue.runUntil([] { return false; }, 400ms);
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready(), State::cancelled()}));
+    EXPECT_EQ(peer.connectionCount(), 1);
+
+    client->connect();
+    ASSERT_TRUE(waitForState(State::ready(), 2));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready(), State::cancelled(),
+                                            State::connecting(), State::ready()}));
+    EXPECT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return p.connectionCount() == 2; }));
+}
+
+TEST_F(MixerEngineClientTest, ConnectAfterDisconnectStartsAgainWithTheFirstBackoffStep) {
+    const MixerEngineClient::Timing slower{.backoffUnitSeconds = 0.1, .backoffCapSeconds = 1.6,
+                                           .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 3.0};
+    start(LoopbackPeer::unusedPort(), slower);
+    client->connect();
+    ASSERT_TRUE(waitForState(State::waiting("Connection refused"), 3));
+    client->disconnect();
+    client->connect();
+    ASSERT_TRUE(waitForState(State::cancelled()));
+    const std::size_t cancelled = static_cast<std::size_t>(
+        std::find_if(seen.begin(), seen.end(), [](const SeenState& s) { return s.state == State::cancelled(); }) -
+        seen.begin());
+    ASSERT_TRUE(waitForStates(cancelled + 4));
+    EXPECT_EQ(seen[cancelled + 1].state, State::connecting());
+    EXPECT_EQ(seen[cancelled + 2].state, State::waiting("Connection refused"));
+    EXPECT_EQ(seen[cancelled + 3].state, State::connecting());
+    const double gap = secondsBetween(seen[cancelled + 2].at, seen[cancelled + 3].at);
+    EXPECT_GE(gap, 0.08);
+    EXPECT_LT(gap, 0.35); // the fourth step would be 0.8 s
+}
+
+TEST_F(MixerEngineClientTest, ConnectWhileReadyKeepsTheConnection) {
+    startConnected();
+    client->connect();
+    fence();
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready()}));
+    EXPECT_EQ(peer.connectionCount(), 1);
+}
+
+TEST_F(MixerEngineClientTest, ConnectTimeoutGivesFailedAndBacksOff) {
+    // A listener whose backlog is full never completes the handshake; with a 0.2 s connect timeout the
+    // attempt fails instead of hanging.
+    asio::io_context io;
+    asio::ip::tcp::acceptor full(io, {asio::ip::address_v4::loopback(), 0});
+    full.listen(0);
+    std::vector<int> fillers;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(full.local_endpoint().port());
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i < 8; ++i) {
+        const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        fillers.push_back(filler);
+    }
+    start(full.local_endpoint().port(), {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8,
+                                         .connectTimeoutSeconds = 0.2, .keepAliveSeconds = 3.0});
+    client->connect();
+    ASSERT_TRUE(waitForStates(3));
+    EXPECT_EQ(seen[0].state, State::connecting());
+    EXPECT_EQ(seen[1].state, State::failed("Connection timed out"));
+    EXPECT_GE(secondsBetween(seen[0].at, seen[1].at), 0.18);
+    EXPECT_EQ(seen[2].state, State::connecting());
+    client.reset();
+    for (int filler : fillers) ::close(filler);
+}
+
+// MARK: Framing
+
+TEST_F(MixerEngineClientTest, TwoMessagesInOneRead) {
+    startConnected();
+    peer.write(message("/a", "1") + message("/b", "\"two\""));
+    fence();
+    EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/a", 1.0}, {"/b", "two"}}));
+}
+
+TEST_F(MixerEngineClientTest, MessageSplitOverThreeReadsAndEmptyMessageBetweenNuls) {
+    startConnected();
+    peer.writeInParts({R"({"path":"/a",)", R"("data":)", "1}\0\0"s + R"({"path":"/b"})" + '\0'}, 30ms);
+    fence();
+    EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/a", 1.0}, {"/b", nullptr}}));
+}
+
+TEST_F(MixerEngineClientTest, MessagesThatGiveNoFrameAreDropped) {
+    startConnected();
+    peer.write("not json\0[1]\0{}\0\"/a\"\0{\"data\":1}\0"s + message("/ok", "null"));
+    fence();
+    EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/ok", nullptr}}));
+    EXPECT_EQ(states().back(), State::ready());
+}
+
+TEST_F(MixerEngineClientTest, UnterminatedMessageOverEightMebibytesIsDiscardedAndTheNextOneArrives) {
+    startConnected();
+    peer.write(message("/before", "1") + std::string(MixerMessageBuffer::maximumUnterminatedBytes + 1024, 'x'));
+    peer.write("tail"s + '\0' + message("/after", "2"));
+    fence();
+    EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/before", 1.0}, {"/after", 2.0}}));
+}
+
+// MARK: get
+
+TEST_F(MixerEngineClientTest, GetIsAnsweredByTheExactPathAndTheFrameIsAlsoStreamed) {
+    startConnected();
+    std::optional<MixerFrame> answer;
+    bool done = false;
+    client->get("/devices", 5, queue, [&](std::optional<MixerFrame> frame) {
+        answer = std::move(frame);
+        done = true;
+    });
+    ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return !p.messages("get /devices").empty(); }));
+    peer.write(message("/devices/", "1"));
+    fence();
+    EXPECT_FALSE(done);
+    peer.write(message("/devices", R"({"children":{"0":{}}})"));
+    ASSERT_TRUE(queue.runUntil([&] { return done; }));
+    const MixerFrame expected{"/devices", JSONValue::Object{{"children", JSONValue::Object{{"0", JSONValue::Object{}}}}}};
+    EXPECT_EQ(answer, expected);
+    EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/devices/", 1.0}, expected}));
+}
+
+TEST_F(MixerEngineClientTest, OneFrameAnswersOneGet) {
+    startConnected();
+    std::vector<std::optional<MixerFrame>> answers;
+    for (int i = 0; i < 2; ++i)
+        client->get("/x", 0.3, queue, [&](std::optional<MixerFrame> frame) { answers.push_back(std::move(frame)); });
+    ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return p.messages("get /x").size() == 2; }));
+    peer.write(message("/x", "1"));
+    ASSERT_TRUE(queue.runUntil([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers[0], (MixerFrame{"/x", 1.0}));
+    EXPECT_EQ(answers[1], std::nullopt); // the second timed out
+}
+
+TEST_F(MixerEngineClientTest, UnansweredGetTimesOutAndALateFrameIsOnlyStreamed) {
+    startConnected();
+    std::optional<MixerFrame> answer{MixerFrame{}};
+    bool done = false;
+    const auto asked = Clock::now();
+    client->get("/slow", 0.2, queue, [&](std::optional<MixerFrame> frame) {
+        answer = std::move(frame);
+        done = true;
+    });
+    ASSERT_TRUE(queue.runUntil([&] { return done; }));
+    EXPECT_GE(secondsBetween(asked, Clock::now()), 0.2);
+    EXPECT_EQ(answer, std::nullopt);
+    peer.write(message("/slow", "1"));
+    fence();
+    EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/slow", 1.0}}));
+}
+
+TEST_F(MixerEngineClientTest, GetWithoutConnectionReturnsNoFrameAtOnceAndWritesNothing) {
+    start(peer.port());
+    std::optional<MixerFrame> answer{MixerFrame{}};
+    bool done = false;
+    const auto asked = Clock::now();
+    client->get("/devices", 30, queue, [&](std::optional<MixerFrame> frame) {
+        answer = std::move(frame);
+        done = true;
+    });
+    ASSERT_TRUE(queue.runUntil([&] { return done; }));
+    EXPECT_LT(secondsBetween(asked, Clock::now()), 1.0);
+    EXPECT_EQ(answer, std::nullopt);
+    client->send(MixerRequest::setRaw("/early", "1")); // also written nowhere
+    client->connect();
+    ASSERT_TRUE(waitForState(State::ready()));
+    fence();
+    EXPECT_TRUE(requests().empty());
+}
+
+TEST_F(MixerEngineClientTest, TeardownCompletesWaitingGetsEmpty) {
+    startConnected();
+    std::vector<std::optional<MixerFrame>> answers;
+    for (const char* path : {"/a", "/b"})
+        client->get(path, 30, queue, [&](std::optional<MixerFrame> frame) { answers.push_back(std::move(frame)); });
+    ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return p.messages().size() == 2; }));
+    const auto closed = Clock::now();
+    peer.closeConnection();
+    ASSERT_TRUE(queue.runUntil([&] { return answers.size() == 2; }));
+    EXPECT_LT(secondsBetween(closed, Clock::now()), 2.0);
+    EXPECT_EQ(answers, (std::vector<std::optional<MixerFrame>>{std::nullopt, std::nullopt}));
+}
+
+asio::awaitable<void> getFromEngineThread(MixerEngineClient& client, std::string path, double timeout,
+                                          std::promise<std::pair<std::optional<MixerFrame>, std::thread::id>>& out) {
+    std::optional<MixerFrame> frame = co_await client.asyncGet(std::move(path), timeout);
+    out.set_value({std::move(frame), std::this_thread::get_id()});
+}
+
+TEST_F(MixerEngineClientTest, CoroutineOnTheEngineThreadAwaitsGet) {
+    startConnected();
+    std::promise<std::pair<std::optional<MixerFrame>, std::thread::id>> answered;
+    asio::co_spawn(client->executor(), getFromEngineThread(*client, "/devices", 5, answered), asio::detached);
+    ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return !p.messages("get /devices").empty(); }));
+    peer.write(message("/devices", "1"));
+    auto future = answered.get_future();
+    ASSERT_EQ(future.wait_for(5s), std::future_status::ready);
+    const auto [frame, thread] = future.get();
+    EXPECT_EQ(frame, (MixerFrame{"/devices", 1.0}));
+    EXPECT_NE(thread, std::this_thread::get_id());
+
+    std::promise<std::pair<std::optional<MixerFrame>, std::thread::id>> torn;
+    asio::co_spawn(client->executor(), getFromEngineThread(*client, "/never", 30, torn), asio::detached);
+    ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return !p.messages("get /never").empty(); }));
+    client->disconnect();
+    auto tornFuture = torn.get_future();
+    ASSERT_EQ(tornFuture.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(tornFuture.get().first, std::nullopt);
+}
+
+// MARK: send
+
+TEST_F(MixerEngineClientTest, SendWritesEachWireStringWithOneNulInCallOrder) {
+    startConnected();
+    std::vector<MixerRequest> sent = {MixerRequest::subscribe("/devices/0/outputs/22/CRMonitorLevel"),
+                                      MixerRequest::setProperty("/devices/0/outputs/22/Mute", "true"),
+                                      MixerRequest::setRaw("/x", "-12.00"), MixerRequest::get("/devices")};
+    for (int i = 0; i < 200; ++i) sent.push_back(MixerRequest::setRaw("/n", std::to_string(i)));
+    std::vector<std::string> expected;
+    for (const auto& request : sent) {
+        client->send(request);
+        expected.push_back(request.wireString());
+    }
+    ASSERT_TRUE(peer.waitUntil([&](const LoopbackPeer& p) { return p.messages().size() >= expected.size(); }));
+    EXPECT_EQ(requests(), expected);
+}
+
+TEST_F(MixerEngineClientTest, RequestsHoldingNulAreNeverWritten) {
+    std::vector<std::string> logged;
+    SystemLog::Capture capture([&](std::string_view line) { logged.emplace_back(line); });
+    startConnected();
+    client->send(MixerRequest::setRaw("/a\0get /evil"s, "1"));
+    client->send(MixerRequest::setProperty("/b", "1\0set /x 2"s));
+    client->send(MixerRequest::subscribe("\0"s));
+    std::optional<MixerFrame> answer{MixerFrame{}};
+    bool done = false;
+    client->get("/c\0get /evil"s, 30, queue, [&](std::optional<MixerFrame> frame) {
+        answer = std::move(frame);
+        done = true;
+    });
+    ASSERT_TRUE(queue.runUntil([&] { return done; }, 1s));
+    EXPECT_EQ(answer, std::nullopt);
+
+    std::promise<std::pair<std::optional<MixerFrame>, std::thread::id>> awaited;
+    asio::co_spawn(client->executor(), getFromEngineThread(*client, "/d\0"s, 30, awaited), asio::detached);
+    auto future = awaited.get_future();
+    ASSERT_EQ(future.wait_for(1s), std::future_status::ready);
+    EXPECT_EQ(future.get().first, std::nullopt);
+
+    client->send(MixerRequest::setRaw("/fine", "1"));
+    fence();
+    EXPECT_EQ(requests(), (std::vector<std::string>{"set /fine 1"}));
+    ASSERT_EQ(logged.size(), 5u);
+    for (const auto& line : logged) {
+        EXPECT_NE(line.find("NUL"), std::string::npos) << line;
+        EXPECT_EQ(line.find('\0'), std::string::npos);
+    }
+}
+
+// MARK: Keep-alive
+
+TEST_F(MixerEngineClientTest, KeepAliveEveryIntervalWhileReadyAndNotCarriedIntoTheNextConnection) {
+    const MixerEngineClient::Timing keepAlive{.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8,
+                                              .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 0.15};
+    startConnected(keepAlive);
+    const auto onConnection = [](int number) {
+        return [number](const LoopbackPeer& p) {
+            int count = 0;
+            for (auto& m : p.messages("set /Sleep false")) count += m.connection == number;
+            return count >= 4;
+        };
+    };
+    ASSERT_TRUE(peer.waitUntil(onConnection(1)));
+    peer.closeConnection();
+    ASSERT_TRUE(waitForState(State::ready(), 2));
+    const auto secondReady = seen.back().at;
+    ASSERT_TRUE(peer.waitUntil(onConnection(2)));
+
+    const auto keepAlives = peer.messages("set /Sleep false");
+    std::vector<Clock::time_point> second;
+    for (auto& m : keepAlives)
+        if (m.connection == 2) second.push_back(m.at);
+    EXPECT_GE(secondsBetween(secondReady, second.front()), 0.15 - 0.02);
+    for (std::size_t i = 1; i < second.size(); ++i) {
+        const double gap = secondsBetween(second[i - 1], second[i]);
+        EXPECT_GE(gap, 0.15 - 0.03) << i; // a keep-alive left over from the first connection would halve this
+        EXPECT_LT(gap, 0.15 + 0.2) << i;
+    }
+    client->disconnect();
+    ASSERT_TRUE(waitForState(State::cancelled()));
+    EXPECT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return !p.latestConnectionOpen(); }));
+}
+
+// MARK: Streams
+
+TEST_F(MixerEngineClientTest, DroppedOrReplacedStreamsReceiveNothingMore) {
+    startConnected();
+    peer.write(message("/one", "1"));
+    fence();
+    frameStream.reset();
+    peer.write(message("/two", "2"));
+    fence();
+    EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/one", 1.0}}));
+
+    std::vector<MixerFrame> replaced, replacement;
+    auto first = client->frames(queue, [&](MixerFrame frame) { replaced.push_back(std::move(frame)); });
+    auto second = client->frames(queue, [&](MixerFrame frame) { replacement.push_back(std::move(frame)); });
+    peer.write(message("/three", "3"));
+    fence();
+    EXPECT_TRUE(replaced.empty());
+    EXPECT_EQ(replacement.front(), (MixerFrame{"/three", 3.0}));
+}
+
+TEST_F(MixerEngineClientTest, NewStatesStreamDoesNotReplayTheCurrentState) {
+    startConnected();
+    std::vector<State> later;
+    stateStream = client->states(queue, [&](State state) { later.push_back(std::move(state)); });
+    client->disconnect();
+    ASSERT_TRUE(queue.runUntil([&] { return !later.empty(); }));
+    EXPECT_EQ(later, (std::vector<State>{State::cancelled()}));
+}
+
+// MARK: Destruction
+
+TEST_F(MixerEngineClientTest, DestroyingABusyClientIsClean) {
+    startConnected();
+    bool completed = false;
+    client->get("/pending", 30, queue, [&](std::optional<MixerFrame>) { completed = true; });
+    std::promise<std::pair<std::optional<MixerFrame>, std::thread::id>> never;
+    asio::co_spawn(client->executor(), getFromEngineThread(*client, "/pending", 30, never), asio::detached);
+    ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return p.messages("get /pending").size() == 2; }));
+    peer.write(message("/meters/0/MeterLevel/value", "-40") + std::string(1000, 'x'));
+    const std::weak_ptr<const void> lifetime = client->lifetime();
+    EXPECT_FALSE(lifetime.expired());
+    client.reset();
+    EXPECT_TRUE(lifetime.expired());
+    queue.runPending();
+    EXPECT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return !p.latestConnectionOpen(); }));
+    // The stream handles outlive the client here; dropping them afterwards is safe.
+    stateStream.reset();
+    frameStream.reset();
+}
+
+TEST_F(MixerEngineClientTest, DestroyingWhileBackingOffIsClean) {
+    start(LoopbackPeer::unusedPort());
+    client->connect();
+    ASSERT_TRUE(waitForState(State::waiting("Connection refused")));
+    client.reset();
+    queue.runPending();
+}
+
+} // namespace
+} // namespace quillmark::testing
