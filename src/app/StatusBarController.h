@@ -59,6 +59,9 @@ public:
     QMenu& trayMenu() { return *trayMenu_; }
     QSystemTrayIcon& trayIcon() { return *tray_; }
 
+    // The first menu line for a connection state and the interface's reported online state.
+    static QString titleFor(const MixerEngineClient::ConnectionState& state, std::optional<bool> interfaceOnline);
+
 private:
     void addReferenceItems(QMenu& menu);
     void addAction(QMenu& menu, const QString& title, const std::function<void()>& callback);

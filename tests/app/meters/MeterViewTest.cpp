@@ -1,0 +1,283 @@
+#include "app/meters/MeterView.h"
+
+#include "app/HUDTokens.h"
+#include "core/ChannelLayout.h"
+#include "WidgetTestApplication.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace quillmark {
+namespace {
+
+QApplication& application() { return testing::WidgetTestApplication::get(); }
+
+QColor token(const auto& t, bool dark = false) { return HUDTokens::resolve(t, dark); }
+
+// The view drawn in full into an image of its size.
+QImage render(const MeterView& view) {
+    QImage image(view.size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    view.paint(painter, QRegion(image.rect()));
+    return image;
+}
+
+QColor pixel(const QImage& image, double x, double y) {
+    return image.pixelColor(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+}
+
+// Gradient colours are interpolated at pixel centres: equal to within a step or two.
+::testing::AssertionResult near(const QColor& actual, const QColor& expected) {
+    const int d = std::max({std::abs(actual.red() - expected.red()), std::abs(actual.green() - expected.green()),
+                            std::abs(actual.blue() - expected.blue())});
+    if (d <= 3) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actual.name().toStdString() << " vs " << expected.name().toStdString();
+}
+
+std::vector<MeterChannel> channelsOf(const std::vector<MeterChannelDefinition>& layout) {
+    std::vector<MeterChannel> channels;
+    for (const auto& definition : layout) channels.push_back({definition.label, definition.meterIndex});
+    return channels;
+}
+
+MeterChannel channel(double level, double peak = MeterFloor::dB, bool clip = false) {
+    return {"L", 0, level, peak, clip};
+}
+
+// A height whose inner strip area is 264 points: a multiple of 11 and 33, so the scale's
+// positions fall on whole pixels. Inner area: rows 45 to 308.
+constexpr int kWidth = 200;
+constexpr int kHeight = 336;
+constexpr double kInnerTop = 45;
+constexpr double kInnerBottom = 309;
+constexpr double kInnerHeight = 264;
+
+class MeterViewTest : public ::testing::Test {
+protected:
+    void SetUp() override { view.resize(kWidth, kHeight); }
+
+    // One strip in the middle of the view.
+    QImage renderOne(const MeterChannel& c) {
+        view.setChannels({c});
+        return render(view);
+    }
+    double centreX() const { return MeterView::stripRect(view.size(), 1, 0).center().x(); }
+
+    QApplication& app = application();  // before any widget
+    MeterView view;
+};
+
+TEST(MeterViewScale, MapsAnchorsToEqualSteps) {
+    struct Case { double db; double position; };
+    for (const Case& c : {Case{0, 1}, Case{3, 1}, Case{-3, 10.0 / 11}, Case{-8, 25.0 / 33}, Case{-21, 4.0 / 11},
+                          Case{-24, 3.5 / 11}, Case{-46, 1.0 / 11}, Case{-53, 0.5 / 11}, Case{-60, 0}, Case{-90, 0},
+                          Case{NAN, 0}, Case{-INFINITY, 0}, Case{INFINITY, 1}}) {
+        EXPECT_NEAR(MeterView::normalizedPosition(c.db), c.position, 1e-12) << c.db;
+    }
+}
+
+TEST(MeterViewScale, StripsNarrowToSixPointsAndRunOn) {
+    EXPECT_DOUBLE_EQ(MeterView::stripWidth(200, 16), 6);
+    EXPECT_DOUBLE_EQ(MeterView::stripWidth(220, 1), 156);
+    EXPECT_DOUBLE_EQ(MeterView::stripWidth(220, 2), 76);
+    const QRectF last = MeterView::stripRect(QSizeF(220, 320), 24, 23);
+    EXPECT_DOUBLE_EQ(last.left(), 32 + 23 * 10);  // past the right scale; nothing clips it
+    EXPECT_DOUBLE_EQ(last.top(), 44);
+    EXPECT_DOUBLE_EQ(last.height(), 320 - 70);
+}
+
+TEST_F(MeterViewTest, WithoutChannelsDrawsOnlyTheHeader) {
+    const QImage image = render(view);
+    EXPECT_EQ(pixel(image, 2, 2), token(HUDTokens::bgHeader));
+    EXPECT_EQ(pixel(image, 2, 37), token(HUDTokens::borderSubtle));
+    for (double y = 40; y < kHeight; y += 3) {
+        EXPECT_EQ(pixel(image, 30, y), token(HUDTokens::bg)) << y;  // no scale ticks
+        EXPECT_EQ(pixel(image, 100, y), token(HUDTokens::bg)) << y;
+    }
+}
+
+TEST_F(MeterViewTest, AViewLowerThanSeventyPointsHasNoStrips) {
+    view.resize(kWidth, 69);
+    view.setChannels({channel(-6, -3, true)});
+    const QImage image = render(view);
+    EXPECT_EQ(pixel(image, 2, 2), token(HUDTokens::bgHeader));
+    for (int x = 0; x < kWidth; ++x) EXPECT_EQ(pixel(image, x, 50), token(HUDTokens::bg)) << x;
+}
+
+TEST_F(MeterViewTest, FillsTheLevelWithTheGradientFixedToTheScale) {
+    // -8 dB fills 25/33 of the inner height: 200 of 264 points.
+    QImage image = renderOne(channel(-8));
+    const double fillTop = kInnerBottom - 200;
+    EXPECT_EQ(pixel(image, centreX(), fillTop - 2), token(HUDTokens::bgRaised));
+    EXPECT_TRUE(near(pixel(image, centreX(), fillTop + 0.5), token(HUDTokens::green)));
+    EXPECT_TRUE(near(pixel(image, centreX(), kInnerBottom - 0.5), token(HUDTokens::cobalt)));
+
+    // Above 0 dB the whole strip is filled, amber at the top.
+    image = renderOne(channel(3));
+    EXPECT_TRUE(near(pixel(image, centreX(), kInnerTop + 0.5), token(HUDTokens::amber)));
+
+    // At the floor nothing is filled.
+    for (double level : {-60.0, -77.0}) {
+        image = renderOne(channel(level));
+        EXPECT_EQ(pixel(image, centreX(), kInnerBottom - 0.5), token(HUDTokens::bgRaised)) << level;
+    }
+}
+
+TEST_F(MeterViewTest, JustAboveTheFloorDrawsACobaltSliver) {
+    view.setDarkAppearance(true);
+    const QImage image = renderOne(channel(-59.9));
+    const QColor bottom = pixel(image, centreX(), kInnerBottom - 0.5);
+    const QColor raised = token(HUDTokens::bgRaised, true);
+    EXPECT_GT(bottom.blue(), raised.blue() + 10);  // blended towards cobalt's full blue
+    EXPECT_EQ(pixel(image, centreX(), kInnerBottom - 1.5), raised);
+}
+
+TEST_F(MeterViewTest, DrawsThePeakMarkerAndClipBand) {
+    struct Case { double peak; double expectedCentre; QColor colour; };
+    for (const Case& c : {Case{-3, kInnerBottom - kInnerHeight * 10 / 11, token(HUDTokens::fg)},
+                          Case{0.5, kInnerTop + 0.5, token(HUDTokens::red)},
+                          Case{0, kInnerTop + 0.5, token(HUDTokens::red)}}) {
+        const QImage image = renderOne(channel(-70, c.peak));
+        int found = -1;
+        for (int y = static_cast<int>(kInnerTop); y < kInnerBottom; ++y) {
+            if (pixel(image, centreX(), y) == c.colour) { found = y; break; }
+        }
+        EXPECT_NEAR(found + 0.5, c.expectedCentre, 1.0) << c.peak;
+    }
+
+    // A peak at -59.6 dB is not drawn.
+    const QImage low = renderOne(channel(-70, -59.6));
+    for (int y = static_cast<int>(kInnerTop); y < kInnerBottom; ++y) {
+        ASSERT_EQ(pixel(low, centreX(), y), token(HUDTokens::bgRaised)) << y;
+    }
+
+    const QImage clipped = renderOne(channel(-70, -70, true));
+    for (double y : {kInnerTop + 0.5, kInnerTop + 3.5}) EXPECT_EQ(pixel(clipped, centreX(), y), token(HUDTokens::red));
+    EXPECT_EQ(pixel(clipped, centreX(), kInnerTop + 4.5), token(HUDTokens::bgRaised));
+    EXPECT_EQ(pixel(clipped, centreX(), kInnerTop - 0.5), token(HUDTokens::border));  // the outline is drawn last
+}
+
+TEST_F(MeterViewTest, ShowsTheModeUpperCasedAndAnEmDashWhenEmpty) {
+    auto header = [this](const QString& text) {
+        view.setSurroundModeText(text);
+        return render(view).copy(0, 0, kWidth, 38);
+    };
+    EXPECT_EQ(header("stereo"), header("STEREO"));
+    EXPECT_EQ(header(""), header(QStringLiteral("\u2014")));
+    EXPECT_NE(header("STEREO"), header(""));
+    QImage blank = header("");
+    blank.fill(token(HUDTokens::bgHeader));
+    EXPECT_NE(header(""), blank);  // the dash is drawn
+}
+
+TEST_F(MeterViewTest, ClicksBelowTheHeaderCallOnClick) {
+    int clicks = 0;
+    view.onClick = [&] { ++clicks; };
+    auto click = [&](double y) {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, y), QPointF(100, y), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &press);
+    };
+    click(5);
+    click(38);
+    EXPECT_EQ(clicks, 0);
+    click(39);      // scale and strips
+    click(330);     // labels
+    EXPECT_EQ(clicks, 2);
+    view.onClick = nullptr;
+    click(200);     // no action set: nothing happens
+}
+
+// Stereo, 5.1, 7.1.4 and 22.2 drawn with one distinct level per channel: every strip shows its own
+// fill height and a label.
+struct LayoutCase { const char* mode; std::size_t count; int width; };
+
+class MeterViewLayouts : public MeterViewTest, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(MeterViewLayouts, DrawsEveryChannelAtItsLevel) {
+    const LayoutCase& c = GetParam();
+    view.resize(c.width, kHeight);
+    auto channels = channelsOf(ChannelLayout::channels(c.mode, MeterChannelOrder::film));
+    ASSERT_EQ(channels.size(), c.count);
+    for (std::size_t i = 0; i < channels.size(); ++i) channels[i].level = -1.0 - 50.0 * static_cast<double>(i) / channels.size();
+    view.setChannels(channels);
+    view.setSurroundModeText(c.mode);
+    const QImage image = render(view);
+
+    const QColor raised = token(HUDTokens::bgRaised);
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        const QRectF strip = MeterView::stripRect(view.size(), channels.size(), i);
+        if (strip.right() > c.width) break;  // strips past the view's edge are not seen
+        const double x = strip.center().x();
+        const double fillTop = kInnerBottom - kInnerHeight * MeterView::normalizedPosition(channels[i].level);
+        EXPECT_EQ(pixel(image, x, fillTop - 2), raised) << c.mode << " strip " << i;
+        EXPECT_NE(pixel(image, x, fillTop + 2), raised) << c.mode << " strip " << i;
+        bool labelInk = false;
+        for (double y = kHeight - 20; y < kHeight - 8; ++y) {
+            for (double dx = -2; dx <= 2; ++dx) labelInk |= pixel(image, x + dx, y) != token(HUDTokens::bg);
+        }
+        EXPECT_TRUE(labelInk) << c.mode << " label " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, MeterViewLayouts, ::testing::Values(
+    LayoutCase{"STEREO", 2, 220}, LayoutCase{"5.1", 6, 320}, LayoutCase{"7.1.4", 12, 480},
+    LayoutCase{"22.2", 24, 640}, LayoutCase{"22.2", 24, 220}),
+    [](const auto& info) {
+        std::string name = std::string(info.param.mode) + "_" + std::to_string(info.param.width);
+        for (char& ch : name) if (ch == '.') ch = '_';
+        return name;
+    });
+
+// Records what each paint was asked to cover.
+class RecordingMeterView : public MeterView {
+public:
+    std::vector<QRegion> painted;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        painted.push_back(event->region());
+        MeterView::paintEvent(event);
+    }
+};
+
+TEST(MeterViewRepaint, RepaintsOnlyTheStripsThatChanged) {
+    application();
+    RecordingMeterView view;
+    view.resize(480, kHeight);
+    auto channels = channelsOf(ChannelLayout::channels("5.1", MeterChannelOrder::music));
+    view.setChannels(channels);
+    view.show();
+    QCoreApplication::processEvents();
+    view.painted.clear();
+
+    channels[2].level = -10;
+    channels[4].clip = true;
+    view.setChannels(channels);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(view.painted.empty());
+    QRegion expected = MeterView::stripRect(view.size(), 6, 2).toAlignedRect();
+    expected += MeterView::stripRect(view.size(), 6, 4).toAlignedRect();
+    EXPECT_EQ(view.painted.back(), expected);
+
+    view.painted.clear();
+    view.setChannels(channels);  // nothing changed
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view.painted.empty());
+
+    channels[0].label = "X";  // a new label repaints all
+    view.setChannels(channels);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(view.painted.empty());
+    EXPECT_EQ(view.painted.back(), QRegion(view.rect()));
+}
+
+} // namespace
+} // namespace quillmark
