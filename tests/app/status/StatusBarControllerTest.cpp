@@ -1,0 +1,218 @@
+#include "app/StatusBarController.h"
+
+#include "../meters/WidgetTestApplication.h"
+#include "platform/log/SystemLog.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quillmark {
+namespace {
+
+using State = MixerEngineClient::ConnectionState;
+
+// One menu line as the user sees it; separators read "---".
+struct Item {
+    std::string title;
+    bool enabled = true;
+    bool checkable = false;
+    bool checked = false;
+    std::string shortcut;
+    friend bool operator==(const Item&, const Item&) = default;
+};
+
+void PrintTo(const Item& item, std::ostream* out) {
+    *out << '"' << item.title << '"' << (item.enabled ? "" : " disabled") << (item.checkable ? " checkable" : "")
+         << (item.checked ? " checked" : "") << (item.shortcut.empty() ? "" : " " + item.shortcut);
+}
+
+std::vector<Item> itemsOf(const QMenu& menu) {
+    std::vector<Item> items;
+    for (const QAction* action : menu.actions()) {
+        if (action->isSeparator()) { items.push_back({"---"}); continue; }
+        items.push_back({action->text().toStdString(), action->isEnabled(), action->isCheckable(), action->isChecked(),
+                         action->shortcut().toString(QKeySequence::PortableText).toStdString()});
+    }
+    return items;
+}
+
+QAction* actionTitled(const QMenu& menu, const QString& title) {
+    for (QAction* action : menu.actions()) if (action->text() == title) return action;
+    return nullptr;
+}
+
+class StatusBarControllerTest : public ::testing::Test {
+protected:
+    StatusBarControllerTest() {
+        testing::WidgetTestApplication::get();
+        callbacks.isMetersVisible = [this] { return metersVisible; };
+        callbacks.referenceLevels = [this] { return references; };
+        callbacks.splReferenceAt0dBFS = [this] { return splReference; };
+        callbacks.onRecallReference = [this](int index) { recalled.push_back(index); };
+    }
+
+    StatusBarController& controller() {
+        if (!made) made = std::make_unique<StatusBarController>(callbacks);
+        return *made;
+    }
+
+    std::vector<Item> rebuilt() {
+        QMenu menu;
+        controller().rebuild(menu);
+        return itemsOf(menu);
+    }
+
+    StatusBarController::Callbacks callbacks;
+    bool metersVisible = false;
+    std::vector<ReferenceLevel> references{{"Reference 1", std::nullopt}, {"Reference 2", std::nullopt},
+                                           {"Reference 3", std::nullopt}};
+    double splReference = 0;
+    std::vector<int> recalled;
+    std::unique_ptr<StatusBarController> made;
+};
+
+TEST_F(StatusBarControllerTest, FillsEveryItemInOrder) {
+    references = {{"Mix", -20.0}, {"Loud", std::nullopt}};
+    const std::vector<Item> expected{
+        {"Connecting\u2026", false},
+        {"---"},
+        {"Show Meters", true, true, false},
+        {"---"},
+        {"Mix   \u221220 dB", true},
+        {"Loud \u2014 not set", false},
+        {"Reference 3", false},
+        {"---"},
+        {"About Quillmark"},
+        {"User Guide"},
+        {"License Agreement"},
+        {"Preferences\u2026", true, false, false, "Ctrl+,"},
+        {"Check for Updates\u2026"},
+        {"---"},
+        {"Quit Quillmark"},
+    };
+    EXPECT_EQ(rebuilt(), expected);
+}
+
+TEST_F(StatusBarControllerTest, ShowsHideMetersWithACheckMarkWhileVisible) {
+    metersVisible = true;
+    EXPECT_EQ(rebuilt()[2], (Item{"Hide Meters", true, true, true}));
+}
+
+TEST_F(StatusBarControllerTest, ReferenceTitlesFollowTheSplReadout) {
+    references = {{"Cal", -20.6}, {"Zero", 0.0}, {"Half", -20.25}};
+    EXPECT_EQ(rebuilt()[4].title, "Cal   \u221220.6 dB");
+    EXPECT_EQ(rebuilt()[5].title, "Zero   0 dB");
+    EXPECT_EQ(rebuilt()[6].title, "Half   \u221220.3 dB");
+    splReference = 85;
+    EXPECT_EQ(rebuilt()[4].title, "Cal   64 dB SPL");
+    references.clear();
+    const auto items = rebuilt();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(items[4 + i], (Item{"Reference " + std::to_string(i + 1), false}));
+}
+
+TEST_F(StatusBarControllerTest, ChoosingAReferenceRecallsItsIndex) {
+    references = {{"A", -10.0}, {"B", -20.0}, {"C", -30.0}};
+    QMenu menu;
+    controller().rebuild(menu);
+    menu.actions()[5]->trigger();
+    menu.actions()[4]->trigger();
+    EXPECT_EQ(recalled, (std::vector<int>{1, 0}));
+}
+
+TEST_F(StatusBarControllerTest, EachItemCallsItsCallback) {
+    std::vector<std::string> calls;
+    auto record = [&](const char* name) { return [&calls, name] { calls.push_back(name); }; };
+    callbacks.onQuit = record("quit");
+    callbacks.onPreferences = record("preferences");
+    callbacks.onToggleMeters = record("meters");
+    callbacks.onCheckForUpdates = record("updates");
+    callbacks.onAbout = record("about");
+    callbacks.onOpenManual = record("manual");
+    callbacks.onOpenLicenseAgreement = record("licence");
+    QMenu menu;
+    controller().rebuild(menu);
+    for (const char* title : {"Show Meters", "About Quillmark", "User Guide", "License Agreement", "Preferences\u2026",
+                              "Check for Updates\u2026", "Quit Quillmark"}) {
+        QAction* action = actionTitled(menu, QString::fromUtf8(title));
+        ASSERT_NE(action, nullptr) << title;
+        action->trigger();
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"meters", "about", "manual", "licence", "preferences", "updates", "quit"}));
+}
+
+TEST_F(StatusBarControllerTest, UnsetCallbacksDoNothing) {
+    callbacks = {};
+    QMenu menu;
+    controller().rebuild(menu);
+    for (QAction* action : menu.actions()) action->trigger();
+    EXPECT_EQ(itemsOf(menu)[2].title, "Show Meters");
+    EXPECT_EQ(itemsOf(menu)[4].title, "Reference 1");
+}
+
+TEST(StatusBarTitle, NamesEveryConnectionState) {
+    struct Case { State state; std::optional<bool> online; const char* title; };
+    for (const Case& c : {
+             Case{State::waiting("Connection refused"), std::nullopt, "Waiting for UA Console\u2026"},
+             Case{State::failed("connection lost"), std::nullopt, "Disconnected \u2014 connection lost"},
+             Case{State::idle(), std::nullopt, "Idle"},
+             Case{State::connecting(), std::nullopt, "Connecting to UA Mixer Engine\u2026"},
+             Case{State::ready(), false, "No interface detected"},
+             Case{State::ready(), true, "Connected"},
+             Case{State::ready(), std::nullopt, "Connected"},
+             Case{State::cancelled(), false, "Disconnected"},
+         }) {
+        EXPECT_EQ(StatusBarController::titleFor(c.state, c.online).toStdString(), c.title) << c.state.description();
+    }
+}
+
+TEST_F(StatusBarControllerTest, TheTitleChangesOnUpdateAndShowsAtTheNextOpening) {
+    StatusBarController& bar = controller();
+    QMenu menu;
+    bar.attach(menu);
+    EXPECT_EQ(bar.trayIcon().toolTip(), "Connecting\u2026");
+
+    bar.connectionState = State::connecting();
+    EXPECT_EQ(bar.connectionTitle(), "Connecting\u2026");  // only updateConnectionTitle() changes it
+    bar.updateConnectionTitle();
+    EXPECT_EQ(bar.connectionTitle(), "Connecting to UA Mixer Engine\u2026");
+
+    bar.connectionState = State::ready();
+    bar.interfaceOnline = false;
+    bar.updateConnectionTitle();
+    EXPECT_EQ(bar.trayIcon().toolTip(), "No interface detected");
+    metersVisible = true;
+    emit menu.aboutToShow();
+    EXPECT_EQ(itemsOf(menu)[0].title, "No interface detected");
+    EXPECT_EQ(itemsOf(menu)[2].title, "Hide Meters");
+    emit bar.trayMenu().aboutToShow();
+    EXPECT_EQ(itemsOf(bar.trayMenu()), itemsOf(menu));  // every menu holds the same items
+}
+
+TEST_F(StatusBarControllerTest, RebuildEmptiesAMenuThatHeldOtherItems) {
+    QMenu menu;
+    menu.addAction("Stale");
+    menu.addSeparator();
+    controller().rebuild(menu);
+    controller().rebuild(menu);
+    EXPECT_EQ(itemsOf(menu).size(), 15u);
+    EXPECT_EQ(actionTitled(menu, "Stale"), nullptr);
+}
+
+TEST_F(StatusBarControllerTest, WithoutATrayLogsOneLineAndCarriesOn) {
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());  // the offscreen platform has none
+    std::vector<std::string> lines;
+    SystemLog::Capture capture([&](std::string_view line) { lines.emplace_back(line); });
+    StatusBarController& bar = controller();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "Quillmark: no system tray available; the status menu is not shown");
+    EXPECT_EQ(itemsOf(bar.trayMenu()).size(), 15u);
+}
+
+} // namespace
+} // namespace quillmark
