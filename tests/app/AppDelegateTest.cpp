@@ -29,13 +29,15 @@ namespace {
 using namespace std::chrono_literals;
 using Phase = HotkeyPhase;
 
+// One application for the whole test program, never destroyed: Qt's teardown at exit would run
+// after the test framework's statics are gone.
 QApplication& application()
 {
     static int argc = 1;
     static char name[] = "quillmark-test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // A tree file for the stand-in, removed with the object.
@@ -204,6 +206,8 @@ TEST_F(AppDelegateTest, HotkeyActionsSendTheirCommandsOnPressOnly)
 {
     start();
     ASSERT_TRUE(waitForReportedState());
+    ASSERT_TRUE(sim_->control("set /devices/0/outputs/22/CRMonitorLevel/value -30"));
+    ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == -30.0; }));
     const std::string o = "set /devices/0/outputs/22/";
     const std::vector<Dispatch> table = {
         {HotkeyAction::dim, {o + "DimOn/value/ true"}},
@@ -255,6 +259,7 @@ TEST_F(AppDelegateTest, OfflineDeviceShowsTheMessageForMonitorFramesAndTheTitleF
 
 TEST_F(AppDelegateTest, SurroundFrameRelaysTheMetersAndTheHeader)
 {
+    defaults_.setBool("Quillmark.showMetersOnLaunch", false);
     start();
     ASSERT_TRUE(waitForReportedState());
     ASSERT_FALSE(delegate_->meterWindow().isVisible());

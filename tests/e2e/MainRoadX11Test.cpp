@@ -28,13 +28,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// One application for the whole test program, never destroyed: Qt's teardown at exit would run
+// after the test framework's statics are gone.
 QApplication& application()
 {
     static int argc = 1;
-    static char name[] = "quillmark-e2e";
+    static char name[] = "quillmark-test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 class MainRoadX11 : public ::testing::Test {
@@ -45,6 +47,7 @@ protected:
         ASSERT_TRUE(sim_.isRunning());
         ASSERT_TRUE(sim_.control("set " + E2EPaths::level + "/value -30"));
         defaults_.setData(E2EBindings::key, E2EBindings::document().toStdString());
+        defaults_.setBool("Quillmark.showMetersOnLaunch", false);
         defaults_.setData("Quillmark.referenceLevels.v1",
                            R"([{"label":"Mix","level":-20},{"label":"Loud"},{"label":"Quiet","level":-40}])");
         AppDelegate::Options options;
