@@ -103,9 +103,13 @@ std::optional<QString> FontRegistry::registerFile(const QString& path) {
     if (id < 0) return QStringLiteral("unknown");
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
     const QRawFont raw(data, 12);
-    const QString postScript = raw.isValid() ? postScriptName(raw.fontTable("name")) : QString();
-    if (!postScript.isEmpty() && !families.isEmpty())
-        postScriptFaces()[postScript] = Face{families.first(), raw.styleName()};
+    if (families.isEmpty() || !raw.isValid()) return std::nullopt;
+    const Face face{families.first(), raw.styleName()};
+    if (const QString postScript = postScriptName(raw.fontTable("name")); !postScript.isEmpty())
+        postScriptFaces()[postScript] = face;
+    // Some builds name the face without its style (IBM Plex Sans from npm says "IBMPlexSans"); the windows
+    // ask for "Family-Style", so that form answers too.
+    postScriptFaces()[QString(face.family).remove(QLatin1Char(' ')) + QLatin1Char('-') + face.style] = face;
     return std::nullopt;
 }
 

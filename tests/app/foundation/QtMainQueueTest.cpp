@@ -1,0 +1,86 @@
+#include "app/QtMainQueue.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace quillmark {
+namespace {
+
+using namespace std::chrono_literals;
+
+class QtMainQueueTest : public ::testing::Test {
+protected:
+    // Runs the event loop until `done` holds or the deadline passes.
+    static bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
+        QDeadlineTimer deadline(timeout);
+        while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return done();
+    }
+
+    int argc = 1;
+    char name[16] = "QtMainQueueTest";
+    char* argv[2] = {name, nullptr};
+    QCoreApplication app{argc, argv};
+    QtMainQueue queue;
+};
+
+TEST_F(QtMainQueueTest, PostFromAnyThreadRunsOnTheMainThreadInOrder) {
+    std::vector<int> order;
+    std::atomic<bool> wrongThread = false;
+    std::thread worker([&] {
+        for (int i = 0; i < 100; ++i)
+            queue.post([&, i] {
+                if (QThread::currentThread() != app.thread()) wrongThread = true;
+                order.push_back(i);
+            });
+    });
+    worker.join();
+    ASSERT_TRUE(runUntil([&] { return order.size() == 100; }));
+    EXPECT_FALSE(wrongThread);
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(order[i], i);
+}
+
+TEST_F(QtMainQueueTest, PostAfterWaitsItsDelayAndCancelStopsIt) {
+    const auto start = queue.now();
+    MainQueue::Clock::time_point ranAt{};
+    bool cancelledRan = false;
+    std::thread worker([&] {
+        queue.postAfter(30ms, [&] { ranAt = queue.now(); });
+        queue.postAfter(10ms, [&] { cancelledRan = true; }).cancel();
+    });
+    worker.join();
+    ASSERT_TRUE(runUntil([&] { return ranAt != MainQueue::Clock::time_point{}; }));
+    EXPECT_GE(ranAt - start, 30ms);
+    EXPECT_FALSE(cancelledRan);
+}
+
+TEST_F(QtMainQueueTest, CancelBeforeTheTimeComesPreventsTheWork) {
+    bool ran = false, marker = false;
+    auto handle = queue.postAfter(20ms, [&] { ran = true; });
+    handle.cancel();
+    queue.postAfter(40ms, [&] { marker = true; });
+    ASSERT_TRUE(runUntil([&] { return marker; }));
+    EXPECT_FALSE(ran);
+}
+
+TEST_F(QtMainQueueTest, WorkQueuedWhenTheQueueIsDestroyedIsDropped) {
+    bool ran = false;
+    {
+        QtMainQueue shortLived;
+        shortLived.post([&] { ran = true; });
+        shortLived.postAfter(0ms, [&] { ran = true; });
+    }
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ran);
+}
+
+} // namespace
+} // namespace quillmark
