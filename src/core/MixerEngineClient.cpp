@@ -469,10 +469,9 @@ void MixerEngineClient::writeNext(std::shared_ptr<Connection> to) {
 
 void MixerEngineClient::yieldState(ConnectionState state) { yieldOn(stateContinuation, std::move(state)); }
 
-bool MixerEngineClient::rejectNul(std::string_view what, std::string_view verb, std::string_view path) {
+void MixerEngineClient::rejectNul(std::string_view what, std::string_view verb, std::string_view path) {
     SystemLog::write("MixerEngineClient: dropped a " + std::string(what) + " (" + std::string(verb) + " " +
                      visibleNul(path) + ") holding a NUL byte, which would end it early on the wire");
-    return true;
 }
 
 } // namespace quillmark

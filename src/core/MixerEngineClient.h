@@ -102,7 +102,8 @@ public:
 
     // Each frame (then each state) from now on, in order, through `queue`, until the handle is dropped.
     // A new call replaces the stream stored before (which then receives nothing more). Nothing is replayed.
-    // `queue` must outlive the client or the handle, whichever ends last.
+    // `queue` must outlive the client or the handle, whichever ends last; the callback may be released on
+    // the engine thread.
     Stream frames(MainQueue& queue, std::function<void(MixerFrame)> onFrame);
     Stream states(MainQueue& queue, std::function<void(ConnectionState)> onState);
 
@@ -161,7 +162,7 @@ private:
     void write(std::string text);
     void writeNext(std::shared_ptr<Connection> connection);
     void yieldState(ConnectionState state);
-    static bool rejectNul(std::string_view what, std::string_view verb, std::string_view path);
+    static void rejectNul(std::string_view what, std::string_view verb, std::string_view path);
 
     // Declared first: destroyed last, after everything that uses it.
     asio::io_context io_;

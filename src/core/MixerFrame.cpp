@@ -66,7 +66,7 @@ std::vector<std::string> MixerFrame::children() const {
     return result;
 }
 
-const JSONValue::Object& MixerFrame::properties() const noexcept {
+const JSONValue::Object& MixerFrame::properties() const& noexcept {
     static const JSONValue::Object empty;
     const JSONValue* member = data["properties"];
     const JSONValue::Object* properties = member ? member->objectValue() : nullptr;

@@ -22,7 +22,8 @@ struct MixerFrame {
     std::vector<std::string> children() const;
     // data.properties when it is an object, otherwise an empty map. Borrowed, no copy: valid while this
     // frame (or a copy of its data) lives.
-    const JSONValue::Object& properties() const noexcept;
+    const JSONValue::Object& properties() const& noexcept;
+    const JSONValue::Object& properties() const&& = delete;
 
     friend bool operator==(const MixerFrame&, const MixerFrame&) = default;
 };

@@ -75,10 +75,13 @@ TEST(MixerFrameTest, IsDeviceNode) {
 
 TEST(MixerFrameTest, Properties) {
     const Object properties{{"CRMonitorLevel", Object{{"value", -12.0}}}};
-    EXPECT_EQ((MixerFrame{"/o", Object{{"properties", properties}}}).properties(), properties);
-    EXPECT_TRUE((MixerFrame{"/o", Object{{"properties", Array{1}}}}).properties().empty());
-    EXPECT_TRUE((MixerFrame{"/o", Object{{"properties", "x"}}}).properties().empty());
-    EXPECT_TRUE((MixerFrame{"/o", 1.0}).properties().empty());
+    const MixerFrame node{"/o", Object{{"properties", properties}}};
+    EXPECT_EQ(node.properties(), properties);
+    for (const JSONValue& data : {JSONValue(Object{{"properties", Array{1}}}), JSONValue(Object{{"properties", "x"}}),
+                                  JSONValue(1.0), JSONValue()}) {
+        const MixerFrame frame{"/o", data};
+        EXPECT_TRUE(frame.properties().empty()) << data.prettyDescription();
+    }
 }
 
 } // namespace
