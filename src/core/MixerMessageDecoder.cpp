@@ -2,7 +2,26 @@
 
 #include <nlohmann/json.hpp>
 
+#include <vector>
+
 namespace quillmark {
+
+namespace {
+
+// Measured without recursion, so that a hostile nesting cannot exhaust the stack here either.
+bool nestedDeeperThan(const nlohmann::json& root, std::size_t limit) {
+    std::vector<std::pair<const nlohmann::json*, std::size_t>> stack{{&root, 1}};
+    while (!stack.empty()) {
+        const auto [node, depth] = stack.back();
+        stack.pop_back();
+        if (depth > limit) return true;
+        if (node->is_structured())
+            for (const auto& child : *node) stack.emplace_back(&child, depth + 1);
+    }
+    return false;
+}
+
+} // namespace
 
 std::optional<MixerFrame> MixerMessageDecoder::decode(std::string_view message) {
     if (message.empty()) return std::nullopt;
@@ -11,6 +30,8 @@ std::optional<MixerFrame> MixerMessageDecoder::decode(std::string_view message) 
     const auto path = document.find("path");
     if (path == document.end() || !path->is_string()) return std::nullopt;
     const auto data = document.find("data");
+    if (data != document.end() && data->is_structured() && nestedDeeperThan(*data, maximumDataDepth))
+        return std::nullopt;
     return MixerFrame{path->get<std::string>(), data == document.end() ? JSONValue() : JSONValue::fromJSON(*data)};
 }
 

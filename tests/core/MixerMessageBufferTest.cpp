@@ -61,6 +61,12 @@ TEST(MixerMessageBufferTest, DiscardsUnterminatedDataAboveTheCap) {
     }
 }
 
+JSONValue nested(std::size_t depth) {
+    JSONValue value = JSONValue::Array{};
+    for (std::size_t level = 1; level < depth; ++level) value = JSONValue::Array{value};
+    return value;
+}
+
 TEST(MixerMessageDecoderTest, DecodesObjectsWithAStringPath) {
     struct Case {
         const char* name;
@@ -82,6 +88,12 @@ TEST(MixerMessageDecoderTest, DecodesObjectsWithAStringPath) {
         {"bare number", "1", std::nullopt},
         {"trailing garbage", R"({"path":"/a"} x)", std::nullopt},
         {"invalid utf-8", "{\"path\":\"/\xff\"}", std::nullopt},
+        {"nested to the limit", R"({"path":"/a","data":)" + std::string(MixerMessageDecoder::maximumDataDepth, '[') +
+                                    std::string(MixerMessageDecoder::maximumDataDepth, ']') + "}",
+         MixerFrame{"/a", nested(MixerMessageDecoder::maximumDataDepth)}},
+        // Far deeper than any stack could convert recursively.
+        {"nested too deep", R"({"path":"/a","data":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}",
+         std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
