@@ -1,9 +1,11 @@
 #include "app/StatusBarController.h"
+#include "app/StatusBarIcon.h"
 
 #include "../meters/WidgetTestApplication.h"
 #include "platform/log/SystemLog.h"
 
 #include <QAction>
+#include <QImage>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -212,6 +214,31 @@ TEST_F(StatusBarControllerTest, WithoutATrayLogsOneLineAndCarriesOn) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "Quillmark: no system tray available; the status menu is not shown");
     EXPECT_EQ(itemsOf(bar.trayMenu()).size(), 15u);
+}
+
+} // namespace
+} // namespace quillmark
+
+namespace quillmark {
+namespace {
+
+// The drawing: a faint ring all round, a thick opaque arc over the left, top and right.
+TEST(StatusBarIcon, DrawsAThinRingUnderAThickArc) {
+    const QImage image = StatusBarIcon::image(Qt::black);
+    ASSERT_EQ(image.size(), QSize(22, 22));
+    auto alpha = [&](int x, int y) { return qAlpha(image.pixel(x, y)); };
+    EXPECT_EQ(alpha(11, 11), 0);                                   // hollow centre
+    EXPECT_EQ(alpha(11, 4), 255);                                  // arc at the top
+    EXPECT_EQ(alpha(4, 11), 255);                                  // and at the left
+    EXPECT_EQ(alpha(15, 5), 255);                                  // and up to the right
+    EXPECT_LT(alpha(17, 11), 0.35 * 255);                          // it ends 30.6 degrees above horizontal
+    const int bottom = std::max(alpha(11, 17), alpha(11, 18));     // the ring alone, 0.8 wide at 35 %
+    EXPECT_GT(bottom, 10);
+    EXPECT_LT(bottom, 0.35 * 255);
+    EXPECT_EQ(alpha(11, 21), 0);
+    const QImage doubled = StatusBarIcon::image(Qt::black, 2);
+    EXPECT_EQ(doubled.size(), QSize(44, 44));
+    EXPECT_EQ(qAlpha(doubled.pixel(23, 8)), 255);
 }
 
 } // namespace
