@@ -29,7 +29,10 @@ constexpr double kLabelBottomMargin = 8;
 constexpr double kTickLength = 4;
 constexpr double kScaleTextInset = 8;
 
-QFont withSpacing(QFont font, double spacing) {
+// The display face at `size` logical pixels (the geometry's unit), with letter spacing.
+QFont displayFont(int size, double spacing) {
+    QFont font = HUDFonts::display(size);
+    font.setPixelSize(size);
     font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
     return font;
 }
@@ -52,8 +55,8 @@ void drawTextAt(QPainter& painter, const QPointF& topLeft, const QString& text) 
 MeterView::MeterView(QWidget* parent)
     : QWidget(parent),
       colours_(resolveColours(false)),
-      titleFont_(withSpacing(HUDFonts::display(12), 0.96)),
-      labelFont_(withSpacing(HUDFonts::display(11), 1.0)),
+      titleFont_(displayFont(12, 0.96)),
+      labelFont_(displayFont(11, 1.0)),
       scaleFont_(scaleDigitsFont()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(220, 320);

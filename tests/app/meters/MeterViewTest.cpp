@@ -5,6 +5,7 @@
 #include "WidgetTestApplication.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace quillmark {
 namespace {
@@ -206,10 +208,19 @@ TEST_P(MeterViewLayouts, DrawsEveryChannelAtItsLevel) {
     view.resize(c.width, kHeight);
     auto channels = channelsOf(ChannelLayout::channels(c.mode, MeterChannelOrder::film));
     ASSERT_EQ(channels.size(), c.count);
-    for (std::size_t i = 0; i < channels.size(); ++i) channels[i].level = -1.0 - 50.0 * static_cast<double>(i) / channels.size();
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        channels[i].level = -1.0 - 50.0 * static_cast<double>(i) / channels.size();
+        channels[i].peak = channels[i].level + 1.5;
+    }
+    channels[0].clip = true;
     view.setChannels(channels);
     view.setSurroundModeText(c.mode);
     const QImage image = render(view);
+    // Kept for looking at: <build>/meter-renderings/<mode>_<width>.png
+    if (const char* dir = std::getenv("QUILLMARK_BINARY_DIR")) {
+        QDir(dir).mkpath("meter-renderings");
+        image.save(QStringLiteral("%1/meter-renderings/%2_%3.png").arg(dir, c.mode).arg(c.width));
+    }
 
     const QColor raised = token(HUDTokens::bgRaised);
     for (std::size_t i = 0; i < channels.size(); ++i) {
