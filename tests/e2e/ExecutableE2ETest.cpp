@@ -69,6 +69,16 @@ protected:
         return next == wanted.size();
     }
 
+    static bool hudOnScreen(const QuillmarkProcess& app)
+    {
+        return XTool::visibleWindowSized(app.pid(), 288, 106).has_value();
+    }
+
+    static std::string muteSet(const char* value)
+    {
+        return "set " + E2EPaths::mute + "/value/ " + value;
+    }
+
     static std::string levelSet(const char* value)
     {
         return "set " + E2EPaths::level + "/value/ " + value;
@@ -129,6 +139,47 @@ TEST_F(ExecutableE2E, FineStepHotkeySendsTheLevelAndShowsTheHUD)
 
     ASSERT_TRUE(XTool::key(E2EBindings::volumeDownFine));
     EXPECT_TRUE(sim_.waitForRequest(levelSet("-30.00")));
+    EXPECT_EQ(app->terminate(), 0);
+}
+
+// The HUD shows only for what the engine reports, so its appearing after a press proves the report
+// of the press has been taken in; the next press then toggles from it.
+TEST_F(ExecutableE2E, MuteHotkeyTogglesFromTheReportedState)
+{
+    auto app = launch();
+    ASSERT_TRUE(waitForMonitorSubscriptions());
+    ASSERT_TRUE(eventually([&] { return !hudOnScreen(*app); })) << "the HUD never hid";
+    ASSERT_TRUE(XTool::key(E2EBindings::mute));
+    ASSERT_TRUE(sim_.waitForRequest(muteSet("true")));
+    ASSERT_TRUE(eventually([&] { return hudOnScreen(*app); })) << "the mute report shows the HUD";
+    ASSERT_TRUE(XTool::key(E2EBindings::mute));
+    EXPECT_TRUE(sim_.waitForRequest(muteSet("false")));
+    EXPECT_EQ(app->terminate(), 0);
+}
+
+TEST_F(ExecutableE2E, OfflineInterfaceShowsTheHUDAndSendsNothing)
+{
+    auto app = launch();
+    ASSERT_TRUE(waitForMonitorSubscriptions());
+    ASSERT_TRUE(sim_.control("online false"));
+    ASSERT_TRUE(eventually([&] { return !hudOnScreen(*app); })) << "the HUD never hid";
+    ASSERT_TRUE(XTool::key(E2EBindings::volumeUpFine));
+    ASSERT_TRUE(eventually([&] { return hudOnScreen(*app); })) << "the offline message";
+    ASSERT_TRUE(XTool::key(E2EBindings::mute));
+
+    ASSERT_TRUE(sim_.control("online true"));
+    // Nothing on screen tells when the program has taken in the online report: press until mute goes
+    // out. Presses it still handles as offline send nothing, so the only request is the one mute.
+    bool muted = false;
+    for (int attempt = 0; attempt < 20 && !muted; ++attempt) {
+        ASSERT_TRUE(XTool::key(E2EBindings::mute));
+        muted = sim_.waitForRequest(muteSet("true"), Ms(500));
+    }
+    ASSERT_TRUE(muted);
+    for (const auto& request : sim_.requests()) {
+        if (request.rfind("set ", 0) == 0)
+            EXPECT_TRUE(request == muteSet("true") || request == "set /Sleep false") << request;
+    }
     EXPECT_EQ(app->terminate(), 0);
 }
 

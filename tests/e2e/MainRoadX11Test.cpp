@@ -208,7 +208,8 @@ TEST_F(MainRoadX11, OfflineInterfaceShowsTheMessageAndSendsNothing)
 
 TEST_F(MainRoadX11, ReferenceRecallFromTheTrayMenuSendsTheLevelAndLabelsTheHUD)
 {
-    QMenu menu;
+    // The tray menu as it is when it opens (it is rebuilt on opening).
+    QMenu& menu = delegate_->statusBar().trayMenu();
     delegate_->statusBar().rebuild(menu);
     QAction* mix = nullptr;
     QAction* loud = nullptr;
