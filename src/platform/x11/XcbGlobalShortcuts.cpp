@@ -37,7 +37,10 @@ XcbGlobalShortcuts::XcbGlobalShortcuts(xcb_connection_t* connection) : connectio
 
 XcbGlobalShortcuts::~XcbGlobalShortcuts()
 {
-    if (auto* application = QCoreApplication::instance()) application->removeNativeEventFilter(this);
+    auto* application = QCoreApplication::instance();
+    // Without the application its connection is gone, and the grabs with it.
+    if (!application) return;
+    application->removeNativeEventFilter(this);
     for (const Grab& grab : grabs_) ungrab(grab.keycode, grab.variants);
     xcb_flush(connection_);
 }

@@ -15,7 +15,7 @@ namespace quillmark {
 // keys (Caps, Num and Scroll Lock) so that a shortcut works whatever lock is on. The grabs are made on
 // the application's own (Qt's) connection, whose event stream brings the key events to the main
 // thread through Qt's native event filter. A held key arrives as repeated presses and one release
-// (XKB detectable auto-repeat, set on that connection).
+// (XKB detectable auto-repeat, set on that connection). Lives no longer than the application object.
 class XcbGlobalShortcuts final : public GlobalShortcuts, private QAbstractNativeEventFilter {
 public:
     explicit XcbGlobalShortcuts(xcb_connection_t* connection);
