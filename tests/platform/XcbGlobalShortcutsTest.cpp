@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace quillmark::testing {
@@ -30,6 +33,46 @@ struct Event {
     friend void PrintTo(const Event& e, std::ostream* os) { *os << e.id << (e.edge == Edge::down ? " down" : " up"); }
 };
 
+// Puts keys on other modifier bits for one test, as some keymaps do, and restores the map after.
+class ModifierMapOverride {
+public:
+    ModifierMapOverride(xcb_connection_t* connection, std::vector<std::pair<xcb_keycode_t, int>> moves)
+        : connection_(connection) {
+        std::unique_ptr<xcb_get_modifier_mapping_reply_t, decltype(&std::free)> reply(
+            xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr), &std::free);
+        perModifier_ = reply->keycodes_per_modifier;
+        const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(reply.get());
+        original_.assign(codes, codes + 8 * perModifier_);
+        std::vector<xcb_keycode_t> changed = original_;
+        ++perModifier_;  // room for every moved key in its new row
+        changed = widen(changed, perModifier_ - 1);
+        for (const auto& [keycode, modifier] : moves) {
+            std::replace(changed.begin(), changed.end(), keycode, xcb_keycode_t{0});
+            changed[modifier * perModifier_ + perModifier_ - 1] = keycode;
+        }
+        set(changed, perModifier_);
+    }
+    ~ModifierMapOverride() { set(original_, static_cast<std::uint8_t>(original_.size() / 8)); }
+
+private:
+    static std::vector<xcb_keycode_t> widen(const std::vector<xcb_keycode_t>& rows, int width) {
+        std::vector<xcb_keycode_t> wide;
+        for (int modifier = 0; modifier < 8; ++modifier) {
+            wide.insert(wide.end(), rows.begin() + modifier * width, rows.begin() + (modifier + 1) * width);
+            wide.push_back(0);
+        }
+        return wide;
+    }
+    void set(const std::vector<xcb_keycode_t>& codes, std::uint8_t perModifier) {
+        std::free(xcb_set_modifier_mapping_reply(
+            connection_, xcb_set_modifier_mapping(connection_, perModifier, codes.data()), nullptr));
+    }
+
+    xcb_connection_t* connection_;
+    std::uint8_t perModifier_ = 0;
+    std::vector<xcb_keycode_t> original_;
+};
+
 class XcbGlobalShortcutsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -40,6 +83,7 @@ protected:
         modifiers = X11Modifiers::read(keyboard.connection());
     }
     void TearDown() override {
+        modifiers = X11Modifiers::read(keyboard.connection());
         keyboard.setLock(keysym::Num_Lock, modifiers.numLock, false);
         keyboard.setLock(keysym::Caps_Lock, XCB_MOD_MASK_LOCK, false);
     }
@@ -118,6 +162,23 @@ TEST_F(XcbGlobalShortcutsTest, MatchesWhateverLockIsOn) {
         keyboard.tap({keysym::Super_L, keysym::F12});
         EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{1, Edge::down}, Event{1, Edge::up})) << lockCase.name;
     }
+}
+
+TEST_F(XcbGlobalShortcutsTest, LockBitsComeFromTheModifierMap) {
+    // Num Lock on Mod3 rather than the usual Mod2, and Scroll Lock on Mod2.
+    ModifierMapOverride map(keyboard.connection(), {{keyboard.keycode(keysym::Num_Lock), 5},
+                                                    {keyboard.keycode(keysym::Scroll_Lock), 4}});
+    modifiers = X11Modifiers::read(keyboard.connection());
+    ASSERT_EQ(modifiers.numLock, XCB_MOD_MASK_3);
+    ASSERT_EQ(modifiers.scrollLock, XCB_MOD_MASK_2);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    keyboard.setLock(keysym::Num_Lock, XCB_MOD_MASK_3, true);
+    keyboard.setLock(keysym::Scroll_Lock, XCB_MOD_MASK_2, true);
+    keyboard.tap({keysym::Super_L, keysym::F12});
+    const auto locked = eventsUpToMarker();
+    keyboard.setLock(keysym::Scroll_Lock, XCB_MOD_MASK_2, false);
+    keyboard.setLock(keysym::Num_Lock, XCB_MOD_MASK_3, false);
+    EXPECT_THAT(locked, ElementsAre(Event{1, Edge::down}, Event{1, Edge::up}));
 }
 
 TEST_F(XcbGlobalShortcutsTest, HeldKeyRepeatsDownAndComesUpOnce) {
