@@ -259,5 +259,11 @@ TEST_F(XcbGlobalShortcutsTest, DestructionReleasesEveryGrab) {
         EXPECT_EQ(other.grab(keyboard.keycode(keysym::F12), wanted | lock), 0) << std::hex << lock;
 }
 
+TEST_F(XcbGlobalShortcutsTest, TheDesktopFacilityOnAnXDisplayIsTheX11One) {
+    const auto desktop = GlobalShortcuts::forThisDesktop();
+    EXPECT_TRUE(desktop->isAvailable());
+    EXPECT_NE(dynamic_cast<XcbGlobalShortcuts*>(desktop.get()), nullptr);
+}
+
 } // namespace
 } // namespace quillmark::testing
