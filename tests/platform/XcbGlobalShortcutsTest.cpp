@@ -228,6 +228,11 @@ TEST_F(XcbGlobalShortcutsTest, OurOwnRefusals) {
     EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 2), GlobalShortcuts::combinationInUse);
     EXPECT_EQ(shortcuts->registerShortcut(carbonF11, cmd, 1), GlobalShortcuts::idInUse);
     EXPECT_EQ(shortcuts->registerShortcut(0xffff, 0, 3), GlobalShortcuts::unknownKey);
+    // Ctrl+Alt+F12 switches consoles in the server, which never sends it on; with Shift it is the key.
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, control | option, 5), GlobalShortcuts::reservedBySystem);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, control | option | cmd, 6), GlobalShortcuts::reservedBySystem);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, control | option | shift, 7), GlobalShortcuts::ok);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonT, control | option, 8), GlobalShortcuts::ok);
     // Unregistering frees the combination for a new id.
     shortcuts->unregisterShortcut(1);
     EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 4), GlobalShortcuts::ok);

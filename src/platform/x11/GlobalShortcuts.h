@@ -22,6 +22,7 @@ public:
     static constexpr std::int32_t combinationInUse = -2;  // this program already holds the combination
     static constexpr std::int32_t idInUse = -3;
     static constexpr std::int32_t unavailable = -4;       // no X11 display
+    static constexpr std::int32_t reservedBySystem = -5;  // the server acts on it itself: Ctrl+Alt+F1...F12 switch consoles
 
     virtual ~GlobalShortcuts() = default;
 

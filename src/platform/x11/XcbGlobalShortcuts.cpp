@@ -19,6 +19,9 @@ namespace {
 
 constexpr std::uint8_t sentByAnotherClient = 0x80;
 constexpr std::uint16_t keyboardModifiers = 0xff;  // Shift, Lock, Control, Mod1 ... Mod5; no buttons
+constexpr xcb_keysym_t XF86Switch_VT_1 = 0x1008fe01;
+constexpr xcb_keysym_t XF86Switch_VT_12 = 0x1008fe0c;
+constexpr int keysymColumns = 8;  // the core keyboard map's groups and levels worth looking at
 
 struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }
@@ -48,12 +51,18 @@ XcbGlobalShortcuts::~XcbGlobalShortcuts()
 std::int32_t XcbGlobalShortcuts::registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers, std::uint32_t id)
 {
     if (std::any_of(grabs_.begin(), grabs_.end(), [id](const Grab& grab) { return grab.id == id; })) return idInUse;
-    const xcb_keycode_t keycode = keycodeFor(keyCode);
-    if (keycode == XCB_NO_SYMBOL) return unknownKey;
+    const Key key = keyFor(keyCode);
+    if (key.keycode == XCB_NO_SYMBOL) return unknownKey;
+    const xcb_keycode_t keycode = key.keycode;
 
     // Read afresh each time, so a changed modifier map is followed at the next registration.
     const X11Modifiers modifiers = X11Modifiers::read(connection_);
     const std::uint16_t wanted = modifiers.fromCarbon(carbonModifiers);
+    // The server switches consoles on Ctrl+Alt+Fn (Shift gives the plain key) and never sends the key:
+    // such a grab would succeed and never fire.
+    const std::uint16_t controlAlt = XCB_MOD_MASK_CONTROL | modifiers.alt;
+    if (key.switchesConsole && (wanted & controlAlt) == controlAlt && !(wanted & XCB_MOD_MASK_SHIFT))
+        return reservedBySystem;
     // The server lets one client grab a combination twice; for us that is two actions on one key.
     if (std::any_of(grabs_.begin(), grabs_.end(),
                     [&](const Grab& grab) { return grab.keycode == keycode && grab.modifiers == wanted; }))
@@ -83,15 +92,21 @@ void XcbGlobalShortcuts::setListener(Listener listener)
     listener_ = std::move(listener);
 }
 
-xcb_keycode_t XcbGlobalShortcuts::keycodeFor(std::uint32_t carbonKeyCode) const
+XcbGlobalShortcuts::Key XcbGlobalShortcuts::keyFor(std::uint32_t carbonKeyCode) const
 {
-    const auto key = CarbonKeyTable::fromCarbon(carbonKeyCode);
-    if (!key) return XCB_NO_SYMBOL;
+    const auto carbonKey = CarbonKeyTable::fromCarbon(carbonKeyCode);
+    if (!carbonKey) return {};
     std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
         xcb_key_symbols_alloc(connection_), &xcb_key_symbols_free);
-    if (!symbols) return XCB_NO_SYMBOL;
-    std::unique_ptr<xcb_keycode_t, FreeDeleter> codes(xcb_key_symbols_get_keycode(symbols.get(), key->keysym));
-    return codes ? codes.get()[0] : xcb_keycode_t(XCB_NO_SYMBOL);
+    if (!symbols) return {};
+    std::unique_ptr<xcb_keycode_t, FreeDeleter> codes(xcb_key_symbols_get_keycode(symbols.get(), carbonKey->keysym));
+    if (!codes || codes.get()[0] == XCB_NO_SYMBOL) return {};
+    Key key{codes.get()[0], false};
+    for (int column = 0; column < keysymColumns; ++column) {
+        const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols.get(), key.keycode, column);
+        key.switchesConsole = key.switchesConsole || (keysym >= XF86Switch_VT_1 && keysym <= XF86Switch_VT_12);
+    }
+    return key;
 }
 
 std::int32_t XcbGlobalShortcuts::grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants)

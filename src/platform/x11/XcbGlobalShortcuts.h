@@ -47,7 +47,11 @@ private:
     bool isRoot(xcb_window_t window) const;
     void notify(std::uint32_t id, Edge edge) const;
 
-    xcb_keycode_t keycodeFor(std::uint32_t carbonKeyCode) const;
+    struct Key {
+        xcb_keycode_t keycode = XCB_NO_SYMBOL;
+        bool switchesConsole = false;  // Ctrl+Alt on it is the server's virtual-terminal switch
+    };
+    Key keyFor(std::uint32_t carbonKeyCode) const;
     // Grabs every variant, each checked by a round trip; on a refusal releases those it made and
     // returns the server's error code.
     std::int32_t grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants);
