@@ -8,3 +8,5 @@ quillmark_add_test(QSettingsUserDefaultsTest SOURCES ${_foundation}/QSettingsUse
 quillmark_add_test(ResourceBundleTest SOURCES ${_foundation}/ResourceBundleTest.cpp LIBS quillmark_app)
 quillmark_add_test(FontRegistryTest SOURCES ${_foundation}/FontRegistryTest.cpp LIBS quillmark_app OFFSCREEN)
 quillmark_add_test(QtMainQueueTest SOURCES ${_foundation}/QtMainQueueTest.cpp LIBS quillmark_app)
+quillmark_add_test(MonitorControlTest SOURCES ${_foundation}/MonitorControlTest.cpp ${_foundation}/CommaLocale.cpp
+                   LIBS quillmark_app)
