@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <string>
 
 namespace quillmark {
@@ -24,6 +25,8 @@ std::optional<double> UserDefaultsText::number(std::string_view text) {
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc{} || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    // "nan" and "inf" are no numeric text: a NaN volume step would slam the level to the floor.
+    if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 

@@ -111,6 +111,7 @@ TEST(PreferencesStore, ValuesOfTheWrongKindFallBack) {
     MemoryUserDefaults defaults;
     defaults.setString(Store::kVolumeStepFineKey, "loud");  // a number read of text: 0, taken
     defaults.setString(Store::kVolumeStepCoarseKey, "2.5");  // numeric text converts
+    defaults.setString(Store::kSplReferenceKey, "nan");      // not numeric text: 0
     defaults.setString(Store::kHudAppearanceKey, "Dark");    // case-sensitive
     defaults.setNumber(Store::kHudSizeKey, 1);               // not text
     defaults.setData(Store::kMeterChannelOrderKey, "music"); // bytes are not text
@@ -122,6 +123,7 @@ TEST(PreferencesStore, ValuesOfTheWrongKindFallBack) {
     Store store(defaults);
     EXPECT_EQ(store.volumeStepFineDB(), 0.0);
     EXPECT_EQ(store.volumeStepCoarseDB(), 2.5);
+    EXPECT_EQ(store.splReferenceAt0dBFS(), 0.0);
     EXPECT_EQ(store.hudAppearance(), HUDAppearance::system);
     EXPECT_EQ(store.hudSize(), HUDSize::medium);
     EXPECT_EQ(store.meterChannelOrder(), MeterChannelOrder::film);
