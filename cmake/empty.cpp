@@ -1,1 +1,0 @@
-// Keeps a library buildable while its areas are still being filled in.
