@@ -2,6 +2,8 @@
 
 #include "app/HUDView.h"
 
+#include "TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,29 +15,7 @@
 
 namespace quillmark::testing {
 
-// The one application object of a widget test process: made on first use (so that a test may set
-// the platform first) and destroyed when the tests end, before the process exits.
-class HUDTestApplication : public ::testing::Environment {
-public:
-    static QApplication& get() {
-        static int argc = 1;
-        static char name[] = "quillmark-hud-test";
-        static char* argv[] = {name, nullptr};
-        if (!instance()) instance() = std::make_unique<QApplication>(argc, argv);
-        return *instance();
-    }
-    void TearDown() override { instance().reset(); }
-
-private:
-    static std::unique_ptr<QApplication>& instance() {
-        static std::unique_ptr<QApplication> application;
-        return application;
-    }
-};
-
-inline const bool hudTestApplicationRegistered = (::testing::AddGlobalTestEnvironment(new HUDTestApplication), true);
-
-inline QApplication& hudTestApplication() { return HUDTestApplication::get(); }
+inline QApplication& hudTestApplication() { return testApplication<QApplication>(); }
 
 // The view drawn into an image of its own size, as painting on screen would draw it.
 inline QImage renderHUD(HUDView& view) {

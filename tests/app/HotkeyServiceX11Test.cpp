@@ -55,7 +55,7 @@ const Received volumeUpReleased{HotkeyAction::volumeUpCoarse, HotkeyPhase::relea
 class HotkeyServiceX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto* x11 = X11TestApplication::get().nativeInterface<QNativeInterface::QX11Application>();
+        auto* x11 = x11TestApplication().nativeInterface<QNativeInterface::QX11Application>();
         ASSERT_NE(x11, nullptr);
         service = std::make_unique<HotkeyService>(
             std::make_unique<CountingShortcuts>(std::make_unique<XcbGlobalShortcuts>(x11->connection()), rawDowns));

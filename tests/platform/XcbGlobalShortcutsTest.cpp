@@ -76,7 +76,7 @@ private:
 class XcbGlobalShortcutsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        connection = X11TestApplication::get().nativeInterface<QNativeInterface::QX11Application>()->connection();
+        connection = x11TestApplication().nativeInterface<QNativeInterface::QX11Application>()->connection();
         ASSERT_NE(connection, nullptr);
         shortcuts = std::make_unique<XcbGlobalShortcuts>(connection);
         shortcuts->setListener([this](std::uint32_t id, Edge edge) { events.push_back({id, edge}); });

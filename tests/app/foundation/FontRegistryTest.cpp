@@ -3,7 +3,9 @@
 #include "app/HUDFonts.h"
 #include "platform/log/SystemLog.h"
 
-#include "QtTestApplication.h"
+#include "TestApplication.h"
+
+#include <QGuiApplication>
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +22,7 @@ namespace {
 
 class FontRegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::qtTestApplication(); }
+    void SetUp() override { testing::testApplication<QGuiApplication>(); }
 
     // A bundle directory holding copies of the named files of the build's bundle, plus extra files.
     ResourceBundle bundleWith(const QStringList& files, const std::vector<std::pair<QString, QByteArray>>& extra = {}) {

@@ -1,6 +1,8 @@
 #include "app/HUDTokens.h"
 
-#include "QtTestApplication.h"
+#include "TestApplication.h"
+
+#include <QGuiApplication>
 
 #include <QPalette>
 #include <gtest/gtest.h>
@@ -10,7 +12,7 @@ namespace {
 
 class HUDTokensTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::qtTestApplication(); }
+    void SetUp() override { testing::testApplication<QGuiApplication>(); }
     void TearDown() override { QGuiApplication::setPalette(QPalette()); }
 
     static void useSystemPalette(QColor window, QColor text) {

@@ -2,7 +2,9 @@
 
 #include "app/HUDTokens.h"
 #include "core/ChannelLayout.h"
-#include "WidgetTestApplication.h"
+#include "TestApplication.h"
+
+#include <QApplication>
 
 #include <QApplication>
 #include <QDir>
@@ -19,7 +21,7 @@
 namespace quillmark {
 namespace {
 
-QApplication& application() { return testing::WidgetTestApplication::get(); }
+QApplication& application() { return testing::testApplication<QApplication>(); }
 
 QColor token(const auto& t, bool dark = false) { return HUDTokens::resolve(t, dark); }
 

@@ -1,7 +1,9 @@
 #include "app/meters/MeterWindowController.h"
 
 #include "ManualMainQueue.h"
-#include "WidgetTestApplication.h"
+#include "TestApplication.h"
+
+#include <QApplication>
 #include "app/HUDTokens.h"
 #include "app/meters/MeterWindowFrame.h"
 #include "app/preferences/MemoryUserDefaults.h"
@@ -26,7 +28,7 @@ constexpr const char* kKey = "Quillmark.meterWindowFrame.v1";
 // The offscreen platform's one screen; the stored frame's y counts up from its bottom edge.
 class MeterWindowControllerTest : public ::testing::Test {
 protected:
-    MeterWindowControllerTest() { testing::WidgetTestApplication::get(); }
+    MeterWindowControllerTest() { testing::testApplication<QApplication>(); }
 
     std::unique_ptr<MeterWindowController> makeController() {
         auto controller = std::make_unique<MeterWindowController>(store, defaults, queue);

@@ -1,7 +1,9 @@
 #include "app/StatusBarController.h"
 #include "app/StatusBarIcon.h"
 
-#include "../meters/WidgetTestApplication.h"
+#include "TestApplication.h"
+
+#include <QApplication>
 #include "platform/log/SystemLog.h"
 
 #include <QAction>
@@ -52,7 +54,7 @@ QAction* actionTitled(const QMenu& menu, const QString& title) {
 class StatusBarControllerTest : public ::testing::Test {
 protected:
     StatusBarControllerTest() {
-        testing::WidgetTestApplication::get();
+        testing::testApplication<QApplication>();
         callbacks.isMetersVisible = [this] { return metersVisible; };
         callbacks.referenceLevels = [this] { return references; };
         callbacks.splReferenceAt0dBFS = [this] { return splReference; };

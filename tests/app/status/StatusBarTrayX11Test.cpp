@@ -1,6 +1,8 @@
 #include "app/StatusBarController.h"
 
-#include "../meters/WidgetTestApplication.h"
+#include "TestApplication.h"
+
+#include <QApplication>
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -34,7 +36,7 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000) {
 class StatusBarTrayX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        testing::WidgetTestApplication::get();
+        testing::testApplication<QApplication>();
         tray.setProgram("trayer");
         tray.setArguments({"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
                            "--height", "32"});
