@@ -134,6 +134,12 @@ TEST_F(EngineSimTree, SwitchesParseTrueFalseAndNumbersAndTheKeepAliveIsAccepted)
     EXPECT_EQ(client.frameOn("/devices/0/AltMonSelection/value")->data, 0);
     EXPECT_EQ(client.frameOn("/devices/0/AltMonSelection/value")->data, 2.0);
     EXPECT_TRUE(sim.waitForRequest("set /Sleep false"));
+
+    // A property of the root node is reported on its own path, not under "//".
+    client.send("subscribe /TalkbackOn");
+    ASSERT_EQ(client.frameOn("/TalkbackOn/value")->data, false);
+    client.send("set /TalkbackOn/value/ true");
+    EXPECT_EQ(client.frameOn("/TalkbackOn/value")->data, true);
 }
 
 class TreeFile {

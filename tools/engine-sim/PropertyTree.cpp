@@ -40,6 +40,12 @@ std::string joinPath(const std::vector<std::string>& segments)
     return path.empty() ? "/" : path;
 }
 
+// The path of a property of the node at `nodePath`; the root's own properties sit right under "/".
+std::string childPath(const std::string& nodePath, const std::string& name)
+{
+    return nodePath == "/" ? "/" + name : nodePath + "/" + name;
+}
+
 std::optional<double> parseNumber(const std::string& text)
 {
     if (text.empty() || std::isspace(static_cast<unsigned char>(text.front())))
@@ -266,7 +272,7 @@ std::optional<std::vector<PropertyTree::Change>> PropertyTree::set(const std::st
         return applyLevel(properties, nodePath, name, parsed->get<double>());
     }
     prop["value"] = *parsed;
-    return std::vector<Change>{{joinPath(location->nodeSegments) + "/" + name, *parsed}};
+    return std::vector<Change>{{childPath(nodePath, name), *parsed}};
 }
 
 std::vector<PropertyTree::Change> PropertyTree::applyLevel(json& properties, const std::string& nodePath,
@@ -283,12 +289,12 @@ std::vector<PropertyTree::Change> PropertyTree::applyLevel(json& properties, con
         levelDB = kLevelFloorDB + tapered * span;
     }
     const std::string partner = name == kLevel ? kTaperedLevel : kLevel;
-    std::vector<Change> changes{{nodePath + "/" + name, name == kLevel ? levelDB : tapered}};
+    std::vector<Change> changes{{childPath(nodePath, name), name == kLevel ? levelDB : tapered}};
     properties[name]["value"] = changes.front().value;
     if (properties.contains(partner) && properties[partner].is_object()) {
         const double partnerValue = partner == kLevel ? levelDB : tapered;
         properties[partner]["value"] = partnerValue;
-        changes.push_back({nodePath + "/" + partner, partnerValue});
+        changes.push_back({childPath(nodePath, partner), partnerValue});
     }
     return changes;
 }
