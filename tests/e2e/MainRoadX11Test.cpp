@@ -106,16 +106,10 @@ protected:
                spinUntil([&] { return delegate_->state().snapshot().mute == !muted; });
     }
 
-    // Waits until the program's snapshot has talkback as `on`. The stand-in reports sets of the root
-    // talkback switch only when it is subscribed afresh, so this drops the connection once: the
-    // reconnect subscribes again and reads the engine's value.
+    // Waits until the engine's report of the talkback switch has reached the program's snapshot.
     bool talkbackReportedAs(bool on)
     {
-        if (spinUntil([&] { return delegate_->state().snapshot().talkback == on; }, 500ms)) return true;
-        const int connections = sim_.connectionCount();
-        return sim_.control("drop") && spinUntil([&] {
-                   return sim_.connectionCount() > connections && delegate_->state().snapshot().talkback == on;
-               });
+        return spinUntil([&] { return delegate_->state().snapshot().talkback == on; });
     }
 
     static std::string muteSet(bool on) { return "set " + E2EPaths::mute + "/value/ " + (on ? "true" : "false"); }
