@@ -12,6 +12,8 @@
 #include "app/preferences/PreferencesStore.h"
 #include "platform/log/SystemLog.h"
 
+#include "TestApplication.h"
+
 #include <QApplication>
 #include <QWidget>
 
@@ -29,16 +31,7 @@ namespace {
 using namespace std::chrono_literals;
 using Phase = HotkeyPhase;
 
-// One application for the whole test program, never destroyed: Qt's teardown at exit would run
-// after the test framework's statics are gone.
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "quillmark-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& application() { return testApplication<QApplication>(); }
 
 // A tree file for the stand-in, removed with the object.
 class TreeFile {

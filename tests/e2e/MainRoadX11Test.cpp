@@ -15,6 +15,8 @@
 #include "app/preferences/PreferencesStore.h"
 
 #include <QAction>
+#include "TestApplication.h"
+
 #include <QApplication>
 #include <QMenu>
 
@@ -28,16 +30,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// One application for the whole test program, never destroyed: Qt's teardown at exit would run
-// after the test framework's statics are gone.
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "quillmark-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& application() { return testApplication<QApplication>(); }
 
 class MainRoadX11 : public ::testing::Test {
 protected:
