@@ -97,6 +97,7 @@ public:
     PreferencesStore& prefs() { return *prefs_; }
     MeterStore& meterStore() { return meterStore_; }
     HUDWindowController& hud() { return *hud_; }
+    HotkeyService& hotkeys() { return *hotkeys_; }
     StatusBarController& statusBar() { return *statusBar_; }
     MeterWindowController& meterWindow() { return *meterWindow_; }
     MeterSubscriptionManager& meterSubscriber() { return *meterSubscriber_; }

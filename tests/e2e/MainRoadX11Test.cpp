@@ -8,6 +8,7 @@
 #include "XTool.h"
 
 #include "app/AppDelegate.h"
+#include "app/hotkeys/HotkeyService.h"
 #include "app/HUDView.h"
 #include "app/HUDWindowController.h"
 #include "app/meters/MeterWindowController.h"
@@ -180,7 +181,12 @@ TEST_F(MainRoadX11, OfflineInterfaceShowsTheMessageAndSendsNothing)
 
     ASSERT_TRUE(XTool::key(E2EBindings::volumeUpFine));
     ASSERT_TRUE(spinUntil([&] { return delegate_->hud().view().message() == QStringLiteral("No Interface Detected"); }));
-    ASSERT_TRUE(XTool::key(E2EBindings::talkback));
+    // Both halves of the talkback stroke must be handled while still offline.
+    const auto& held = delegate_->hotkeys().heldIDs();
+    ASSERT_TRUE(XTool::keyDown(E2EBindings::talkback));
+    ASSERT_TRUE(spinUntil([&] { return !held.empty(); }));
+    ASSERT_TRUE(XTool::keyUp(E2EBindings::talkback));
+    ASSERT_TRUE(spinUntil([&] { return held.empty(); }));
     delegate_->recallReference(0);
 
     ASSERT_TRUE(sim_.control("online true"));
