@@ -90,9 +90,7 @@ protected:
 
     // The gets the stand-in received, in order (keep-alives left out).
     std::vector<std::string> gets() {
-        // The request log comes through its own pipe and may lag the replies; a control line's
-        // acknowledgement follows every request line already written.
-        EXPECT_TRUE(sim_->control("gets on"));
+        EXPECT_TRUE(sim_->sync());
         std::vector<std::string> texts;
         for (const std::string& text : sim_->requests())
             if (text.starts_with("get ")) texts.push_back(text);

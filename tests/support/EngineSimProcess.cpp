@@ -227,8 +227,14 @@ bool EngineSimProcess::waitForRequestCount(std::size_t count, Duration timeout)
     return waitUntil([&] { return requests_.size() >= count; }, timeout);
 }
 
+bool EngineSimProcess::sync(Duration timeout)
+{
+    return control("ping", timeout);
+}
+
 void EngineSimProcess::clearRequests()
 {
+    sync();
     std::lock_guard lock(mutex_);
     requests_.clear();
 }

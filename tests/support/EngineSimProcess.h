@@ -66,7 +66,11 @@ public:
                                 Duration timeout = kDefaultTimeout);
     // Waits until at least `count` requests have been received in all.
     bool waitForRequestCount(std::size_t count, Duration timeout = kDefaultTimeout);
-    // Forgets the requests received so far (so later waits see only new ones).
+    // Waits until every line the stand-in wrote before this call has been read: the request log comes
+    // through its own pipe and may lag the replies a client has already seen.
+    bool sync(Duration timeout = kDefaultTimeout);
+    // Forgets the requests received so far, the ones still in the pipe included (so later waits see
+    // only new ones).
     void clearRequests();
 
     // Number of connections accepted so far and currently open.

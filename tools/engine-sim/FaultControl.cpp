@@ -48,6 +48,7 @@ std::string FaultControl::usage()
   oversized [BYTES]    send every connection an unterminated message of BYTES bytes (default 9 MiB)
   set PATH VALUE       set a property as a client would (the hardware knob turning), e.g.
                        set /devices/0/outputs/22/CRMonitorLevel -30
+  ping                 do nothing; the answer follows every line written before it
 )";
 }
 
@@ -62,7 +63,9 @@ std::optional<std::string> FaultControl::run(const std::string& line)
     if (!extra.empty() && extra.front() == ' ')
         extra.erase(0, 1);
 
-    if (command == "drop" && argument.empty()) {
+    if (command == "ping" && argument.empty()) {
+        // Nothing to do: the answer alone lets a reader catch up with the output.
+    } else if (command == "drop" && argument.empty()) {
         server_.dropAll();
     } else if (command == "refuse") {
         const auto seconds = parseSeconds(argument);
