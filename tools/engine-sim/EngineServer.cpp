@@ -1,27 +1,13 @@
 #include "EngineServer.h"
 
 #include "Session.h"
+#include "TaskFailure.h"
 
 #include <iostream>
 
 namespace quillmark::sim {
 
 using nlohmann::json;
-
-namespace {
-
-void reportFailure(std::exception_ptr failure)
-{
-    if (!failure)
-        return;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& error) {
-        std::cerr << "quillmark-engine-sim: server task failed: " << error.what() << std::endl;
-    }
-}
-
-}  // namespace
 
 EngineServer::EngineServer(asio::io_context& io, PropertyTree tree, SimOutput& output, Settings settings)
     : io_(io),
@@ -46,7 +32,7 @@ std::uint16_t EngineServer::listen()
 {
     openAcceptor();
     settings_.port = acceptor_.local_endpoint().port();
-    asio::co_spawn(io_, meterLoop(), reportFailure);
+    asio::co_spawn(io_, meterLoop(), reportTaskFailure("server"));
     return settings_.port;
 }
 
@@ -57,7 +43,7 @@ void EngineServer::openAcceptor()
     acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true));
     acceptor_.bind(endpoint);
     acceptor_.listen();
-    asio::co_spawn(io_, acceptLoop(++acceptGeneration_), reportFailure);
+    asio::co_spawn(io_, acceptLoop(++acceptGeneration_), reportTaskFailure("server"));
 }
 
 asio::awaitable<void> EngineServer::acceptLoop(unsigned generation)

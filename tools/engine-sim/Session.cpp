@@ -1,26 +1,13 @@
 #include "Session.h"
 
+#include "TaskFailure.h"
+
 #include <algorithm>
 #include <array>
 #include <exception>
 #include <iostream>
 
 namespace quillmark::sim {
-
-namespace {
-
-void reportFailure(std::exception_ptr failure)
-{
-    if (!failure)
-        return;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& error) {
-        std::cerr << "quillmark-engine-sim: connection task failed: " << error.what() << std::endl;
-    }
-}
-
-}  // namespace
 
 Session::Session(asio::ip::tcp::socket socket, int id, SessionHandler& handler)
     : socket_(std::move(socket)),
@@ -34,8 +21,8 @@ void Session::start()
 {
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
-    asio::co_spawn(socket_.get_executor(), readLoop(shared_from_this()), reportFailure);
-    asio::co_spawn(socket_.get_executor(), writeLoop(shared_from_this()), reportFailure);
+    asio::co_spawn(socket_.get_executor(), readLoop(shared_from_this()), reportTaskFailure("connection"));
+    asio::co_spawn(socket_.get_executor(), writeLoop(shared_from_this()), reportTaskFailure("connection"));
 }
 
 void Session::send(std::string bytes)
