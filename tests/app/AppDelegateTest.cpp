@@ -12,6 +12,7 @@
 #include "app/preferences/PreferencesStore.h"
 #include "platform/log/SystemLog.h"
 
+#include "QtSpin.h"
 #include "TestApplication.h"
 
 #include <QApplication>
@@ -99,14 +100,7 @@ protected:
 
     bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s)
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            queue_.runPending();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            if (done()) return true;
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            std::this_thread::sleep_for(1ms);
-        }
+        return testing::spinUntil(queue_, done, timeout);
     }
 
     bool hasRequest(const std::string& text) const

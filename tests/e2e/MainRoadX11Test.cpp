@@ -16,6 +16,7 @@
 #include "app/preferences/PreferencesStore.h"
 
 #include <QAction>
+#include "QtSpin.h"
 #include "TestApplication.h"
 
 #include <QApplication>
@@ -66,17 +67,9 @@ protected:
         queue_.runPending();
     }
 
-    // Runs the main thread (queued work and Qt events) until `done` holds or the deadline passes.
     bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s)
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            queue_.runPending();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            if (done()) return true;
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            std::this_thread::sleep_for(1ms);
-        }
+        return testing::spinUntil(queue_, done, timeout);
     }
 
     // Sends a key stroke and runs the main thread until the engine has received `expected`.
