@@ -228,6 +228,64 @@ TEST_F(MeterStoreTest, ObserversRegisterSilentlyAndRemovedOnesAreNotCalled) {
     EXPECT_EQ(calls.size(), 2u);
 }
 
+// The first listener called in a pass changes the listener table. That pass still calls exactly the
+// listeners it started with, once each; the next pass calls the changed table.
+TEST_F(MeterStoreTest, AListenerChangingTheTableDuringAPassLeavesThatPassAlone) {
+    struct Case {
+        const char* what;
+        bool removeOthers;
+        int add;
+        bool removeSelf; // last, then it goes on using its own captures
+    };
+    const std::vector<Case> cases{
+        {"removes the others", true, 0, false},
+        {"adds listeners", false, 64, false},
+        {"removes itself", false, 0, true},
+        {"does all of it", true, 64, true},
+    };
+    constexpr int original = 8;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MeterStore local(queue);
+        std::vector<Uuid> ids;
+        std::vector<int> counts(original + c.add, 0);
+        bool armed = false;
+        int changer = -1;
+        for (int i = 0; i < original; ++i) {
+            ids.push_back(local.observe([&, i](const std::vector<MeterChannel>&) {
+                ++counts[i];
+                if (!armed) return;
+                armed = false;
+                if (c.removeOthers)
+                    for (int j = 0; j < original; ++j)
+                        if (j != i) local.removeObserver(ids[j]);
+                for (int k = 0; k < c.add; ++k)
+                    local.observe([&counts, n = original + k](const std::vector<MeterChannel>&) { ++counts[n]; });
+                if (c.removeSelf) local.removeObserver(ids[i]);
+                changer = i; // after removing itself this call still runs on its own captures
+            }));
+        }
+        local.setChannels({{"L", 0}});
+        local.apply(meterFrame(0, -6.0), base);
+        armed = true;
+        queue.advance(16ms); // the pass under test is a batching pass
+
+        ASSERT_GE(changer, 0);
+        std::vector<int> afterFirst(counts.size(), 0);
+        std::fill_n(afterFirst.begin(), original, 2); // setChannels' pass, then this one
+        EXPECT_EQ(counts, afterFirst);
+
+        local.setChannels({{"L", 0}});
+        std::vector<int> afterSecond = afterFirst;
+        for (int i = 0; i < original; ++i) {
+            const bool removed = i == changer ? c.removeSelf : c.removeOthers;
+            afterSecond[i] += removed ? 0 : 1;
+        }
+        std::fill(afterSecond.begin() + original, afterSecond.end(), 1);
+        EXPECT_EQ(counts, afterSecond);
+    }
+}
+
 TEST(MeterStoreLifetimeTest, APendingPassDoesNotOutliveTheStore) {
     ManualMainQueue queue;
     int calls = 0;

@@ -12,6 +12,8 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -35,6 +37,111 @@ double secondsBetween(Clock::time_point from, Clock::time_point to) {
 std::string message(std::string_view path, std::string_view data) {
     return R"({"path":")" + std::string(path) + R"(","data":)" + std::string(data) + "}" + '\0';
 }
+
+// A loopback listener whose accept queue is full, so that the kernel drops every further SYN: a client's
+// connect stays in progress (the SYN is sent again after 1 s, 3 s, ...) until acceptClient() empties the
+// queue and takes the client's connection.
+class HeldListener {
+public:
+    HeldListener() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        address_.sin_family = AF_INET;
+        address_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address_;
+        ::bind(listener_, reinterpret_cast<const sockaddr*>(&address_), sizeof address_);
+        ::listen(listener_, 0);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address_), &length);
+        // Handshakes go into the queue one at a time until the kernel counts it as full.
+        const auto deadline = Clock::now() + 5s;
+        while (!full() && Clock::now() < deadline) {
+            const unsigned before = queued().first;
+            const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ::connect(filler, reinterpret_cast<const sockaddr*>(&address_), sizeof address_);
+            fillers_.push_back(filler);
+            while (queued().first == before && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        }
+    }
+    ~HeldListener() {
+        for (int fd : fillers_) ::close(fd);
+        for (int fd : accepted_) ::close(fd);
+        ::close(listener_);
+    }
+    HeldListener(const HeldListener&) = delete;
+    HeldListener& operator=(const HeldListener&) = delete;
+
+    std::uint16_t port() const { return ntohs(address_.sin_port); }
+    bool full() const {
+        const auto [length, limit] = queued();
+        return length > limit;
+    }
+
+    // Accepts the fillers and then the first other connection. Returns whether one came within `timeout`.
+    bool acceptClient(std::chrono::milliseconds timeout = 5s) {
+        const auto deadline = Clock::now() + timeout;
+        while (Clock::now() < deadline) {
+            pollfd ready{listener_, POLLIN, 0};
+            if (::poll(&ready, 1, remainingMs(deadline)) != 1) continue;
+            sockaddr_in from{};
+            socklen_t length = sizeof from;
+            const int fd = ::accept(listener_, reinterpret_cast<sockaddr*>(&from), &length);
+            if (fd < 0) continue;
+            accepted_.push_back(fd);
+            if (!isFiller(from.sin_port)) {
+                client_ = fd;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The next `count` messages the client wrote, or fewer if `timeout` passes first.
+    std::vector<std::string> receive(std::size_t count, std::chrono::milliseconds timeout = 5s) {
+        std::vector<std::string> texts;
+        const auto deadline = Clock::now() + timeout;
+        while (texts.size() < count) {
+            for (std::size_t end; texts.size() < count && (end = pending_.find('\0')) != std::string::npos;) {
+                texts.push_back(pending_.substr(0, end));
+                pending_.erase(0, end + 1);
+            }
+            if (texts.size() == count || Clock::now() >= deadline) break;
+            pollfd readable{client_, POLLIN, 0};
+            if (::poll(&readable, 1, remainingMs(deadline)) != 1) continue;
+            char buffer[4096];
+            const ssize_t n = ::recv(client_, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            pending_.append(buffer, static_cast<std::size_t>(n));
+        }
+        return texts;
+    }
+
+private:
+    // The accept queue's length and the most it may hold.
+    std::pair<unsigned, unsigned> queued() const {
+        tcp_info info{};
+        socklen_t length = sizeof info;
+        ::getsockopt(listener_, IPPROTO_TCP, TCP_INFO, &info, &length);
+        return {info.tcpi_unacked, info.tcpi_sacked};
+    }
+    bool isFiller(in_port_t port) const {
+        return std::any_of(fillers_.begin(), fillers_.end(), [&](int fd) {
+            sockaddr_in local{};
+            socklen_t length = sizeof local;
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
+            return local.sin_port == port;
+        });
+    }
+    static int remainingMs(Clock::time_point deadline) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        return static_cast<int>(std::max<long long>(left, 0));
+    }
+
+    int listener_ = -1;
+    sockaddr_in address_{};
+    std::vector<int> fillers_;
+    std::vector<int> accepted_;
+    int client_ = -1;
+    std::string pending_;
+};
 
 class MixerEngineClientTest : public ::testing::Test {
 protected:
@@ -198,6 +305,25 @@ TEST_F(MixerEngineClientTest, ConnectAfterDisconnectStartsAgainWithTheFirstBacko
     EXPECT_LT(gap, 0.35); // the fourth step would be 0.8 s
 }
 
+TEST_F(MixerEngineClientTest, DisconnectAndConnectBackToBackWhileReadyReportNoLoss) {
+    // A back-off this long outlasts the test: every prompt ready shows that none was taken.
+    startConnected({.backoffUnitSeconds = 30, .backoffCapSeconds = 30, .connectTimeoutSeconds = 3.0,
+                    .keepAliveSeconds = 3.0});
+    std::vector<State> expected{State::connecting(), State::ready()};
+    for (int i = 0; i < 20; ++i) {
+        // The read this disconnect() ends usually completes after connect() has run, when no disconnect
+        // is requested any more.
+        client->disconnect();
+        client->connect();
+        expected.insert(expected.end(), {State::cancelled(), State::connecting(), State::ready()});
+        ASSERT_TRUE(waitForState(State::ready(), static_cast<std::size_t>(i) + 2))
+            << "round " << i << ": " << states().back();
+    }
+    fence();
+    EXPECT_EQ(states(), expected);
+    EXPECT_EQ(peer.connectionCount(), 21);
+}
+
 TEST_F(MixerEngineClientTest, ConnectWhileReadyKeepsTheConnection) {
     startConnected();
     client->connect();
@@ -209,21 +335,10 @@ TEST_F(MixerEngineClientTest, ConnectWhileReadyKeepsTheConnection) {
 TEST_F(MixerEngineClientTest, ConnectTimeoutGivesFailedAndBacksOff) {
     // A listener whose backlog is full never completes the handshake; with a 0.2 s connect timeout the
     // attempt fails instead of hanging.
-    asio::io_context io;
-    asio::ip::tcp::acceptor full(io, {asio::ip::address_v4::loopback(), 0});
-    full.listen(0);
-    std::vector<int> fillers;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(full.local_endpoint().port());
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    for (int i = 0; i < 8; ++i) {
-        const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        ::connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-        fillers.push_back(filler);
-    }
-    start(full.local_endpoint().port(), {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8,
-                                         .connectTimeoutSeconds = 0.2, .keepAliveSeconds = 3.0});
+    HeldListener held;
+    ASSERT_TRUE(held.full());
+    start(held.port(), {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 0.2,
+                        .keepAliveSeconds = 3.0});
     client->connect();
     ASSERT_TRUE(waitForStates(3));
     EXPECT_EQ(seen[0].state, State::connecting());
@@ -231,7 +346,6 @@ TEST_F(MixerEngineClientTest, ConnectTimeoutGivesFailedAndBacksOff) {
     EXPECT_GE(secondsBetween(seen[0].at, seen[1].at), 0.18);
     EXPECT_EQ(seen[2].state, State::connecting());
     client.reset();
-    for (int filler : fillers) ::close(filler);
 }
 
 // MARK: Framing
@@ -390,6 +504,43 @@ TEST_F(MixerEngineClientTest, SendWritesEachWireStringWithOneNulInCallOrder) {
     }
     ASSERT_TRUE(peer.waitUntil([&](const LoopbackPeer& p) { return p.messages().size() >= expected.size(); }));
     EXPECT_EQ(requests(), expected);
+}
+
+TEST_F(MixerEngineClientTest, RequestsSentWhileConnectingGoOutOnceReadyEachOnceInCallOrder) {
+    HeldListener held;
+    ASSERT_TRUE(held.full());
+    // No keep-alive within the test: nothing but readiness may let the queued requests out.
+    start(held.port(), {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 30,
+                        .keepAliveSeconds = 60});
+    client->connect();
+    ASSERT_TRUE(waitForState(State::connecting()));
+
+    std::vector<std::string> expected;
+    const auto send = [&](const MixerRequest& request) {
+        client->send(request);
+        expected.push_back(request.wireString());
+    };
+    send(MixerRequest::subscribe("/devices/0/outputs/22/CRMonitorLevel"));
+    send(MixerRequest::setProperty("/devices/0/outputs/22/Mute", "true"));
+    for (int i = 0; i < 100; ++i) send(MixerRequest::setRaw("/n", std::to_string(i)));
+    // A get that may not wait: its empty answer shows the engine thread took every request above while
+    // the handshake was still held. Its own request waits with them.
+    bool answered = false;
+    client->get("/last", 0, queue, [&](std::optional<MixerFrame> frame) {
+        EXPECT_EQ(frame, std::nullopt);
+        answered = true;
+    });
+    expected.push_back("get /last");
+    ASSERT_TRUE(queue.runUntil([&] { return answered; }));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting()}));
+
+    ASSERT_TRUE(held.acceptClient());
+    EXPECT_EQ(held.receive(expected.size()), expected);
+    ASSERT_TRUE(waitForState(State::ready()));
+    // Nothing of the queue goes out a second time before a request sent now.
+    client->send(MixerRequest::setRaw("/after", "1"));
+    EXPECT_EQ(held.receive(1), (std::vector<std::string>{"set /after 1"}));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready()}));
 }
 
 TEST_F(MixerEngineClientTest, RequestsHoldingNulAreNeverWritten) {
