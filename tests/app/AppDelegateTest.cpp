@@ -4,8 +4,10 @@
 #include "ManualMainQueue.h"
 
 #include "app/AppDelegate.h"
+#include "app/HUDTokens.h"
 #include "app/HUDView.h"
 #include "app/HUDWindowController.h"
+#include "app/hotkeys/HotkeyService.h"
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterWindowController.h"
 #include "app/preferences/MemoryUserDefaults.h"
@@ -16,6 +18,7 @@
 #include "TestApplication.h"
 
 #include <QApplication>
+#include <QPalette>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -25,6 +28,7 @@
 #include <fstream>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace quillmark::testing {
 namespace {
@@ -53,6 +57,46 @@ private:
         return value;
     }
     std::filesystem::path path_;
+};
+
+// Runs a hook after every piece of main-thread work, so that a test can look between two frames that
+// one spin handles together.
+class ObservedQueue final : public MainQueue {
+public:
+    explicit ObservedQueue(ManualMainQueue& queue) : queue_(queue) {}
+
+    // Main thread only; runs after each item, including the delayed ones.
+    std::function<void()> afterEach;
+
+    void post(Work work) override { queue_.post(observed(std::move(work))); }
+    Handle postAfter(Clock::duration delay, Work work) override
+    {
+        return queue_.postAfter(delay, observed(std::move(work)));
+    }
+    Clock::time_point now() const override { return queue_.now(); }
+
+private:
+    Work observed(Work work)
+    {
+        return [this, work = std::move(work)] {
+            work();
+            if (afterEach) afterEach();
+        };
+    }
+
+    ManualMainQueue& queue_;
+};
+
+// Runs `undo` when the scope ends, an early ASSERT's return included.
+class OnExit {
+public:
+    explicit OnExit(std::function<void()> undo) : undo_(std::move(undo)) {}
+    ~OnExit() { undo_(); }
+    OnExit(const OnExit&) = delete;
+    OnExit& operator=(const OnExit&) = delete;
+
+private:
+    std::function<void()> undo_;
 };
 
 std::string deviceTree(const std::string& devices)
@@ -85,7 +129,7 @@ protected:
         ASSERT_TRUE(sim_->isRunning());
         AppDelegate::Options options;
         options.enginePort = sim_->port();
-        options.queue = &queue_;
+        options.queue = delegateQueue_;
         options.defaults = &defaults_;
         delegate_ = std::make_unique<AppDelegate>(options);
         delegate_->applicationDidFinishLaunching();
@@ -101,6 +145,18 @@ protected:
     bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s)
     {
         return testing::spinUntil(queue_, done, timeout);
+    }
+
+    // The engine goes away and comes back on the same port, the client's fixed one, serving what
+    // `simOptions` says.
+    void restartSim(EngineSimProcess::Options simOptions)
+    {
+        const std::uint16_t port = sim_->port();
+        sim_.reset();
+        simOptions.extraArgs.insert(simOptions.extraArgs.end(), {"--port", std::to_string(port)});
+        sim_ = std::make_unique<EngineSimProcess>(std::move(simOptions));
+        ASSERT_TRUE(sim_->isRunning());
+        ASSERT_EQ(sim_->port(), port);
     }
 
     bool hasRequest(const std::string& text) const
@@ -150,6 +206,9 @@ protected:
         log_.emplace_back(line);
     }};
     ManualMainQueue queue_;
+    ObservedQueue observedQueue_{queue_};
+    // The delegate's main queue: queue_ itself, or observedQueue_ in front of it.
+    MainQueue* delegateQueue_ = &queue_;
     MemoryUserDefaults defaults_;
     std::unique_ptr<EngineSimProcess> sim_;
     std::unique_ptr<AppDelegate> delegate_;
@@ -274,6 +333,149 @@ TEST_F(AppDelegateTest, SettingObservationsApplyChanges)
 
     delegate_->prefs().meterChannelOrder.set(MeterChannelOrder::music);
     EXPECT_EQ(delegate_->meterStore().channels().size(), 2u);
+}
+
+TEST_F(AppDelegateTest, RecallShowsItsTargetUntilTheEngineReportsIt)
+{
+    delegateQueue_ = &observedQueue_;
+    start();
+    ASSERT_TRUE(waitForReportedState());
+    const std::string setLevel = "set /devices/0/outputs/22/CRMonitorLevel ";
+    ASSERT_TRUE(sim_->control(setLevel + "-30"));
+    ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == -30.0; }));
+    delegate_->prefs().referenceLevels.set(
+        {{"Mix", -20.0}, {"Reference 2", std::nullopt}, {"Reference 3", std::nullopt}});
+
+    // After each level frame: the level the engine reported in it and what the HUD shows.
+    struct Shown {
+        std::optional<double> reportedDB;
+        std::optional<double> hudDB;
+        std::optional<QString> label;
+    };
+    std::vector<Shown> shown;
+    bool levelFrame = false;
+    const Uuid listener = delegate_->state().observe([&](const MonitorSnapshot&, const MonitorEvent& event) {
+        levelFrame = levelFrame || event.kind() == MonitorEvent::level;
+    });
+    observedQueue_.afterEach = [&] {
+        if (!std::exchange(levelFrame, false)) return;
+        const HUDView& view = delegate_->hud().view();
+        shown.push_back({delegate_->state().snapshot().levelDB, view.snapshot().levelDB, view.referenceLabel()});
+    };
+    const OnExit unhook([&] {
+        observedQueue_.afterEach = nullptr;
+        delegate_->state().removeObserver(listener);
+    });
+
+    // The engine reports the old level once more before it reads the write. The queue does not run in
+    // between, so the delegate handles that frame after the recall.
+    ASSERT_TRUE(sim_->control(setLevel + "-30"));
+    delegate_->recallReference(0);
+    ASSERT_TRUE(spinUntil([&] { return delegate_->pendingRecall().hasLanded(); }));
+    ASSERT_TRUE(sim_->sync());
+    ASSERT_TRUE(spinUntil([&] { return !shown.empty() && shown.back().hudDB == -20.0; }));
+    ASSERT_TRUE(std::any_of(shown.begin(), shown.end(), [](const Shown& s) { return s.reportedDB == -30.0; }))
+        << "the old level was reported after the recall";
+    for (const Shown& s : shown) {
+        EXPECT_EQ(s.hudDB, -20.0) << "engine reported " << s.reportedDB.value_or(0.0);
+        EXPECT_EQ(s.label, QStringLiteral("Mix"));
+    }
+
+    // Landed: from now on the HUD follows the engine, still labelled within the recall's 1.5 s.
+    shown.clear();
+    ASSERT_TRUE(sim_->control(setLevel + "-21"));
+    ASSERT_TRUE(spinUntil([&] { return !shown.empty() && shown.back().reportedDB == -21.0; }));
+    EXPECT_EQ(shown.back().hudDB, -21.0);
+    EXPECT_EQ(shown.back().label, QStringLiteral("Mix"));
+}
+
+TEST_F(AppDelegateTest, AppearanceReachesTheMeterWindowOnRealChangesOnly)
+{
+    start();
+    ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
+    auto& appearance = delegate_->prefs().hudAppearance;
+    MeterWindowController& meters = delegate_->meterWindow();
+    for (const bool dark : {true, false, true}) {
+        appearance.set(dark ? HUDAppearance::dark : HUDAppearance::light);
+        EXPECT_EQ(meters.view().isDarkAppearance(), dark);
+        EXPECT_EQ(meters.window().palette().color(QPalette::Window).name().toStdString(),
+                  HUDTokens::resolve(HUDTokens::bg, dark).name().toStdString());
+    }
+
+    // The window is put out of step with the setting: only a re-run of the observation brings it back.
+    meters.setAppearance(HUDAppearance::light);
+    appearance.set(HUDAppearance::dark);
+    EXPECT_FALSE(meters.view().isDarkAppearance()) << "assigning the same appearance re-ran the observation";
+}
+
+TEST_F(AppDelegateTest, BindingsAreRegisteredAgainOnRealChangesOnly)
+{
+    start();
+    ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
+    auto& bindings = delegate_->prefs().bindings;
+    const HotkeyService& hotkeys = delegate_->hotkeys();
+    // Without a display every registration is refused, but each still uses up one id: the id counter
+    // counts the registrations made.
+    HotkeyBindings changed = HotkeyBinding::firstRunDefaults();
+    changed.erase(HotkeyAction::talkback);
+    const std::uint32_t before = hotkeys.nextHotKeyID();
+
+    bindings.set(changed);
+    EXPECT_EQ(hotkeys.nextHotKeyID(), before + changed.size()) << "each binding of the new set, once";
+
+    bindings.set(changed);
+    EXPECT_EQ(hotkeys.nextHotKeyID(), before + changed.size()) << "an equal set registered nothing";
+
+    changed[HotkeyAction::dim].keyCode = 101;
+    bindings.set(changed);
+    EXPECT_EQ(hotkeys.nextHotKeyID(), before + 2 * changed.size()) << "one changed key registers them all again";
+}
+
+TEST_F(AppDelegateTest, MetersAskedForAtLaunchShowAtTheFirstReadyOnly)
+{
+    defaults_.setBool("Quillmark.showMetersOnLaunch", true);
+    start();
+    ASSERT_TRUE(spinUntil([&] { return delegate_->meterWindow().isVisible(); }));
+    ASSERT_TRUE(spinUntil([&] { return subscriptions().size() >= 10; }));
+    delegate_->meterWindow().hide(); // the user closes it
+
+    ASSERT_TRUE(sim_->waitForOpenConnections(1));
+    ASSERT_TRUE(sim_->control("drop"));
+    // The second round of monitor subscriptions follows the second ready.
+    ASSERT_TRUE(spinUntil([&] { return subscriptions().size() >= 20; }));
+    EXPECT_EQ(sim_->connectionCount(), 2);
+    EXPECT_FALSE(delegate_->meterWindow().isVisible()) << "shown again at the reconnect";
+}
+
+TEST_F(AppDelegateTest, ReconnectToAnotherOutputMovesWritesAndSubscriptions)
+{
+    TreeFile before(deviceTree(device("3", output("1", false) + "," + output("5", true))));
+    TreeFile after(deviceTree(device("4", output("5", false) + "," + output("2", true))));
+    defaults_.setBool("Quillmark.showMetersOnLaunch", true);
+    start({.treeFile = before.path()});
+    ASSERT_TRUE(spinUntil([&] { return hasRequest("subscribe /devices/3/outputs/5/meters/1/MeterLevel"); }));
+    ASSERT_EQ(subscriptions(), subscriptionsUnder("/devices/3", "/devices/3/outputs/5"));
+
+    restartSim({.treeFile = after.path()});
+    const auto expected = subscriptionsUnder("/devices/4", "/devices/4/outputs/2");
+    ASSERT_TRUE(spinUntil([&] { return subscriptions().size() >= expected.size(); }));
+    EXPECT_EQ(subscriptions(), expected);
+    EXPECT_TRUE(loggedLine("Quillmark: discovered Control Room output at /devices/4/outputs/2"));
+    EXPECT_TRUE(spinUntil([&] { return hasRequest("subscribe /devices/4/outputs/2/meters/1/MeterLevel"); }))
+        << "the meters shown before are subscribed on the new output";
+    std::vector<std::string> stale;
+    for (const auto& request : sim_->requests()) {
+        if (request.find("/devices/3/") != std::string::npos) stale.push_back(request);
+    }
+    EXPECT_EQ(stale, std::vector<std::string>{}) << "requests for the output of the last connection";
+
+    // Frames on the new paths reach the snapshot, and the writers use them.
+    ASSERT_TRUE(sim_->control("set /devices/4/outputs/2/CRMonitorLevel -40"));
+    ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == -40.0; }));
+    delegate_->handleHotkey(HotkeyAction::volumeUpFine, Phase::pressed);
+    delegate_->handleHotkey(HotkeyAction::mute, Phase::pressed);
+    EXPECT_TRUE(spinUntil([&] { return hasRequest("set /devices/4/outputs/2/CRMonitorLevel/value/ -39.00"); }));
+    EXPECT_TRUE(spinUntil([&] { return hasRequest("set /devices/4/outputs/2/Mute/value/ true"); }));
 }
 
 } // namespace
