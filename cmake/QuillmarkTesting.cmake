@@ -1,11 +1,23 @@
 find_package(GTest REQUIRED)
 
-# quillmark_add_test(<name> SOURCES ... [LIBS ...] [OFFSCREEN] [X11])
-# One test executable per class or behaviour. OFFSCREEN runs it on Qt's offscreen platform;
-# X11 runs it under its own Xvfb server (xvfb-run -a), so X tests can run in parallel.
+# quillmark_add_test(<Name>Test [SOURCES ...] [LIBS ...] [ENVIRONMENT ...] [OFFSCREEN] [X11])
+# One test program per class or behaviour, named after its main source: <Name>Test is built from
+# <Name>Test.cpp in the calling folder plus SOURCES. OFFSCREEN runs it on Qt's offscreen platform;
+# X11 runs it under its own Xvfb server (xvfb-run -a), so X tests can run in parallel. ENVIRONMENT
+# takes extra ENVIRONMENT_MODIFICATION entries (NAME=set:value).
 function(quillmark_add_test name)
-  cmake_parse_arguments(ARG "OFFSCREEN;X11" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  cmake_parse_arguments(ARG "OFFSCREEN;X11" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  if(NOT name MATCHES "^[A-Z][A-Za-z0-9]*Test$")
+    message(FATAL_ERROR "test program '${name}': names are UpperCamelCase and end in Test")
+  endif()
+  set(main "${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp")
+  if(NOT EXISTS "${main}")
+    message(FATAL_ERROR "test program '${name}': ${main} does not exist")
+  endif()
+  add_executable(${name} "${main}" ${ARG_SOURCES})
+  # One folder below the build's root, like an installed program below its prefix: the resource
+  # lookup finds the build's share/quillmark at <exe>/../share/quillmark.
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/tests")
   target_compile_options(${name} PRIVATE ${QUILLMARK_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} quillmark_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   if(ARG_X11)
@@ -18,6 +30,10 @@ function(quillmark_add_test name)
       set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     endif()
   endif()
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT_MODIFICATION "QUILLMARK_SOURCE_DIR=set:${PROJECT_SOURCE_DIR};QUILLMARK_BINARY_DIR=set:${PROJECT_BINARY_DIR}")
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT_MODIFICATION
+    "QUILLMARK_SOURCE_DIR=set:${PROJECT_SOURCE_DIR};QUILLMARK_BINARY_DIR=set:${PROJECT_BINARY_DIR};${ARG_ENVIRONMENT}")
 endfunction()
+
+# Leak reports from libraries that are not ours (Qt's tray integration loads the desktop's D-Bus
+# library, for one) are suppressed by this file.
+set(QUILLMARK_LSAN_SUPPRESSIONS "LSAN_OPTIONS=set:suppressions=${PROJECT_SOURCE_DIR}/tests/support/lsan.supp")

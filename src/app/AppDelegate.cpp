@@ -2,12 +2,12 @@
 
 #include "app/ChangedValues.h"
 
-#include "app/CrashReporter.h"
-#include "app/HUDFonts.h"
-#include "app/HUDWindowController.h"
+#include "app/services/CrashReporter.h"
+#include "app/look/HUDFonts.h"
+#include "app/hud/HUDWindowController.h"
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
-#include "app/SingleInstanceGuard.h"
+#include "app/services/SingleInstanceGuard.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterView.h"
@@ -16,7 +16,7 @@
 #include "app/preferences/QSettingsUserDefaults.h"
 #include "core/ChannelLayout.h"
 #include "core/MonitorPathDiscovery.h"
-#include "platform/log/SystemLog.h"
+#include "log/SystemLog.h"
 
 #include <QCoreApplication>
 #include <QWidget>

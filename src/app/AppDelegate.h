@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/PendingRecall.h"
-#include "app/StatusBarController.h"
+#include "app/status/StatusBarController.h"
 #include "app/TalkbackLatch.h"
-#include "app/UpdaterController.h"
+#include "app/services/UpdaterController.h"
 #include "app/hotkeys/HotkeyAction.h"
 #include "app/hotkeys/HotkeyBinding.h"
 #include "app/hotkeys/HotkeyPhase.h"

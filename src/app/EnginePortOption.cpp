@@ -1,6 +1,6 @@
 #include "app/EnginePortOption.h"
 
-#include "platform/log/SystemLog.h"
+#include "log/SystemLog.h"
 
 #include <charconv>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ObservationToken.h"
-#include "app/ObserverList.h"
+#include "core/ObservationToken.h"
+#include "core/ObserverList.h"
 
 #include <functional>
 #include <utility>

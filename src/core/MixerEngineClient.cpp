@@ -1,7 +1,7 @@
 #include "core/MixerEngineClient.h"
 
 #include "core/MixerMessageDecoder.h"
-#include "platform/log/SystemLog.h"
+#include "log/SystemLog.h"
 
 #include <asio/async_result.hpp>
 #include <asio/connect.hpp>

@@ -1,7 +1,7 @@
 #include "core/MonitorPathDiscovery.h"
 
 #include "core/MixerEngineClient.h"
-#include "platform/log/SystemLog.h"
+#include "log/SystemLog.h"
 
 #include <asio/co_spawn.hpp>
 

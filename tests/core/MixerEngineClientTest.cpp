@@ -2,7 +2,7 @@
 
 #include "LoopbackPeer.h"
 #include "ManualMainQueue.h"
-#include "platform/log/SystemLog.h"
+#include "log/SystemLog.h"
 
 #include <asio/co_spawn.hpp>
 #include <asio/detached.hpp>

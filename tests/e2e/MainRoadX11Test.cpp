@@ -9,8 +9,8 @@
 
 #include "app/AppDelegate.h"
 #include "app/hotkeys/HotkeyService.h"
-#include "app/HUDView.h"
-#include "app/HUDWindowController.h"
+#include "app/hud/HUDView.h"
+#include "app/hud/HUDWindowController.h"
 #include "app/meters/MeterWindowController.h"
 #include "app/preferences/MemoryUserDefaults.h"
 #include "app/preferences/PreferencesStore.h"

@@ -1,6 +1,6 @@
 #include "app/hotkeys/HotkeyService.h"
 
-#include "platform/log/SystemLog.h"
+#include "log/SystemLog.h"
 
 #include <algorithm>
 #include <string>

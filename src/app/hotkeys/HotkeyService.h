@@ -3,7 +3,7 @@
 #include "app/hotkeys/HotkeyAction.h"
 #include "app/hotkeys/HotkeyBinding.h"
 #include "app/hotkeys/HotkeyPhase.h"
-#include "platform/x11/GlobalShortcuts.h"
+#include "platform/shortcuts/GlobalShortcuts.h"
 
 #include <cstdint>
 #include <functional>

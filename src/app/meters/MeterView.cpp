@@ -1,7 +1,7 @@
 #include "app/meters/MeterView.h"
 
-#include "app/HUDFonts.h"
-#include "app/HUDTokens.h"
+#include "app/look/HUDFonts.h"
+#include "app/look/HUDTokens.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
 #include "app/meters/MeterWindowController.h"
 
-#include "app/HUDTokens.h"
+#include "app/look/HUDTokens.h"
 #include "app/meters/MeterWindowFrame.h"
 
 #include <QEvent>

@@ -1,7 +1,7 @@
 #include "platform/x11/XcbGlobalShortcuts.h"
 
 #include "platform/keys/CarbonKeyTable.h"
-#include "platform/log/SystemLog.h"
+#include "log/SystemLog.h"
 #include "platform/x11/DetectableAutoRepeat.h"
 #include "platform/x11/X11Modifiers.h"
 

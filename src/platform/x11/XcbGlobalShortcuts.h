@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/GlobalShortcuts.h"
+#include "platform/shortcuts/GlobalShortcuts.h"
 
 #include <QAbstractNativeEventFilter>
 

@@ -1,6 +1,6 @@
 #include "app/meters/MeterView.h"
 
-#include "app/HUDTokens.h"
+#include "app/look/HUDTokens.h"
 #include "core/ChannelLayout.h"
 #include "TestApplication.h"
 

@@ -4,7 +4,7 @@
 #include "TestApplication.h"
 
 #include <QApplication>
-#include "app/HUDTokens.h"
+#include "app/look/HUDTokens.h"
 #include "app/meters/MeterWindowFrame.h"
 #include "app/preferences/MemoryUserDefaults.h"
 #include "core/ChannelLayout.h"

@@ -1,10 +1,10 @@
-#include "app/StatusBarController.h"
-#include "app/StatusBarIcon.h"
+#include "app/status/StatusBarController.h"
+#include "app/status/StatusBarIcon.h"
 
 #include "TestApplication.h"
 
 #include <QApplication>
-#include "platform/log/SystemLog.h"
+#include "log/SystemLog.h"
 
 #include <QAction>
 #include <QImage>

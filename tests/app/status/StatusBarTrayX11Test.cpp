@@ -1,4 +1,4 @@
-#include "app/StatusBarController.h"
+#include "app/status/StatusBarController.h"
 
 #include "TestApplication.h"
 

@@ -1,3 +1,0 @@
-add_executable(quillmark_bench_core ${CMAKE_CURRENT_LIST_DIR}/MonitorFramesBench.cpp)
-target_compile_options(quillmark_bench_core PRIVATE ${QUILLMARK_WARNINGS})
-target_link_libraries(quillmark_bench_core PRIVATE quillmark_core benchmark::benchmark)

@@ -1,3 +1,0 @@
-add_executable(quillmark_bench_engine ${CMAKE_CURRENT_LIST_DIR}/EngineReceiveBench.cpp)
-target_compile_options(quillmark_bench_engine PRIVATE ${QUILLMARK_WARNINGS})
-target_link_libraries(quillmark_bench_engine PRIVATE quillmark_core benchmark::benchmark)

@@ -1,7 +1,0 @@
-#include "app/SingleInstanceGuard.h"
-
-namespace quillmark {
-
-void SingleInstanceGuard::adoptSingleInstance(double /*forceAfter*/) {}
-
-} // namespace quillmark

@@ -1,0 +1,325 @@
+#include "app/hud/HUDView.h"
+
+#include "app/hud/BlurredShadow.h"
+#include "app/look/HUDFonts.h"
+#include "app/look/HUDTokens.h"
+#include "app/look/LevelFormatter.h"
+
+#include <QFontMetricsF>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace quillmark {
+
+namespace {
+
+QString emDash() { return QStringLiteral("\u2014"); }
+QString minusSign() { return QStringLiteral("\u2212"); }
+QString minusInfinity() { return QStringLiteral("\u2212\u221E"); }
+constexpr double silenceDB = -96;
+constexpr int titleLimit = 20;
+
+bool isTrue(const std::optional<bool>& value) { return value.value_or(false); }
+
+// A 1-point outline on `rect` inset by half its width, with square corners.
+void strokeInside(QPainter& painter, const QRectF& rect, const QColor& colour) {
+    QPen pen(colour, 1);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+// Font sizes here are in points of the view's geometry, which are logical pixels on this platform.
+QFont sizedFor(QFont font, double pixels, const QPaintDevice& device) {
+    font.setPointSizeF(pixels * 72.0 / device.logicalDpiY());
+    return font;
+}
+
+QFont withKerning(QFont font, double kerning) {
+    font.setLetterSpacing(QFont::AbsoluteSpacing, kerning);
+    return font;
+}
+
+// The first `limit` user-perceived characters, never splitting a surrogate pair or a combined mark.
+QString firstCharacters(const QString& text, int limit) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    while (count < limit && finder.toNextBoundary() != -1) ++count;
+    return count < limit ? text : text.left(finder.position());
+}
+
+// Text drawn with the top-left of its line box at `topLeft`.
+void drawTextAt(QPainter& painter, const QFont& font, const QColor& colour, const QPointF& topLeft,
+                const QString& text) {
+    painter.setFont(font);
+    painter.setPen(colour);
+    const QFontMetricsF metrics(font, painter.device());
+    painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
+}
+
+} // namespace
+
+HUDView::HUDView(QWidget* parent) : QWidget(parent), lastEvent_(MonitorEvent::level) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(baseSize);
+}
+
+void HUDView::update(const MonitorSnapshot& snapshot, const MonitorEvent& event, double splReferenceAt0dBFS,
+                     const std::optional<QString>& referenceLabel) {
+    snapshot_ = snapshot;
+    lastEvent_ = event;
+    splReferenceAt0dBFS_ = splReferenceAt0dBFS;
+    referenceLabel_ = referenceLabel;
+    message_.reset();
+    QWidget::update();
+}
+
+void HUDView::setMessage(const std::optional<QString>& message) {
+    message_ = message;
+    QWidget::update();
+}
+
+void HUDView::setSize(HUDSize size) {
+    size_ = size;
+    QWidget::update();
+}
+
+void HUDView::setAppearance(HUDAppearance appearance) {
+    appearance_ = appearance;
+    QWidget::update();
+}
+
+double HUDView::scaleFor(HUDSize size) {
+    static constexpr std::array<double, 3> scales{1.0, 1.2, 1.4};
+    return scales.at(static_cast<std::size_t>(size));
+}
+
+// MARK: decisions
+
+bool HUDView::showsMessage() const { return message_ && !message_->isEmpty(); }
+
+QString HUDView::titleText() const {
+    if (referenceLabel_ && !referenceLabel_->isEmpty()) return firstCharacters(referenceLabel_->toUpper(), titleLimit);
+    return QStringLiteral("MONITOR");
+}
+
+bool HUDView::isSPLCase() const {
+    return splReferenceAt0dBFS_ > 0 && (isTrue(snapshot_.mute) || snapshot_.levelDB.has_value());
+}
+
+QString HUDView::splText() const {
+    if (isTrue(snapshot_.mute)) return QStringLiteral("MUTE");
+    const double level = *snapshot_.levelDB;
+    if (level <= silenceDB) return minusInfinity() + QStringLiteral(" SPL");
+    return QString::asprintf("%.0f SPL", splReferenceAt0dBFS_ + level);
+}
+
+QString HUDView::compactDBText() const {
+    if (!snapshot_.levelDB) return emDash();
+    const double level = *snapshot_.levelDB;
+    if (level <= silenceDB) return minusInfinity();
+    const QString sign = level < 0 ? minusSign() : (level > 0 ? QStringLiteral("+") : QString());
+    return sign + QString::asprintf("%.1f", std::fabs(level));
+}
+
+HUDView::Readout HUDView::readout() const {
+    Readout result;
+    result.mainColour = isTrue(snapshot_.mute) ? resolved(HUDTokens::red)
+                      : isTrue(snapshot_.dim)  ? resolved(HUDTokens::amber)
+                                               : resolved(HUDTokens::fg);
+    if (isSPLCase()) {
+        result.main = splText();
+        result.secondary = compactDBText();
+        return result;
+    }
+    if (isTrue(snapshot_.mute)) {
+        result.main = QStringLiteral("MUTE");
+    } else if (snapshot_.levelDB) {
+        result.main = QString::fromStdString(LevelFormatter::signedDB(*snapshot_.levelDB));
+    } else if (snapshot_.levelTapered) {
+        // A taper below 0 (or not a number) counts as 0, one of 1 or more as 0 dB.
+        const double taper = *snapshot_.levelTapered > 0 ? std::min(*snapshot_.levelTapered, 1.0) : 0.0;
+        result.main = QString::fromStdString(LevelFormatter::signedDB(taper * 60 - 60));
+    } else {
+        result.main = emDash();
+    }
+    return result;
+}
+
+std::optional<double> HUDView::barFraction() const {
+    double fraction = 0;
+    if (snapshot_.levelTapered) fraction = *snapshot_.levelTapered;
+    else if (snapshot_.levelDB) fraction = (*snapshot_.levelDB + 60) / 60;
+    else return std::nullopt;
+    if (fraction >= 1) fraction = 1;
+    if (!(fraction > 0)) return std::nullopt;
+    return fraction;
+}
+
+QColor HUDView::barColour() const {
+    if (isTrue(snapshot_.mute)) return resolved(HUDTokens::red);
+    if (isTrue(snapshot_.dim)) return resolved(HUDTokens::amber);
+    return resolved(HUDTokens::green);
+}
+
+bool HUDView::hasGlowTip() const {
+    const auto fraction = barFraction();
+    if (!fraction || isTrue(snapshot_.mute)) return false;
+    const double barWidth = std::max(0.0, (width() - 24 * scale() - 2) * *fraction);
+    return barWidth > 2;
+}
+
+std::vector<HUDView::Chip> HUDView::chips() const {
+    const std::optional<QString> surround = snapshot_.surroundMode
+        ? std::optional<QString>(QString::fromStdString(*snapshot_.surroundMode)) : std::nullopt;
+    const bool foldsSurround = isTrue(snapshot_.surroundStereoFoldDown) && surround && !surround->isEmpty() &&
+                               *surround != QStringLiteral("STEREO");
+    QString modeText;
+    if (isTrue(snapshot_.mono)) modeText = QStringLiteral("MONO");
+    else if (foldsSurround || !surround) modeText = QStringLiteral("STEREO");
+    else modeText = *surround;
+
+    const bool altActive = snapshot_.altMonSelection && *snapshot_.altMonSelection >= 1;
+    const QString altText = altActive ? QStringLiteral("ALT ") + QString::number(*snapshot_.altMonSelection)
+                                      : QStringLiteral("ALT");
+
+    std::vector<Chip> result{
+        {modeText, isTrue(snapshot_.mono) || foldsSurround, resolved(HUDTokens::accent)},
+        {QStringLiteral("DIM"), isTrue(snapshot_.dim), resolved(HUDTokens::amber)},
+        {QStringLiteral("MUTE"), isTrue(snapshot_.mute), resolved(HUDTokens::red)},
+        {altText, altActive, resolved(HUDTokens::accent)},
+    };
+    if (isTrue(snapshot_.talkback)) result.push_back({QStringLiteral("TALK"), true, resolved(HUDTokens::accent)});
+    return result;
+}
+
+QString HUDView::messageText() const { return message_.value_or(QString()).toUpper(); }
+
+double HUDView::messageFontSize() const { return messageFontSizeFor(messageText()); }
+
+// Shrinks in steps of 0.5 × s from 15 × s while too wide, never below 8 × s.
+double HUDView::messageFontSizeFor(const QString& text) const {
+    const double s = scale();
+    const double available = width() - 24 * s;
+    double size = 15 * s;
+    const auto measure = [&](double points) {
+        return QFontMetricsF(sizedFor(displayFont(points, 0.6 * s), points, *this), this).horizontalAdvance(text);
+    };
+    while (measure(size) > available && size > 8 * s) size = std::max(size - 0.5 * s, 8 * s);
+    return size;
+}
+
+// MARK: fonts
+
+QFont HUDView::displayFont(double size, double kerning) const {
+    return withKerning(HUDFonts::display(size), kerning);
+}
+
+QFont HUDView::mainReadoutFont() const { return HUDFonts::mono(16 * scale(), true); }
+
+QFont HUDView::secondaryReadoutFont() const { return HUDFonts::mono(11 * scale(), false); }
+
+QFont HUDView::chipFont() const { return displayFont(10 * scale(), 0.8 * scale()); }
+
+// MARK: painting
+
+void HUDView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const QRectF bounds = rect();
+    painter.fillRect(bounds, resolved(HUDTokens::bg));
+    strokeInside(painter, bounds, resolved(HUDTokens::border));
+    if (showsMessage()) paintMessage(painter);
+    else paintState(painter);
+}
+
+void HUDView::paintTitle(QPainter& painter, const QString& text) const {
+    const double s = scale();
+    drawTextAt(painter, sizedFor(displayFont(11 * s, 0.88 * s), 11 * s, *painter.device()), resolved(HUDTokens::fgMid),
+               QPointF(12 * s, 10 * s), text);
+}
+
+void HUDView::paintState(QPainter& painter) const {
+    const double s = scale();
+    const double w = width();
+    paintTitle(painter, titleText());
+    paintReadouts(painter);
+    paintBar(painter, QRectF(12 * s, 32 * s, w - 24 * s, 10 * s));
+    paintChips(painter, QRectF(12 * s, 52 * s, w - 24 * s, 14 * s));
+}
+
+void HUDView::paintReadouts(QPainter& painter) const {
+    const double s = scale();
+    const double right = width() - 12 * s;
+    const Readout values = readout();
+    const QFont main = sizedFor(mainReadoutFont(), 16 * s, *painter.device());
+    const double mainWidth = QFontMetricsF(main, painter.device()).horizontalAdvance(values.main);
+    drawTextAt(painter, main, values.mainColour, QPointF(right - mainWidth, 8 * s), values.main);
+    if (!values.secondary) return;
+    const QFont secondary = sizedFor(secondaryReadoutFont(), 11 * s, *painter.device());
+    const double secondaryRight = right - mainWidth - 8 * s;
+    const double secondaryWidth = QFontMetricsF(secondary, painter.device()).horizontalAdvance(*values.secondary);
+    drawTextAt(painter, secondary, resolved(HUDTokens::fgMid), QPointF(secondaryRight - secondaryWidth, 10 * s),
+               *values.secondary);
+}
+
+void HUDView::paintBar(QPainter& painter, const QRectF& rect) const {
+    painter.fillRect(rect, resolved(HUDTokens::bgRaised));
+    strokeInside(painter, rect, resolved(HUDTokens::border));
+    const auto fraction = barFraction();
+    if (!fraction) return;
+    const QRectF bar(rect.left() + 1, rect.top() + 1, std::max(0.0, (rect.width() - 2) * *fraction), rect.height() - 2);
+    painter.fillRect(bar, barColour());
+    if (isTrue(snapshot_.mute) || bar.width() <= 2) return;
+    const QColor green = resolved(HUDTokens::green);
+    QColor glow = green;
+    glow.setAlphaF(0.4f);
+    const QRectF tip(bar.right() - 1, bar.top(), 1, bar.height());
+    painter.save();
+    BlurredShadow::paint(painter, tip, 6 * scale(), glow);
+    painter.fillRect(tip, green);
+    painter.restore();
+}
+
+void HUDView::paintChips(QPainter& painter, const QRectF& row) const {
+    double x = row.left();
+    for (const Chip& chip : chips()) x += paintChip(painter, QPointF(x, row.top()), chip).width() + 8 * scale();
+}
+
+QSizeF HUDView::paintChip(QPainter& painter, const QPointF& topLeft, const Chip& chip) const {
+    const double s = scale();
+    const QFont font = sizedFor(chipFont(), 10 * s, *painter.device());
+    const QFontMetricsF metrics(font, painter.device());
+    const double textWidth = metrics.horizontalAdvance(chip.text);
+    const QRectF box(topLeft, QSizeF(10 * s + textWidth, 14 * s));
+    QColor fill = chip.active ? chip.colour : resolved(HUDTokens::bgRaised);
+    if (chip.active) fill.setAlphaF(0.12f);
+    const QColor line = chip.active ? chip.colour : resolved(HUDTokens::border);
+    const QColor text = chip.active ? chip.colour : resolved(HUDTokens::fgMuted);
+    painter.fillRect(box, fill);
+    strokeInside(painter, box, line);
+    const QPointF textTopLeft(box.center().x() - textWidth / 2, box.center().y() - metrics.height() / 2 + 0.5);
+    drawTextAt(painter, font, text, textTopLeft, chip.text);
+    return box.size();
+}
+
+void HUDView::paintMessage(QPainter& painter) const {
+    const double s = scale();
+    paintTitle(painter, QStringLiteral("MONITOR"));
+    const QString text = messageText();
+    const double size = messageFontSizeFor(text);
+    const QFont font = sizedFor(displayFont(size, 0.6 * s), size, *painter.device());
+    const QFontMetricsF metrics(font, painter.device());
+    const double textWidth = metrics.horizontalAdvance(text);
+    drawTextAt(painter, font, resolved(HUDTokens::amber),
+               QPointF(width() / 2.0 - textWidth / 2, 50 * s - metrics.height() / 2), text);
+}
+
+} // namespace quillmark

@@ -1,0 +1,7 @@
+#include "app/services/SingleInstanceGuard.h"
+
+namespace quillmark {
+
+void SingleInstanceGuard::adoptSingleInstance(double /*forceAfter*/) {}
+
+} // namespace quillmark

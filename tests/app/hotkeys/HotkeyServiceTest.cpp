@@ -1,0 +1,183 @@
+#include "app/hotkeys/HotkeyService.h"
+
+#include "log/SystemLog.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillmark::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using Edge = GlobalShortcuts::Edge;
+
+// Global shortcuts in memory: records what the service registers and lets the test fire events.
+class FakeShortcuts final : public GlobalShortcuts {
+public:
+    struct Log {
+        std::map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> live;  // id -> key code, mask
+        std::vector<std::uint32_t> registered, unregistered;
+        std::map<std::uint32_t, std::int32_t> refusedKeys;  // key code -> status
+        Listener listener;
+        bool available = true;
+    };
+    explicit FakeShortcuts(Log& log) : log_(log) {}
+    bool isAvailable() const override { return log_.available; }
+    std::int32_t registerShortcut(std::uint32_t keyCode, std::uint32_t mask, std::uint32_t id) override {
+        log_.registered.push_back(id);
+        if (auto refused = log_.refusedKeys.find(keyCode); refused != log_.refusedKeys.end()) return refused->second;
+        log_.live[id] = {keyCode, mask};
+        return ok;
+    }
+    void unregisterShortcut(std::uint32_t id) override {
+        log_.unregistered.push_back(id);
+        log_.live.erase(id);
+    }
+    void setListener(Listener listener) override { log_.listener = std::move(listener); }
+
+private:
+    Log& log_;
+};
+
+struct Received {
+    HotkeyAction action;
+    HotkeyPhase phase;
+    friend bool operator==(const Received&, const Received&) = default;
+    friend void PrintTo(const Received& r, std::ostream* os) {
+        *os << rawValue(r.action) << (r.phase == HotkeyPhase::pressed ? " pressed" : " released");
+    }
+};
+
+const HotkeyBinding optionF12{111, 0x800, "F12"};
+const HotkeyBinding optionF11{103, 0x800, "F11"};
+
+class HotkeyServiceTest : public ::testing::Test {
+protected:
+    void makeService() {
+        service = std::make_unique<HotkeyService>(std::make_unique<FakeShortcuts>(shortcuts));
+        service->handler = [this](HotkeyAction action, HotkeyPhase phase) { received.push_back({action, phase}); };
+    }
+    // What the application does whenever the bindings change.
+    void apply(const HotkeyBindings& bindings) {
+        service->unregisterAll();
+        for (HotkeyAction action : allHotkeyActions)
+            if (auto binding = bindings.find(action); binding != bindings.end()) service->registerHotkey(action, binding->second);
+    }
+    void fire(std::uint32_t id, Edge edge) { shortcuts.listener(id, edge); }
+
+    std::vector<std::string> logged;
+    SystemLog::Capture capture{[this](std::string_view line) { logged.emplace_back(line); }};
+    FakeShortcuts::Log shortcuts;
+    std::unique_ptr<HotkeyService> service;
+    std::vector<Received> received;
+};
+
+std::vector<std::uint32_t> idsOf(const HotkeyService& service) {
+    std::vector<std::uint32_t> ids;
+    for (const auto& registration : service.registrations()) ids.push_back(registration.hotKeyID);
+    return ids;
+}
+
+TEST_F(HotkeyServiceTest, EveryApplicationGivesFreshIdsInActionOrder) {
+    makeService();
+    for (std::uint32_t round = 0; round < 3; ++round) {
+        apply(HotkeyBinding::firstRunDefaults());
+        std::vector<std::uint32_t> expected;
+        for (std::uint32_t id = round * 10 + 1; id <= round * 10 + 10; ++id) expected.push_back(id);
+        EXPECT_EQ(idsOf(*service), expected) << "round " << round;
+        EXPECT_EQ(service->registrations().front().action, HotkeyAction::dim);
+        EXPECT_EQ(service->registrations().back().action, HotkeyAction::recallReference3);
+    }
+    EXPECT_EQ(shortcuts.live.size(), 10u) << "the earlier rounds were unregistered";
+    EXPECT_EQ(shortcuts.live.at(21), (std::pair<std::uint32_t, std::uint32_t>{109, 0x800}));  // dim: ⌥F10
+    EXPECT_THAT(logged, IsEmpty());
+}
+
+TEST_F(HotkeyServiceTest, RefusedBindingIsLoggedUsesUpItsIdAndTheOthersRegister) {
+    shortcuts.refusedKeys[103] = 10;
+    makeService();
+    apply({{HotkeyAction::volumeUpCoarse, optionF12}, {HotkeyAction::volumeDownCoarse, optionF11},
+           {HotkeyAction::recallReference1, HotkeyBinding{17, 0x1800, "T"}}});
+    EXPECT_THAT(logged, ElementsAre("Quillmark: failed to register hotkey for volumeDownCoarse status=10"));
+    ASSERT_THAT(idsOf(*service), ElementsAre(1, 3));
+    EXPECT_EQ(service->registrations()[1].action, HotkeyAction::recallReference1);
+    EXPECT_EQ(service->nextHotKeyID(), 4u);
+}
+
+TEST_F(HotkeyServiceTest, OnePressAndOneReleasePerStroke) {
+    makeService();
+    apply({{HotkeyAction::volumeUpCoarse, optionF12}, {HotkeyAction::volumeDownCoarse, optionF11}});
+    fire(1, Edge::down);
+    fire(1, Edge::down);  // key repeat
+    fire(1, Edge::down);
+    fire(2, Edge::up);    // release without a press
+    fire(1, Edge::up);
+    fire(1, Edge::up);    // second release
+    fire(7, Edge::down);  // id nobody holds
+    EXPECT_THAT(received, ElementsAre(Received{HotkeyAction::volumeUpCoarse, HotkeyPhase::pressed},
+                                      Received{HotkeyAction::volumeUpCoarse, HotkeyPhase::released}));
+    EXPECT_THAT(service->heldIDs(), IsEmpty());
+}
+
+TEST_F(HotkeyServiceTest, ReleaseAfterReapplyingIsIgnored) {
+    makeService();
+    apply({{HotkeyAction::talkback, optionF12}});
+    fire(1, Edge::down);
+    apply({{HotkeyAction::talkback, optionF12}});
+    fire(1, Edge::up);  // the old id is gone
+    fire(2, Edge::up);  // the new id never went down
+    EXPECT_THAT(received, ElementsAre(Received{HotkeyAction::talkback, HotkeyPhase::pressed}));
+    EXPECT_THAT(shortcuts.unregistered, ElementsAre(1));
+}
+
+TEST_F(HotkeyServiceTest, WithoutHandlerEventsStillTrackHeldKeys) {
+    makeService();
+    apply({{HotkeyAction::mute, optionF12}});
+    service->handler = nullptr;
+    fire(1, Edge::down);
+    EXPECT_THAT(service->heldIDs(), ElementsAre(1));
+    service->handler = [this](HotkeyAction action, HotkeyPhase phase) { received.push_back({action, phase}); };
+    fire(1, Edge::down);  // still a repeat
+    fire(1, Edge::up);
+    EXPECT_THAT(received, ElementsAre(Received{HotkeyAction::mute, HotkeyPhase::released}));
+}
+
+TEST_F(HotkeyServiceTest, HandlerMayReapplyTheBindings) {
+    makeService();
+    const HotkeyBindings bindings{{HotkeyAction::dim, optionF12}, {HotkeyAction::mono, optionF11}};
+    apply(bindings);
+    service->handler = [&](HotkeyAction action, HotkeyPhase phase) {
+        received.push_back({action, phase});
+        apply(bindings);
+    };
+    fire(2, Edge::down);
+    EXPECT_THAT(received, ElementsAre(Received{HotkeyAction::mono, HotkeyPhase::pressed}));
+    EXPECT_THAT(idsOf(*service), ElementsAre(3, 4));
+}
+
+TEST_F(HotkeyServiceTest, DestructionUnregistersEveryHotkeyInOrder) {
+    makeService();
+    apply({{HotkeyAction::dim, optionF12}, {HotkeyAction::mono, optionF11}});
+    service.reset();
+    EXPECT_THAT(shortcuts.unregistered, ElementsAre(1, 2));
+    EXPECT_THAT(shortcuts.live, IsEmpty());
+}
+
+TEST_F(HotkeyServiceTest, WithoutGlobalShortcutsRegistersNothingAndSaysSoOnce) {
+    shortcuts.available = false;
+    makeService();
+    apply(HotkeyBinding::firstRunDefaults());
+    apply(HotkeyBinding::firstRunDefaults());
+    EXPECT_THAT(shortcuts.registered, IsEmpty());
+    EXPECT_THAT(service->registrations(), IsEmpty());
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_THAT(logged[0], ::testing::HasSubstr("X11"));
+}
+
+} // namespace
+} // namespace quillmark::testing
