@@ -54,10 +54,7 @@ public:
 template <class Work>
 auto AppDelegate::weakly(Work work)
 {
-    return [alive = std::weak_ptr<int>(lifetime_), work = std::move(work)](auto&&... arguments) {
-        if (alive.expired()) return;
-        work(std::forward<decltype(arguments)>(arguments)...);
-    };
+    return guard_.wrap(std::move(work));
 }
 
 AppDelegate::AppDelegate() : AppDelegate(Options{}) {}
@@ -373,9 +370,7 @@ StatusBarController::Callbacks AppDelegate::statusBarCallbacks()
     callbacks.onQuit = [] { QCoreApplication::quit(); };
     callbacks.onPreferences = weakly([this] { showPreferences(); });
     callbacks.onToggleMeters = weakly([this] { toggleMeters(); });
-    callbacks.isMetersVisible = [this, alive = std::weak_ptr<int>(lifetime_)] {
-        return !alive.expired() && isMetersVisible();
-    };
+    callbacks.isMetersVisible = guard_.wrap([this] { return isMetersVisible(); }, false);
     callbacks.onCheckForUpdates = weakly([this] {
         if (!updater_.isConfigured()) return;
         if (!updater_.didStart()) updater_.startUpdater();
@@ -384,13 +379,10 @@ StatusBarController::Callbacks AppDelegate::statusBarCallbacks()
     callbacks.onAbout = weakly([this] { showAbout(); });
     callbacks.onOpenManual = weakly([this] { openManual(); });
     callbacks.onOpenLicenseAgreement = weakly([this] { openLicenseAgreement(); });
-    callbacks.referenceLevels = [this, alive = std::weak_ptr<int>(lifetime_)] {
-        return alive.expired() ? std::vector<ReferenceLevel>{} : prefs_->referenceLevels.value();
-    };
+    callbacks.referenceLevels =
+        guard_.wrap([this] { return prefs_->referenceLevels.value(); }, std::vector<ReferenceLevel>{});
     callbacks.onRecallReference = weakly([this](int index) { recallReference(index); });
-    callbacks.splReferenceAt0dBFS = [this, alive = std::weak_ptr<int>(lifetime_)] {
-        return alive.expired() ? 0.0 : splReference();
-    };
+    callbacks.splReferenceAt0dBFS = guard_.wrap([this] { return splReference(); }, 0.0);
     return callbacks;
 }
 

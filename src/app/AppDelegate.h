@@ -17,6 +17,7 @@
 #include "core/MonitorPaths.h"
 #include "core/MonitorSnapshot.h"
 #include "core/MonitorStateStore.h"
+#include "core/WeakGuard.h"
 
 #include <cstdint>
 #include <memory>
@@ -154,7 +155,7 @@ private:
     MixerEngineClient::Stream stateStream_;
     MixerEngineClient::Stream frameStream_;
     // Closures posted or stored elsewhere hold this weakly.
-    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+    WeakGuard guard_;
 };
 
 } // namespace quillmark

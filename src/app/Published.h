@@ -38,7 +38,7 @@ public:
 
     [[nodiscard]] ObservationToken observe(Observer observer, Initial initial = Initial::deliver) {
         if (initial == Initial::deliver) observer(value_);
-        return observers_.add(std::move(observer));
+        return observers_.observe(std::move(observer));
     }
 
 private:

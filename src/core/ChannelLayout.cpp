@@ -1,8 +1,9 @@
 #include "core/ChannelLayout.h"
 
+#include "core/DecimalInteger.h"
+
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <string>
 
 namespace quillmark {
@@ -48,19 +49,6 @@ std::string upperCased(std::string_view text) {
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : char(c); });
     return upper;
-}
-
-// An optional sign and decimal digits, nothing else, within the signed 64-bit range.
-std::optional<std::int64_t> decimalInteger(std::string_view text) {
-    if (text.starts_with('+')) {
-        text.remove_prefix(1);
-        if (text.starts_with('-')) return std::nullopt;
-    }
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
-    return value;
 }
 
 std::vector<std::string_view> nonEmptyPieces(std::string_view text, char separator) {

@@ -1,7 +1,8 @@
 #include "core/MeterStore.h"
 
+#include "core/DecimalInteger.h"
+
 #include <algorithm>
-#include <charconv>
 
 namespace quillmark {
 
@@ -16,17 +17,6 @@ MeterStore::Clock::duration seconds(double value) {
 
 double secondsBetween(MeterStore::Clock::time_point from, MeterStore::Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
-}
-
-// An optional sign and decimal digits, nothing else, within the signed 64-bit range.
-bool parseDecimal(std::string_view text, std::int64_t& value) {
-    if (text.starts_with('+')) {
-        text.remove_prefix(1);
-        if (text.starts_with('-')) return false;
-    }
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return !text.empty() && error == std::errc() && stop == end;
 }
 
 // Splits at "/" leaving out empty pieces; false unless there are exactly three.
@@ -63,15 +53,9 @@ MeterStore::Times MeterStore::distantPast() noexcept {
     return {past, past, past};
 }
 
-Uuid MeterStore::observe(Listener listener) {
-    const Uuid id = Uuid::make();
-    listeners_.emplace(id, std::move(listener));
-    return id;
-}
+Uuid MeterStore::observe(Listener listener) { return listeners_.add(std::move(listener)); }
 
-void MeterStore::removeObserver(const Uuid& id) {
-    listeners_.erase(id);
-}
+void MeterStore::removeObserver(const Uuid& id) { listeners_.remove(id); }
 
 void MeterStore::setChannels(const std::vector<MeterChannelDefinition>& definitions) {
     std::vector<MeterChannel> channels;
@@ -103,7 +87,10 @@ bool MeterStore::parseMeterPath(std::string_view path, std::string_view outputBa
     if (!path.starts_with(cachedPrefix_)) return false;
     std::string_view pieces[3];
     if (!splitThree(path.substr(cachedPrefix_.size()), pieces)) return false;
-    return parseDecimal(pieces[0], meterIndex) && pieces[1] == "MeterLevel";
+    const std::optional<std::int64_t> number = decimalInteger(pieces[0]);
+    if (!number || pieces[1] != "MeterLevel") return false;
+    meterIndex = *number;
+    return true;
 }
 
 bool MeterStore::apply(const MixerFrame& frame, std::string_view outputBasePath) {
@@ -186,8 +173,7 @@ void MeterStore::decayPeaksAndReleaseClips() {
 void MeterStore::notifyNow() {
     dirty_ = false;
     // A listener may add or remove listeners; this pass keeps the table it started with.
-    const auto listeners = listeners_;
-    for (const auto& [id, listener] : listeners) listener(channels_);
+    listeners_.notifyAsStarted(channels_);
 }
 
 } // namespace quillmark

@@ -4,13 +4,13 @@
 #include "core/MeterChannel.h"
 #include "core/MeterChannelDefinition.h"
 #include "core/MixerFrame.h"
+#include "core/ObserverList.h"
 #include "core/Uuid.h"
 
 #include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace quillmark {
@@ -70,7 +70,7 @@ private:
     MainQueue& queue_;
     std::vector<MeterChannel> channels_;
     std::vector<Times> times_; // index for index with channels_
-    std::unordered_map<Uuid, Listener> listeners_;
+    ObserverList<std::vector<MeterChannel>> listeners_;
     bool dirty_ = false;
     bool notifyPending_ = false;
     MainQueue::Handle pendingHandle_;

@@ -131,7 +131,7 @@ MixerEngineClient::MixerEngineClient(std::string_view host, std::uint16_t port)
     : MixerEngineClient(host, port, Timing{}) {}
 
 MixerEngineClient::MixerEngineClient(std::string_view host, std::uint16_t port, Timing timing)
-    : host(host), port(port), timing_(timing), lifetime_(std::make_shared<const int>(0)) {
+    : host_(host), port_(port), timing_(timing) {
     thread_ = std::thread([this] {
         const auto work = asio::make_work_guard(io_);
         io_.run();
@@ -139,7 +139,7 @@ MixerEngineClient::MixerEngineClient(std::string_view host, std::uint16_t port, 
 }
 
 MixerEngineClient::~MixerEngineClient() {
-    lifetime_.reset();
+    guard_.end();
     io_.stop();
     thread_.join();
 }
@@ -154,7 +154,7 @@ double MixerEngineClient::backoffDelay(std::int64_t attempt, const Timing& timin
 MixerEngineClient::Stream MixerEngineClient::frames(MainQueue& queue, std::function<void(MixerFrame)> onFrame) {
     auto closed = std::make_shared<std::atomic<bool>>(false);
     auto link = std::make_shared<StreamLink<MixerFrame>>(StreamLink<MixerFrame>{&queue, std::move(onFrame), closed});
-    asio::post(io_, [this, link] { framesContinuation = link; });
+    asio::post(io_, [this, link] { framesContinuation_ = link; });
     return Stream(std::move(closed));
 }
 
@@ -163,24 +163,24 @@ MixerEngineClient::Stream MixerEngineClient::states(MainQueue& queue,
     auto closed = std::make_shared<std::atomic<bool>>(false);
     auto link = std::make_shared<StreamLink<ConnectionState>>(
         StreamLink<ConnectionState>{&queue, std::move(onState), closed});
-    asio::post(io_, [this, link] { stateContinuation = link; });
+    asio::post(io_, [this, link] { stateContinuation_ = link; });
     return Stream(std::move(closed));
 }
 
 void MixerEngineClient::connect() {
     asio::post(io_, [this] {
-        disconnectRequested = false;
-        retryAttempt = 0;
+        disconnectRequested_ = false;
+        retryAttempt_ = 0;
         startConnectTask(0);
     });
 }
 
 void MixerEngineClient::disconnect() {
     asio::post(io_, [this] {
-        disconnectRequested = true;
+        disconnectRequested_ = true;
         ++disconnectEpoch_;
-        if (retryTask) retryTask->cancel();
-        retryTask.reset();
+        if (retryTask_) retryTask_->cancel();
+        retryTask_.reset();
         teardownConnection();
         yieldState(ConnectionState::cancelled());
     });
@@ -233,7 +233,7 @@ asio::awaitable<std::optional<MixerFrame>> MixerEngineClient::asyncGet(std::stri
 
 void MixerEngineClient::beginGet(Uuid id, std::string path, double timeoutSeconds,
                                  std::function<void(std::optional<MixerFrame>)> continuation) {
-    if (!connection) {
+    if (!connection_) {
         continuation(std::nullopt);
         return;
     }
@@ -242,14 +242,14 @@ void MixerEngineClient::beginGet(Uuid id, std::string path, double timeoutSecond
     timer->async_wait([this, id](const std::error_code& error) {
         if (!error) resolvePendingGet(id, std::nullopt);
     });
-    pendingGets.emplace(id, PendingGet{std::move(path), std::move(continuation), std::move(timer)});
+    pendingGets_.emplace(id, PendingGet{std::move(path), std::move(continuation), std::move(timer)});
 }
 
 void MixerEngineClient::resolvePendingGet(const Uuid& id, std::optional<MixerFrame> frame) {
-    const auto found = pendingGets.find(id);
-    if (found == pendingGets.end()) return;
+    const auto found = pendingGets_.find(id);
+    if (found == pendingGets_.end()) return;
     PendingGet pending = std::move(found->second);
-    pendingGets.erase(found);
+    pendingGets_.erase(found);
     pending.timeout->cancel();
     pending.continuation(std::move(frame));
 }
@@ -257,14 +257,14 @@ void MixerEngineClient::resolvePendingGet(const Uuid& id, std::optional<MixerFra
 // MARK: Connecting
 
 void MixerEngineClient::scheduleConnect(double afterSeconds) {
-    if (disconnectRequested) return;
+    if (disconnectRequested_) return;
     startConnectTask(afterSeconds);
 }
 
 void MixerEngineClient::startConnectTask(double delaySeconds) {
-    if (retryTask) retryTask->cancel();
+    if (retryTask_) retryTask_->cancel();
     auto task = std::make_shared<Task>(io_);
-    retryTask = task;
+    retryTask_ = task;
     auto run = [this, task](const std::error_code&) {
         if (!task->cancelled) openConnection();
     };
@@ -277,14 +277,14 @@ void MixerEngineClient::startConnectTask(double delaySeconds) {
 }
 
 void MixerEngineClient::openConnection() {
-    if (disconnectRequested || connection) return;
+    if (disconnectRequested_ || connection_) return;
     yieldState(ConnectionState::connecting());
     auto opened = std::make_shared<Connection>(io_);
-    connection = opened;
+    connection_ = opened;
 
     opened->connectTimer.expires_after(seconds(timing_.connectTimeoutSeconds));
     opened->connectTimer.async_wait([this, opened](const std::error_code& error) {
-        if (error || opened != connection || opened->ready) return;
+        if (error || opened != connection_ || opened->ready) return;
         opened->timedOut = true;
         std::error_code ignored;
         opened->resolver.cancel();
@@ -292,7 +292,7 @@ void MixerEngineClient::openConnection() {
     });
 
     auto onConnected = [this, opened](const std::error_code& error, const auto&) {
-        if (opened != connection) return;
+        if (opened != connection_) return;
         opened->connectTimer.cancel();
         if (error) {
             handleTransportError(opened, opened->timedOut ? make_error_code(asio::error::timed_out) : error);
@@ -302,17 +302,17 @@ void MixerEngineClient::openConnection() {
     };
 
     std::error_code notLiteral;
-    const auto address = asio::ip::make_address(host, notLiteral);
+    const auto address = asio::ip::make_address(host_, notLiteral);
     if (!notLiteral) {
-        const std::array endpoints{asio::ip::tcp::endpoint(address, port)};
+        const std::array endpoints{asio::ip::tcp::endpoint(address, port_)};
         asio::async_connect(opened->socket, endpoints, std::move(onConnected));
         return;
     }
     opened->resolver.async_resolve(
-        host, std::to_string(port), asio::ip::resolver_base::numeric_service,
+        host_, std::to_string(port_), asio::ip::resolver_base::numeric_service,
         [this, opened, onConnected = std::move(onConnected)](const std::error_code& error,
                                                              asio::ip::tcp::resolver::results_type results) mutable {
-            if (opened != connection) return;
+            if (opened != connection_) return;
             if (error) {
                 handleTransportError(opened, opened->timedOut ? make_error_code(asio::error::timed_out) : error);
                 return;
@@ -322,7 +322,7 @@ void MixerEngineClient::openConnection() {
 }
 
 void MixerEngineClient::handleTransportError(const std::shared_ptr<Connection>& failed, const std::error_code& error) {
-    if (failed != connection) return; // a connection already torn down reports nothing more
+    if (failed != connection_) return; // a connection already torn down reports nothing more
     teardownConnection();
     const std::string text = error.message();
     yieldState(meansWaiting(error) ? ConnectionState::waiting(text) : ConnectionState::failed(text));
@@ -333,7 +333,7 @@ void MixerEngineClient::handleReady(const std::shared_ptr<Connection>& opened) {
     std::error_code ignored;
     opened->socket.set_option(asio::ip::tcp::no_delay(true), ignored);
     opened->ready = true;
-    retryAttempt = 0;
+    retryAttempt_ = 0;
     yieldState(ConnectionState::ready());
     startReceiveLoop();
     startKeepAlive();
@@ -341,26 +341,26 @@ void MixerEngineClient::handleReady(const std::shared_ptr<Connection>& opened) {
 }
 
 void MixerEngineClient::backOff() {
-    const std::int64_t attempt = retryAttempt;
-    retryAttempt = attempt + 1;
+    const std::int64_t attempt = retryAttempt_;
+    retryAttempt_ = attempt + 1;
     scheduleConnect(backoffDelay(attempt, timing_));
 }
 
 void MixerEngineClient::teardownConnection() {
-    if (receiveLoopTask) receiveLoopTask->cancel();
-    receiveLoopTask.reset();
-    if (keepAliveTask) keepAliveTask->cancel();
-    keepAliveTask.reset();
-    if (connection) {
+    if (receiveLoopTask_) receiveLoopTask_->cancel();
+    receiveLoopTask_.reset();
+    if (keepAliveTask_) keepAliveTask_->cancel();
+    keepAliveTask_.reset();
+    if (connection_) {
         std::error_code ignored;
-        connection->connectTimer.cancel();
-        connection->resolver.cancel();
-        connection->socket.close(ignored);
-        connection.reset();
+        connection_->connectTimer.cancel();
+        connection_->resolver.cancel();
+        connection_->socket.close(ignored);
+        connection_.reset();
     }
-    readBuffer.clear();
-    auto waiting = std::move(pendingGets);
-    pendingGets.clear();
+    readBuffer_.clear();
+    auto waiting = std::move(pendingGets_);
+    pendingGets_.clear();
     for (auto& [id, pending] : waiting) {
         pending.timeout->cancel();
         pending.continuation(std::nullopt);
@@ -370,11 +370,11 @@ void MixerEngineClient::teardownConnection() {
 // MARK: Receiving
 
 void MixerEngineClient::startReceiveLoop() {
-    if (receiveLoopTask) receiveLoopTask->cancel();
-    receiveLoopTask.reset();
-    if (!connection) return;
-    receiveLoopTask = std::make_shared<Task>(io_);
-    receiveNext(receiveLoopTask, connection, disconnectEpoch_);
+    if (receiveLoopTask_) receiveLoopTask_->cancel();
+    receiveLoopTask_.reset();
+    if (!connection_) return;
+    receiveLoopTask_ = std::make_shared<Task>(io_);
+    receiveNext(receiveLoopTask_, connection_, disconnectEpoch_);
 }
 
 void MixerEngineClient::receiveNext(std::shared_ptr<Task> task, std::shared_ptr<Connection> from, std::uint64_t epoch) {
@@ -395,44 +395,44 @@ void MixerEngineClient::receiveNext(std::shared_ptr<Task> task, std::shared_ptr<
 }
 
 void MixerEngineClient::endReceiveLoop(const std::shared_ptr<Connection>& from, std::uint64_t epoch) {
-    if (from == connection) teardownConnection();
+    if (from == connection_) teardownConnection();
     // A loop that a disconnect ended (even one followed by a new connect) reports nothing.
-    if (disconnectRequested || epoch != disconnectEpoch_) return;
+    if (disconnectRequested_ || epoch != disconnectEpoch_) return;
     yieldState(ConnectionState::failed(std::string(connectionLostText)));
     backOff();
 }
 
 void MixerEngineClient::ingest(std::string_view bytes) {
-    readBuffer.ingest(bytes, [this](std::string_view message) { decodeAndYield(message); });
+    readBuffer_.ingest(bytes, [this](std::string_view message) { decodeAndYield(message); });
 }
 
 void MixerEngineClient::decodeAndYield(std::string_view message) {
     std::optional<MixerFrame> frame = MixerMessageDecoder::decode(message);
     if (!frame) return;
-    const auto answers = std::find_if(pendingGets.begin(), pendingGets.end(),
+    const auto answers = std::find_if(pendingGets_.begin(), pendingGets_.end(),
                                       [&](const auto& entry) { return entry.second.path == frame->path; });
-    if (answers == pendingGets.end()) {
-        yieldOn(framesContinuation, std::move(*frame));
+    if (answers == pendingGets_.end()) {
+        yieldOn(framesContinuation_, std::move(*frame));
         return;
     }
     const Uuid id = answers->first;
-    yieldOn(framesContinuation, *frame);
+    yieldOn(framesContinuation_, *frame);
     resolvePendingGet(id, std::move(frame));
 }
 
 // MARK: Keep-alive
 
 void MixerEngineClient::startKeepAlive() {
-    if (keepAliveTask) keepAliveTask->cancel();
-    keepAliveTask = std::make_shared<Task>(io_);
-    keepAliveNext(keepAliveTask);
+    if (keepAliveTask_) keepAliveTask_->cancel();
+    keepAliveTask_ = std::make_shared<Task>(io_);
+    keepAliveNext(keepAliveTask_);
 }
 
 void MixerEngineClient::keepAliveNext(std::shared_ptr<Task> task) {
     task->timer.expires_after(seconds(timing_.keepAliveSeconds));
     task->timer.async_wait([this, task](const std::error_code&) mutable {
         if (task->cancelled) return;
-        if (connection) write(std::string(keepAliveText));
+        if (connection_) write(std::string(keepAliveText));
         keepAliveNext(std::move(task));
     });
 }
@@ -440,10 +440,10 @@ void MixerEngineClient::keepAliveNext(std::shared_ptr<Task> task) {
 // MARK: Writing
 
 void MixerEngineClient::write(std::string text) {
-    if (!connection) return;
+    if (!connection_) return;
     text += '\0';
-    connection->outbox.push_back(std::move(text));
-    if (connection->ready && !connection->writing) writeNext(connection);
+    connection_->outbox.push_back(std::move(text));
+    if (connection_->ready && !connection_->writing) writeNext(connection_);
 }
 
 void MixerEngineClient::writeNext(std::shared_ptr<Connection> to) {
@@ -467,7 +467,7 @@ void MixerEngineClient::writeNext(std::shared_ptr<Connection> to) {
 
 // MARK: Helpers
 
-void MixerEngineClient::yieldState(ConnectionState state) { yieldOn(stateContinuation, std::move(state)); }
+void MixerEngineClient::yieldState(ConnectionState state) { yieldOn(stateContinuation_, std::move(state)); }
 
 void MixerEngineClient::rejectNul(std::string_view what, std::string_view verb, std::string_view path) {
     SystemLog::write("MixerEngineClient: dropped a " + std::string(what) + " (" + std::string(verb) + " " +

@@ -5,6 +5,7 @@
 #include "core/MixerMessageBuffer.h"
 #include "core/MixerRequest.h"
 #include "core/Uuid.h"
+#include "core/WeakGuard.h"
 
 #include <asio/awaitable.hpp>
 #include <asio/io_context.hpp>
@@ -127,7 +128,7 @@ public:
     Executor executor() noexcept { return io_.get_executor(); }
     // Expires when the client starts being destroyed: work posted elsewhere (a MainQueue) holds this to
     // know whether the client still exists before touching it.
-    std::weak_ptr<const void> lifetime() const noexcept { return lifetime_; }
+    std::weak_ptr<const void> lifetime() const noexcept { return guard_.watch(); }
 
     // The back-off delay in seconds after `attempt` consecutive failures (0 gives the first step).
     static double backoffDelay(std::int64_t attempt, const Timing& timing) noexcept;
@@ -166,21 +167,21 @@ private:
 
     // Declared first: destroyed last, after everything that uses it.
     asio::io_context io_;
-    const std::string host;
-    const std::uint16_t port;
+    const std::string host_;
+    const std::uint16_t port_;
     const Timing timing_;
-    std::shared_ptr<Connection> connection;
-    MixerMessageBuffer readBuffer;
-    std::shared_ptr<StreamLink<MixerFrame>> framesContinuation;
-    std::shared_ptr<StreamLink<ConnectionState>> stateContinuation;
-    std::shared_ptr<Task> keepAliveTask;
-    std::shared_ptr<Task> receiveLoopTask;
-    std::shared_ptr<Task> retryTask;
-    std::int64_t retryAttempt = 0;
-    bool disconnectRequested = false;
+    std::shared_ptr<Connection> connection_;
+    MixerMessageBuffer readBuffer_;
+    std::shared_ptr<StreamLink<MixerFrame>> framesContinuation_;
+    std::shared_ptr<StreamLink<ConnectionState>> stateContinuation_;
+    std::shared_ptr<Task> keepAliveTask_;
+    std::shared_ptr<Task> receiveLoopTask_;
+    std::shared_ptr<Task> retryTask_;
+    std::int64_t retryAttempt_ = 0;
+    bool disconnectRequested_ = false;
     std::uint64_t disconnectEpoch_ = 0;
-    std::unordered_map<Uuid, PendingGet> pendingGets;
-    std::shared_ptr<const int> lifetime_;
+    std::unordered_map<Uuid, PendingGet> pendingGets_;
+    WeakGuard guard_;
     std::thread thread_;
 };
 

@@ -1,22 +1,13 @@
 #include "core/MixerFrame.h"
 
+#include "core/DecimalInteger.h"
+
 #include <algorithm>
-#include <charconv>
 #include <ostream>
 
 namespace quillmark {
 
 namespace {
-
-// An optional sign and decimal digits only, within the signed 64-bit range.
-std::optional<std::int64_t> decimalInteger(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.front() == '+') return std::nullopt;
-    std::int64_t number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return number;
-}
 
 // Code-point order: for UTF-8 this is the order of the bytes taken as unsigned.
 bool codePointLess(std::string_view a, std::string_view b) {

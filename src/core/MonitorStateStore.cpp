@@ -52,15 +52,9 @@ constexpr Rule rules[] = {
 
 } // namespace
 
-Uuid MonitorStateStore::observe(Listener listener) {
-    const Uuid id = Uuid::make();
-    listeners_.emplace(id, std::move(listener));
-    return id;
-}
+Uuid MonitorStateStore::observe(Listener listener) { return listeners_.add(std::move(listener)); }
 
-void MonitorStateStore::removeObserver(const Uuid& id) {
-    listeners_.erase(id);
-}
+void MonitorStateStore::removeObserver(const Uuid& id) { listeners_.remove(id); }
 
 std::optional<MonitorEvent> MonitorStateStore::apply(const MixerFrame& frame, const MonitorPaths& monitorPaths) {
     if (!frame.path.ends_with("/value")) return std::nullopt;
@@ -69,16 +63,11 @@ std::optional<MonitorEvent> MonitorStateStore::apply(const MixerFrame& frame, co
         if (!rule.property(monitorPaths).isValuePath(frame.path)) continue;
         rule.store(snapshot_, frame.data);
         const MonitorEvent event = rule.event;
-        notify(event);
+        // A listener may add or remove listeners; this pass keeps the table it started with.
+        listeners_.notifyAsStarted(snapshot_, event);
         return event;
     }
     return std::nullopt;
-}
-
-void MonitorStateStore::notify(const MonitorEvent& event) {
-    // A listener may add or remove listeners; this pass keeps the table it started with.
-    const auto listeners = listeners_;
-    for (const auto& [id, listener] : listeners) listener(snapshot_, event);
 }
 
 } // namespace quillmark

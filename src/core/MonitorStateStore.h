@@ -4,11 +4,11 @@
 #include "core/MonitorEvent.h"
 #include "core/MonitorPaths.h"
 #include "core/MonitorSnapshot.h"
+#include "core/ObserverList.h"
 #include "core/Uuid.h"
 
 #include <functional>
 #include <optional>
-#include <unordered_map>
 
 namespace quillmark {
 
@@ -35,10 +35,8 @@ public:
     std::optional<MonitorEvent> apply(const MixerFrame& frame, const MonitorPaths& monitorPaths);
 
 private:
-    void notify(const MonitorEvent& event);
-
     MonitorSnapshot snapshot_;
-    std::unordered_map<Uuid, Listener> listeners_;
+    ObserverList<MonitorSnapshot, MonitorEvent> listeners_;
 };
 
 } // namespace quillmark

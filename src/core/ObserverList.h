@@ -1,48 +1,80 @@
 #pragma once
 
 #include "core/ObservationToken.h"
+#include "core/Uuid.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <functional>
-#include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace quillmark {
 
-// Observers called synchronously in the order they were added. An observer may add or remove observers
-// (itself included) while being called: removed ones are not called again, added ones from the next call.
+// A table of listeners, called synchronously in the order they were added. Listeners are kept under a
+// fresh Uuid (add/remove) or by an ObservationToken that removes its listener when dropped (observe).
+// A listener may add or remove listeners while being called; the two kinds of pass differ only in
+// what a removal during the pass does (see notify and notifyAsStarted). Not thread-safe.
 template <typename... Args>
 class ObserverList {
 public:
-    using Observer = std::function<void(Args...)>;
+    using Observer = std::function<void(const Args&...)>;
 
-    ObserverList() : observers_(std::make_shared<Map>()) {}
+    ObserverList() = default;
     ObserverList(const ObserverList&) = delete;
     ObserverList& operator=(const ObserverList&) = delete;
 
-    ObservationToken add(Observer observer) {
-        const std::uint64_t id = nextID_++;
-        observers_->emplace(id, std::make_shared<Observer>(std::move(observer)));
-        std::weak_ptr<Map> weak = observers_;
-        return ObservationToken([weak, id] {
-            if (auto observers = weak.lock()) observers->erase(id);
+    // Stores `observer` under a fresh id; it is not called now.
+    Uuid add(Observer observer) {
+        const Uuid id = Uuid::make();
+        table_->push_back(std::make_shared<Entry>(Entry{id, std::move(observer), true}));
+        return id;
+    }
+
+    // An unknown id is ignored.
+    void remove(const Uuid& id) { removeFrom(*table_, id); }
+
+    // As add(), with a token that removes the observer when cancelled or destroyed. The token may
+    // outlive the list.
+    [[nodiscard]] ObservationToken observe(Observer observer) {
+        const Uuid id = add(std::move(observer));
+        return ObservationToken([weak = std::weak_ptr<Table>(table_), id] {
+            if (auto table = weak.lock()) removeFrom(*table, id);
         });
     }
 
+    // Calls the observers of the table as the pass began, except those removed during the pass.
     void notify(const Args&... args) const {
-        std::vector<std::pair<std::uint64_t, std::shared_ptr<Observer>>> snapshot(observers_->begin(),
-                                                                                  observers_->end());
-        for (const auto& [id, observer] : snapshot)
-            if (observers_->count(id)) (*observer)(args...);
+        for (const auto& entry : snapshot())
+            if (entry->active) entry->observer(args...);
     }
 
-    bool empty() const { return observers_->empty(); }
+    // Calls every observer of the table as the pass began, even one removed during the pass: a change
+    // of the table by a listener does not change the pass under way.
+    void notifyAsStarted(const Args&... args) const {
+        for (const auto& entry : snapshot()) entry->observer(args...);
+    }
+
+    bool empty() const noexcept { return table_->empty(); }
 
 private:
-    using Map = std::map<std::uint64_t, std::shared_ptr<Observer>>;
-    std::shared_ptr<Map> observers_;
-    std::uint64_t nextID_ = 0;
+    struct Entry {
+        Uuid id;
+        Observer observer;
+        bool active;
+    };
+    using Table = std::vector<std::shared_ptr<Entry>>;
+
+    static void removeFrom(Table& table, const Uuid& id) {
+        const auto found = std::find_if(table.begin(), table.end(), [&](const auto& entry) { return entry->id == id; });
+        if (found == table.end()) return;
+        (*found)->active = false;
+        table.erase(found);
+    }
+
+    Table snapshot() const { return *table_; }
+
+    std::shared_ptr<Table> table_ = std::make_shared<Table>();
 };
 
 } // namespace quillmark

@@ -35,6 +35,7 @@ TEST(MixerFrameTest, ContainerAndChildren) {
         {"text by code point", withChildren({"b", "B", "a", "é"}), true, {"B", "a", "b", "é"}},
         {"beyond 64 bits is text", withChildren({"99999999999999999999", "2"}), true, {"2", "99999999999999999999"}},
         {"mixed digits are text", withChildren({"1a", "2", "10"}), true, {"2", "10", "1a"}},
+        {"a plus before a minus is text", withChildren({"+-5", "-4", "a"}), true, {"-4", "+-5", "a"}},
         {"children is an array", Object{{"children", Array{"a"}}}, true, {}},
         {"children is a string", Object{{"children", "a"}}, true, {}},
         {"children is null", Object{{"children", nullptr}}, true, {}},

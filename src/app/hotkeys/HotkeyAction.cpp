@@ -1,5 +1,7 @@
 #include "app/hotkeys/HotkeyAction.h"
 
+#include "core/RowTable.h"
+
 namespace quillmark {
 
 namespace {
@@ -28,17 +30,15 @@ constexpr ActionRow kRows[] = {
     {HotkeyAction::recallReference3, "recallReference3", "Recall reference 3", 2, std::nullopt},
 };
 
-// The rows are in case order, so the case is the index.
-const ActionRow& row(HotkeyAction action) noexcept { return kRows[static_cast<std::size_t>(action)]; }
+const ActionRow& row(HotkeyAction action) noexcept { return *findRow(kRows, &ActionRow::action, action); }
 
 } // namespace
 
 std::string_view rawValue(HotkeyAction action) noexcept { return row(action).rawValue; }
 
 std::optional<HotkeyAction> hotkeyActionFromRawValue(std::string_view rawValue) noexcept {
-    for (const ActionRow& candidate : kRows)
-        if (candidate.rawValue == rawValue) return candidate.action;
-    return std::nullopt;
+    const ActionRow* found = findRow(kRows, &ActionRow::rawValue, rawValue);
+    return found ? std::optional(found->action) : std::nullopt;
 }
 
 std::string_view displayName(HotkeyAction action) noexcept { return row(action).displayName; }

@@ -112,10 +112,7 @@ void HUDWindowController::positionOnPrimaryScreen() {
 void HUDWindowController::scheduleHide() {
     if (pinned_) return;
     hideTask_.cancel();
-    hideTask_ = queue_.postAfter(autoHideDelay_, [this, alive = std::weak_ptr<int>(lifetime_)] {
-        if (alive.expired()) return;
-        fadeOut();
-    });
+    hideTask_ = queue_.postAfter(autoHideDelay_, guard_.wrap([this] { fadeOut(); }));
 }
 
 // The window leaves the screen only if nothing brought it back while it faded.

@@ -7,6 +7,7 @@
 #include "core/MainQueue.h"
 #include "core/MonitorEvent.h"
 #include "core/MonitorSnapshot.h"
+#include "core/WeakGuard.h"
 
 #include <QString>
 
@@ -66,7 +67,7 @@ private:
     bool pinned_ = false;
     std::chrono::milliseconds autoHideDelay_{2000};
     // Hide work holds this weakly, so work that outlives the controller does nothing.
-    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+    WeakGuard guard_;
 };
 
 } // namespace quillmark

@@ -25,12 +25,10 @@ void MeterSubscriptionManager::ensureSubscribed(std::int64_t maxMeterIndex) {
     // Counted at once, so a second call for the same meters sends nothing while these go out.
     const std::int64_t first = subscribedCount;
     subscribedCount = wanted;
-    std::weak_ptr<int> alive = lifetime_;
-    std::weak_ptr<const void> clientAlive = client_.lifetime();
-    queue_.post([alive, clientAlive, &client = client_, base = outputBase, first, wanted] {
-        if (alive.expired() || clientAlive.expired()) return;
+    queue_.post(guard_.wrap([clientAlive = client_.lifetime(), &client = client_, base = outputBase, first, wanted] {
+        if (clientAlive.expired()) return;
         for (std::int64_t n = first; n < wanted; ++n) client.send(MixerRequest::subscribe(meterPath(base, n)));
-    });
+    }));
 }
 
 } // namespace quillmark

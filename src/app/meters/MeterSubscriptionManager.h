@@ -2,6 +2,7 @@
 
 #include "core/MainQueue.h"
 #include "core/MixerEngineClient.h"
+#include "core/WeakGuard.h"
 
 #include <cstdint>
 #include <memory>
@@ -34,7 +35,7 @@ private:
     MixerEngineClient& client_;
     MainQueue& queue_;
     // The sending task holds this weakly: nothing is sent once the manager is gone.
-    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+    WeakGuard guard_;
 };
 
 } // namespace quillmark

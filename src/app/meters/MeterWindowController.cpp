@@ -56,11 +56,9 @@ MeterWindowController::MeterWindowController(MeterStore& store, UserDefaults& de
     applyAppearance();
     window_->installEventFilter(this);
 
-    std::weak_ptr<int> alive = lifetime_;
-    observerID_ = store_.observe([this, alive](const std::vector<MeterChannel>& channels) {
-        if (alive.expired()) return;
+    observerID_ = store_.observe(guard_.wrap([this](const std::vector<MeterChannel>& channels) {
         view_->setChannels(channels);
-    });
+    }));
 }
 
 MeterWindowController::~MeterWindowController() {
@@ -80,12 +78,7 @@ void MeterWindowController::show() {
     window_->activateWindow();
     if (wasVisible) return;
 
-    std::weak_ptr<int> alive = lifetime_;
-    for (auto delay : kReapplyDelays) {
-        queue_.postAfter(delay, [this, alive] {
-            if (!alive.expired()) reapplySavedFrame();
-        });
-    }
+    for (auto delay : kReapplyDelays) queue_.postAfter(delay, guard_.wrap([this] { reapplySavedFrame(); }));
     if (!didInstallObservers_) {
         didInstallObservers_ = true;
         installFrameObservers();

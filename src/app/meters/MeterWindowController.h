@@ -6,6 +6,7 @@
 #include "core/MainQueue.h"
 #include "core/MeterStore.h"
 #include "core/Uuid.h"
+#include "core/WeakGuard.h"
 
 #include <QObject>
 #include <QRectF>
@@ -67,7 +68,7 @@ private:
     std::optional<MainQueue::Clock::time_point> firstShowTime_;
     HUDAppearance appearance_ = HUDAppearance::system;
     // Delayed work holds this weakly: it runs only while the controller exists.
-    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+    WeakGuard guard_;
 };
 
 } // namespace quillmark

@@ -1,20 +1,31 @@
 #include "app/preferences/HUDAppearance.h"
 
+#include "core/RowTable.h"
+
 namespace quillmark {
 
+namespace {
+
+struct AppearanceRow {
+    HUDAppearance appearance;
+    std::string_view rawValue;
+};
+
+constexpr AppearanceRow kRows[] = {
+    {HUDAppearance::system, "system"},
+    {HUDAppearance::light, "light"},
+    {HUDAppearance::dark, "dark"},
+};
+
+} // namespace
+
 std::string_view rawValue(HUDAppearance appearance) noexcept {
-    switch (appearance) {
-    case HUDAppearance::light: return "light";
-    case HUDAppearance::dark: return "dark";
-    case HUDAppearance::system: break;
-    }
-    return "system";
+    return findRow(kRows, &AppearanceRow::appearance, appearance)->rawValue;
 }
 
 std::optional<HUDAppearance> hudAppearanceFromRawValue(std::string_view rawValue) noexcept {
-    for (HUDAppearance candidate : {HUDAppearance::system, HUDAppearance::light, HUDAppearance::dark})
-        if (quillmark::rawValue(candidate) == rawValue) return candidate;
-    return std::nullopt;
+    const AppearanceRow* row = findRow(kRows, &AppearanceRow::rawValue, rawValue);
+    return row ? std::optional(row->appearance) : std::nullopt;
 }
 
 } // namespace quillmark

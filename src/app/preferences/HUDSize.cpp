@@ -1,20 +1,29 @@
 #include "app/preferences/HUDSize.h"
 
+#include "core/RowTable.h"
+
 namespace quillmark {
 
-std::string_view rawValue(HUDSize size) noexcept {
-    switch (size) {
-    case HUDSize::small: return "small";
-    case HUDSize::large: return "large";
-    case HUDSize::medium: break;
-    }
-    return "medium";
-}
+namespace {
+
+struct SizeRow {
+    HUDSize size;
+    std::string_view rawValue;
+};
+
+constexpr SizeRow kRows[] = {
+    {HUDSize::small, "small"},
+    {HUDSize::medium, "medium"},
+    {HUDSize::large, "large"},
+};
+
+} // namespace
+
+std::string_view rawValue(HUDSize size) noexcept { return findRow(kRows, &SizeRow::size, size)->rawValue; }
 
 std::optional<HUDSize> hudSizeFromRawValue(std::string_view rawValue) noexcept {
-    for (HUDSize candidate : {HUDSize::small, HUDSize::medium, HUDSize::large})
-        if (quillmark::rawValue(candidate) == rawValue) return candidate;
-    return std::nullopt;
+    const SizeRow* row = findRow(kRows, &SizeRow::rawValue, rawValue);
+    return row ? std::optional(row->size) : std::nullopt;
 }
 
 } // namespace quillmark

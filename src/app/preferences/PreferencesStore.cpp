@@ -113,7 +113,7 @@ PreferencesStore::PreferencesStore(UserDefaults& defaults)
 }
 
 ObservationToken PreferencesStore::observeWillChange(std::function<void()> observer) {
-    return willChange_.add(std::move(observer));
+    return willChange_.observe(std::move(observer));
 }
 
 void PreferencesStore::setBinding(const std::optional<HotkeyBinding>& binding, HotkeyAction action) {
