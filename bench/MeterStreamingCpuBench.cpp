@@ -105,12 +105,3 @@ void BM_Streaming12ChannelsAt30fps(benchmark::State& state) {
 BENCHMARK(BM_Streaming12ChannelsAt30fps)->Arg(5000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

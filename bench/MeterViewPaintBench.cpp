@@ -47,12 +47,3 @@ BENCHMARK(BM_MeterViewPaint24)->Args({220, 320})->Args({480, 360})->Args({960, 5
 BENCHMARK(BM_MeterViewPaint24OneStrip)->Args({480, 360})->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

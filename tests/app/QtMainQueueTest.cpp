@@ -1,7 +1,8 @@
 #include "app/QtMainQueue.h"
 
+#include "PollUntil.h"
+
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -19,9 +20,7 @@ class QtMainQueueTest : public ::testing::Test {
 protected:
     // Runs the event loop until `done` holds or the deadline passes.
     static bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
-        QDeadlineTimer deadline(timeout);
-        while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return done();
+        return quillmark::testing::pollUntil(done, timeout, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); }, 0ms);
     }
 
     int argc = 1;

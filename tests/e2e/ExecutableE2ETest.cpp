@@ -2,6 +2,7 @@
 #include "E2EBindings.h"
 #include "E2EPaths.h"
 #include "EngineSimProcess.h"
+#include "PollUntil.h"
 #include "QuillmarkProcess.h"
 #include "XTool.h"
 
@@ -22,12 +23,7 @@ using Ms = std::chrono::milliseconds;
 // Waits for a condition with a deadline, polling (for state outside this process, such as X windows).
 bool eventually(const std::function<bool()>& condition, Ms timeout = 10s)
 {
-    const auto deadline = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
+    return pollUntil(condition, timeout);
 }
 
 long elapsedMs(Clock::time_point since)

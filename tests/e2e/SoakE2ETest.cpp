@@ -4,6 +4,7 @@
 #include "E2EBindings.h"
 #include "E2EPaths.h"
 #include "EngineSimProcess.h"
+#include "PollUntil.h"
 #include "QuillmarkProcess.h"
 #include "XTool.h"
 
@@ -22,12 +23,7 @@ using Clock = std::chrono::steady_clock;
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {
-    const auto deadline = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
+    return pollUntil(condition, timeout);
 }
 
 bool containsInOrder(const std::vector<std::string>& requests, const std::vector<std::string>& wanted)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "ManualMainQueue.h"
+#include "PollUntil.h"
 
 #include <QCoreApplication>
 
 #include <chrono>
 #include <functional>
-#include <thread>
 
 namespace quillmark::testing {
 
@@ -15,14 +15,10 @@ namespace quillmark::testing {
 inline bool spinUntil(ManualMainQueue& queue, const std::function<bool()>& done,
                       std::chrono::milliseconds timeout = std::chrono::seconds(10))
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
+    return pollUntil(done, timeout, [&] {
         queue.runPending();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1)); // poll, not spin
-    }
+    });
 }
 
 } // namespace quillmark::testing

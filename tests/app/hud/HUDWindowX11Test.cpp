@@ -1,6 +1,7 @@
 // The HUD window on a real X server: it never takes the focus, and clicks go through it.
 #include "HUDTestSupport.h"
 #include "ManualMainQueue.h"
+#include "PollUntil.h"
 
 #include "app/hud/HUDWindowController.h"
 
@@ -20,12 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
+    return pollUntil(done, timeout, [] { QApplication::processEvents(QEventLoop::AllEvents, 20); }, 0ms);
 }
 
 // An ordinary window that counts the mouse presses it receives.

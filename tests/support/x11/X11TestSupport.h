@@ -1,11 +1,11 @@
 #pragma once
 
+#include "PollUntil.h"
 #include "TestApplication.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 
 #include <chrono>
@@ -20,13 +20,7 @@ inline QGuiApplication& x11TestApplication() { return testApplication<QGuiApplic
 // Runs the event loop until `condition` holds or `timeout` passes; returns whether it held.
 template <typename Condition>
 bool waitFor(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-    QDeadlineTimer deadline(timeout.count());
-    while (!condition()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));  // poll, not spin
-    }
-    return true;
+    return pollUntil(condition, timeout, [] { QCoreApplication::processEvents(); }, std::chrono::milliseconds(2));
 }
 
 } // namespace quillmark::testing
