@@ -64,6 +64,7 @@ AppDelegate::AppDelegate(Options options)
       queue_(options.queue ? *options.queue : *ownQueue_),
       ownDefaults_(options.defaults ? nullptr : std::make_unique<QSettingsUserDefaults>()),
       defaults_(options.defaults ? *options.defaults : *ownDefaults_),
+      makeShortcuts_(options.shortcuts ? std::move(options.shortcuts) : &GlobalShortcuts::forThisDesktop),
       client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
       prefs_(std::make_unique<PreferencesStore>(defaults_)),
       meterStore_(queue_),
@@ -102,7 +103,7 @@ void AppDelegate::finishLaunch()
     hud_->applyDisplayTime(prefs_->hudDurationSeconds.value());
     hud_->applySize(prefs_->hudSize.value());
     control_ = std::make_unique<MonitorControl>(client_, state_, monitorPaths_);
-    hotkeys_ = std::make_unique<HotkeyService>();
+    hotkeys_ = std::make_unique<HotkeyService>(makeShortcuts_());
     meterWindow_ = std::make_unique<MeterWindowController>(meterStore_, defaults_, queue_);
     meterSubscriber_ = std::make_unique<MeterSubscriptionManager>(client_, queue_, monitorPaths_.crOutputBase);
 

@@ -18,8 +18,10 @@
 #include "core/MonitorSnapshot.h"
 #include "core/MonitorStateStore.h"
 #include "core/WeakGuard.h"
+#include "platform/shortcuts/GlobalShortcuts.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +48,8 @@ public:
         MainQueue* queue = nullptr;
         // The settings domain; the standard one when not given. Must outlive the delegate.
         UserDefaults* defaults = nullptr;
+        // Makes the global-shortcut backend the hotkeys register with; the desktop's when not given.
+        std::function<std::unique_ptr<GlobalShortcuts>()> shortcuts;
     };
 
     // Creates the long-lived objects; no window, tray item, hotkey or connection exists yet.
@@ -92,7 +96,6 @@ public:
     void openLicenseAgreement();
 
     // For tests and the shell around it.
-    MixerEngineClient& client() { return client_; }
     MonitorStateStore& state() { return state_; }
     const MonitorPaths& monitorPaths() const { return monitorPaths_; }
     PreferencesStore& prefs() { return *prefs_; }
@@ -132,6 +135,7 @@ private:
     MainQueue& queue_;
     std::unique_ptr<UserDefaults> ownDefaults_;
     UserDefaults& defaults_;
+    std::function<std::unique_ptr<GlobalShortcuts>()> makeShortcuts_;
 
     MixerEngineClient client_;
     MonitorStateStore state_;

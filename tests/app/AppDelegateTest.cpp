@@ -1,6 +1,7 @@
 // The application delegate against the real engine stand-in on an ephemeral port, offscreen, with
 // the main thread's time on a manual queue.
 #include "EngineSimProcess.h"
+#include "FakeGlobalShortcuts.h"
 #include "ManualMainQueue.h"
 
 #include "app/AppDelegate.h"
@@ -27,6 +28,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -131,6 +133,7 @@ protected:
         options.enginePort = sim_->port();
         options.queue = delegateQueue_;
         options.defaults = &defaults_;
+        options.shortcuts = [this] { return std::make_unique<FakeGlobalShortcuts>(shortcuts_); };
         delegate_ = std::make_unique<AppDelegate>(options);
         delegate_->applicationDidFinishLaunching();
     }
@@ -210,6 +213,7 @@ protected:
     // The delegate's main queue: queue_ itself, or observedQueue_ in front of it.
     MainQueue* delegateQueue_ = &queue_;
     MemoryUserDefaults defaults_;
+    FakeGlobalShortcuts::Log shortcuts_;
     std::unique_ptr<EngineSimProcess> sim_;
     std::unique_ptr<AppDelegate> delegate_;
 };
@@ -413,22 +417,32 @@ TEST_F(AppDelegateTest, BindingsAreRegisteredAgainOnRealChangesOnly)
     start();
     ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
     auto& bindings = delegate_->prefs().bindings;
-    const HotkeyService& hotkeys = delegate_->hotkeys();
-    // Without a display every registration is refused, but each still uses up one id: the id counter
-    // counts the registrations made.
+    // The keys registered now, as key code and mask.
+    const auto liveKeys = [&] {
+        std::multiset<std::pair<std::uint32_t, std::uint32_t>> keys;
+        for (const auto& [id, key] : shortcuts_.live) keys.insert(key);
+        return keys;
+    };
+    const auto keysOf = [](const HotkeyBindings& set) {
+        std::multiset<std::pair<std::uint32_t, std::uint32_t>> keys;
+        for (const auto& [action, binding] : set) keys.insert({binding.keyCode, binding.carbonModifiers});
+        return keys;
+    };
     HotkeyBindings changed = HotkeyBinding::firstRunDefaults();
     changed.erase(HotkeyAction::talkback);
-    const std::uint32_t before = hotkeys.nextHotKeyID();
+    const std::size_t before = shortcuts_.registered.size();
 
     bindings.set(changed);
-    EXPECT_EQ(hotkeys.nextHotKeyID(), before + changed.size()) << "each binding of the new set, once";
+    EXPECT_EQ(shortcuts_.registered.size(), before + changed.size()) << "each binding of the new set, once";
+    EXPECT_EQ(liveKeys(), keysOf(changed));
 
     bindings.set(changed);
-    EXPECT_EQ(hotkeys.nextHotKeyID(), before + changed.size()) << "an equal set registered nothing";
+    EXPECT_EQ(shortcuts_.registered.size(), before + changed.size()) << "an equal set registered nothing";
 
     changed[HotkeyAction::dim].keyCode = 101;
     bindings.set(changed);
-    EXPECT_EQ(hotkeys.nextHotKeyID(), before + 2 * changed.size()) << "one changed key registers them all again";
+    EXPECT_EQ(shortcuts_.registered.size(), before + 2 * changed.size()) << "one changed key registers them all again";
+    EXPECT_EQ(liveKeys(), keysOf(changed));
 }
 
 TEST_F(AppDelegateTest, MetersAskedForAtLaunchShowAtTheFirstReadyOnly)

@@ -175,11 +175,16 @@ TEST_F(MainRoadX11, OfflineInterfaceShowsTheMessageAndSendsNothing)
     ASSERT_TRUE(XTool::key(E2EBindings::volumeUpFine));
     ASSERT_TRUE(spinUntil([&] { return delegate_->hud().view().message() == QStringLiteral("No Interface Detected"); }));
     // Both halves of the talkback stroke must be handled while still offline.
-    const auto& held = delegate_->hotkeys().heldIDs();
+    std::vector<HotkeyPhase> talkbackPhases;
+    auto& hotkeys = delegate_->hotkeys();
+    hotkeys.handler = [&talkbackPhases, delegated = hotkeys.handler](HotkeyAction action, HotkeyPhase phase) {
+        if (action == HotkeyAction::talkback) talkbackPhases.push_back(phase);
+        delegated(action, phase);
+    };
     ASSERT_TRUE(XTool::keyDown(E2EBindings::talkback));
-    ASSERT_TRUE(spinUntil([&] { return !held.empty(); }));
+    ASSERT_TRUE(spinUntil([&] { return talkbackPhases.size() == 1; }));
     ASSERT_TRUE(XTool::keyUp(E2EBindings::talkback));
-    ASSERT_TRUE(spinUntil([&] { return held.empty(); }));
+    ASSERT_TRUE(spinUntil([&] { return talkbackPhases.size() == 2; }));
     delegate_->recallReference(0);
 
     ASSERT_TRUE(sim_.control("online true"));

@@ -40,8 +40,6 @@ public:
     void unregisterAll();
 
     const std::vector<Registration>& registrations() const { return registrations_; }
-    const std::set<std::uint32_t>& heldIDs() const { return heldIDs_; }
-    std::uint32_t nextHotKeyID() const { return nextHotKeyID_; }
 
 private:
     void dispatch(std::uint32_t hotKeyID, HotkeyPhase phase);
