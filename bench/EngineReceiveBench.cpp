@@ -21,16 +21,16 @@
 namespace quillmark {
 namespace {
 
-constexpr int channels = 24;
-constexpr std::size_t readSize = 65536;
+constexpr int kChannels = 24;
+constexpr std::size_t kReadSize = 65536;
 
 // One second of meter reports: 30 rounds of every channel's level, NUL-terminated.
 std::string meterStream(int rounds = 30) {
     std::string stream;
     char message[160];
     for (int round = 0; round < rounds; ++round)
-        for (int channel = 0; channel < channels; ++channel) {
-            const double level = -96.0 + (round * channels + channel) % 960 / 10.0;
+        for (int channel = 0; channel < kChannels; ++channel) {
+            const double level = -96.0 + (round * kChannels + channel) % 960 / 10.0;
             const int length = std::snprintf(message, sizeof message,
                                              R"({"path":"/devices/0/outputs/22/meters/%d/MeterLevel/value","data":%.6f})",
                                              channel, level);
@@ -61,8 +61,8 @@ void BM_SplitDecodeDeliver(benchmark::State& state) {
     };
     MixerMessageBuffer buffer;
     for (auto _ : state) {
-        for (std::size_t at = 0; at < stream.size(); at += readSize)
-            buffer.ingest(std::string_view(stream).substr(at, readSize), [&](std::string_view message) {
+        for (std::size_t at = 0; at < stream.size(); at += kReadSize)
+            buffer.ingest(std::string_view(stream).substr(at, kReadSize), [&](std::string_view message) {
                 if (auto frame = MixerMessageDecoder::decode(message))
                     queue.post([&consumer, frame = std::move(*frame)]() mutable { consumer(std::move(frame)); });
             });

@@ -8,8 +8,8 @@ namespace quillmark {
 
 namespace {
 
-constexpr std::string_view metersSegment = "/meters/";
-constexpr std::string_view valueSuffix = "/value";
+constexpr std::string_view kMetersSegment = "/meters/";
+constexpr std::string_view kValueSuffix = "/value";
 
 MeterStore::Clock::duration seconds(double value) {
     return std::chrono::duration_cast<MeterStore::Clock::duration>(std::chrono::duration<double>(value));
@@ -82,7 +82,7 @@ void MeterStore::setChannels(const std::vector<MeterChannelDefinition>& definiti
 bool MeterStore::parseMeterPath(std::string_view path, std::string_view outputBasePath, std::int64_t& meterIndex) {
     if (cachedBase_ != outputBasePath) {
         cachedBase_ = outputBasePath;
-        cachedPrefix_ = cachedBase_ + std::string(metersSegment);
+        cachedPrefix_ = cachedBase_ + std::string(kMetersSegment);
     }
     if (!path.starts_with(cachedPrefix_)) return false;
     std::string_view pieces[3];
@@ -94,7 +94,7 @@ bool MeterStore::parseMeterPath(std::string_view path, std::string_view outputBa
 }
 
 bool MeterStore::apply(const MixerFrame& frame, std::string_view outputBasePath) {
-    if (!frame.path.ends_with(valueSuffix)) return false;
+    if (!frame.path.ends_with(kValueSuffix)) return false;
     std::int64_t meterIndex = 0;
     if (!parseMeterPath(frame.path, outputBasePath, meterIndex)) return false;
     const auto found = std::find_if(channels_.begin(), channels_.end(),

@@ -55,8 +55,8 @@ struct MixerEngineClient::StreamLink {
 
 namespace {
 
-constexpr std::string_view keepAliveText = "set /Sleep false";
-constexpr std::string_view connectionLostText = "connection lost";
+constexpr std::string_view kKeepAliveText = "set /Sleep false";
+constexpr std::string_view kConnectionLostText = "connection lost";
 
 asio::steady_timer::duration seconds(double value) {
     // Finite, never negative and far from the duration's overflow.
@@ -398,7 +398,7 @@ void MixerEngineClient::endReceiveLoop(const std::shared_ptr<Connection>& from, 
     if (from == connection_) teardownConnection();
     // A loop that a disconnect ended (even one followed by a new connect) reports nothing.
     if (disconnectRequested_ || epoch != disconnectEpoch_) return;
-    yieldState(ConnectionState::failed(std::string(connectionLostText)));
+    yieldState(ConnectionState::failed(std::string(kConnectionLostText)));
     backOff();
 }
 
@@ -432,7 +432,7 @@ void MixerEngineClient::keepAliveNext(std::shared_ptr<Task> task) {
     task->timer.expires_after(seconds(timing_.keepAliveSeconds));
     task->timer.async_wait([this, task](const std::error_code&) mutable {
         if (task->cancelled) return;
-        if (connection_) write(std::string(keepAliveText));
+        if (connection_) write(std::string(kKeepAliveText));
         keepAliveNext(std::move(task));
     });
 }

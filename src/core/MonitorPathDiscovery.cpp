@@ -12,7 +12,7 @@ namespace quillmark {
 
 namespace {
 
-constexpr std::string_view monitorLevelProperty = "CRMonitorLevel";
+constexpr std::string_view kMonitorLevelProperty = "CRMonitorLevel";
 
 // The first output of `device`, in children order, that carries the monitor level.
 asio::awaitable<std::optional<MonitorPaths>> findControlRoomOutput(MixerEngineClient& client, std::string device,
@@ -22,7 +22,7 @@ asio::awaitable<std::optional<MonitorPaths>> findControlRoomOutput(MixerEngineCl
     if (!outputs || !outputs->isContainer()) co_return std::nullopt;
     for (const std::string& output : outputs->children()) {
         const std::optional<MixerFrame> node = co_await client.asyncGet(outputsPath + "/" + output, timeoutSeconds);
-        if (node && node->properties().contains(monitorLevelProperty))
+        if (node && node->properties().contains(kMonitorLevelProperty))
             co_return MonitorPaths::forDevice(device, output);
     }
     co_return std::nullopt;

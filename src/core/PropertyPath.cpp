@@ -3,15 +3,15 @@
 namespace quillmark {
 
 namespace {
-constexpr std::string_view valueSuffix = "/value";
+constexpr std::string_view kValueSuffix = "/value";
 }
 
 std::string PropertyPath::valuePath() const {
-    return base_ + std::string(valueSuffix);
+    return base_ + std::string(kValueSuffix);
 }
 
 bool PropertyPath::isValuePath(std::string_view path) const noexcept {
-    return path.size() == base_.size() + valueSuffix.size() && path.starts_with(base_) && path.ends_with(valueSuffix);
+    return path.size() == base_.size() + kValueSuffix.size() && path.starts_with(base_) && path.ends_with(kValueSuffix);
 }
 
 } // namespace quillmark

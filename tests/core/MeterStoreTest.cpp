@@ -14,10 +14,10 @@ namespace {
 using namespace std::chrono_literals;
 using testing::ManualMainQueue;
 
-constexpr std::string_view base = "/devices/0/outputs/22";
+constexpr std::string_view kBase = "/devices/0/outputs/22";
 
 MixerFrame meterFrame(std::int64_t meter, JSONValue level) {
-    return {std::string(base) + "/meters/" + std::to_string(meter) + "/MeterLevel/value", std::move(level)};
+    return {std::string(kBase) + "/meters/" + std::to_string(meter) + "/MeterLevel/value", std::move(level)};
 }
 
 class MeterStoreTest : public ::testing::Test {
@@ -33,7 +33,7 @@ protected:
     // Meter frames keep arriving, as they do while the engine meters: one every 16 ms for `span`.
     void feed(std::int64_t meter, double level, std::chrono::milliseconds span) {
         for (auto elapsed = 0ms; elapsed < span; elapsed += 16ms) {
-            store.apply(meterFrame(meter, level), base);
+            store.apply(meterFrame(meter, level), kBase);
             queue.advance(16ms);
         }
     }
@@ -44,12 +44,12 @@ protected:
 };
 
 TEST_F(MeterStoreTest, AMeterFrameSetsLevelAndPeakAndFiftyFramesGiveOneCall) {
-    EXPECT_TRUE(store.apply(meterFrame(3, -12.5), base));
+    EXPECT_TRUE(store.apply(meterFrame(3, -12.5), kBase));
     EXPECT_EQ(channel(2).level, -12.5);
     EXPECT_EQ(channel(2).peak, -12.5);
     for (int i = 0; i < 49; ++i) {
         queue.advance(300us);
-        EXPECT_TRUE(store.apply(meterFrame(3, -12.5), base));
+        EXPECT_TRUE(store.apply(meterFrame(3, -12.5), kBase));
     }
     EXPECT_TRUE(calls.empty());
     queue.advance(16ms - 49 * 300us - 1ns);
@@ -64,16 +64,16 @@ TEST_F(MeterStoreTest, AMeterFrameSetsLevelAndPeakAndFiftyFramesGiveOneCall) {
 
 TEST_F(MeterStoreTest, FramesThatAreNoMeterOfAChannelAreRefused) {
     const std::vector<MixerFrame> frames{
-        {std::string(base) + "/meters/3/MeterLevel", -1.0},           // no "/value"
-        {std::string(base) + "/meters/9/MeterLevel/value", -1.0},     // no channel with meter 9
-        {std::string(base) + "/meters/3/Other/value", -1.0},
-        {std::string(base) + "/meters/x/MeterLevel/value", -1.0},
-        {std::string(base) + "/meters/3/MeterLevel/extra/value", -1.0},
-        {std::string(base) + "/meters/99999999999999999999/MeterLevel/value", -1.0},
+        {std::string(kBase) + "/meters/3/MeterLevel", -1.0},           // no "/value"
+        {std::string(kBase) + "/meters/9/MeterLevel/value", -1.0},     // no channel with meter 9
+        {std::string(kBase) + "/meters/3/Other/value", -1.0},
+        {std::string(kBase) + "/meters/x/MeterLevel/value", -1.0},
+        {std::string(kBase) + "/meters/3/MeterLevel/extra/value", -1.0},
+        {std::string(kBase) + "/meters/99999999999999999999/MeterLevel/value", -1.0},
         {"/devices/0/outputs/23/meters/3/MeterLevel/value", -1.0},    // another output
-        {std::string(base) + "/CRMonitorLevel/value", -1.0},
+        {std::string(kBase) + "/CRMonitorLevel/value", -1.0},
     };
-    for (const MixerFrame& frame : frames) EXPECT_FALSE(store.apply(frame, base)) << frame.path;
+    for (const MixerFrame& frame : frames) EXPECT_FALSE(store.apply(frame, kBase)) << frame.path;
     EXPECT_EQ(channel(2), (MeterChannel{"C", 3, MeterFloor::dB, MeterFloor::dB, false}));
     queue.advance(1s);
     EXPECT_TRUE(calls.empty());
@@ -81,18 +81,18 @@ TEST_F(MeterStoreTest, FramesThatAreNoMeterOfAChannelAreRefused) {
 
 TEST_F(MeterStoreTest, PathPiecesAreReadLikeTheEngineWritesThem) {
     // Empty pieces are left out and the meter number may carry a sign.
-    EXPECT_TRUE(store.apply({std::string(base) + "/meters/+3//MeterLevel/value", -5.0}, base));
+    EXPECT_TRUE(store.apply({std::string(kBase) + "/meters/+3//MeterLevel/value", -5.0}, kBase));
     EXPECT_EQ(channel(2).level, -5.0);
-    EXPECT_TRUE(store.apply({std::string(base) + "/meters/03/MeterLevel/value", -6.0}, base));
+    EXPECT_TRUE(store.apply({std::string(kBase) + "/meters/03/MeterLevel/value", -6.0}, kBase));
     EXPECT_EQ(channel(2).level, -6.0);
 }
 
 TEST_F(MeterStoreTest, TheOutputBaseOfEachCallDecides) {
     const std::string other = "/devices/1/outputs/4";
-    EXPECT_TRUE(store.apply(meterFrame(0, -3.0), base));
+    EXPECT_TRUE(store.apply(meterFrame(0, -3.0), kBase));
     EXPECT_FALSE(store.apply(meterFrame(0, -4.0), other));
     EXPECT_TRUE(store.apply({other + "/meters/0/MeterLevel/value", -4.0}, other));
-    EXPECT_TRUE(store.apply(meterFrame(0, -5.0), base));
+    EXPECT_TRUE(store.apply(meterFrame(0, -5.0), kBase));
     EXPECT_EQ(channel(0).level, -5.0);
 }
 
@@ -110,14 +110,14 @@ TEST_F(MeterStoreTest, LevelConversionAndClipThreshold) {
     for (const Case& c : cases) {
         store.setChannels({});
         store.setChannels({{"L", 0}});
-        EXPECT_TRUE(store.apply(meterFrame(0, c.data), base));
+        EXPECT_TRUE(store.apply(meterFrame(0, c.data), kBase));
         EXPECT_EQ(channel(0).level, c.level) << c.data.prettyDescription();
         EXPECT_EQ(channel(0).clip, c.clip) << c.data.prettyDescription();
     }
 }
 
 TEST_F(MeterStoreTest, PeakHoldsThenFallsAtTwentyDBPerSecondDownToTheLevel) {
-    store.apply(meterFrame(0, -10.0), base); // peak raised at t = 0; passes every 16 ms from here
+    store.apply(meterFrame(0, -10.0), kBase); // peak raised at t = 0; passes every 16 ms from here
     feed(0, -40.0, 1488ms);                  // the last pass inside the 1.5 s hold
     EXPECT_EQ(channel(0).peak, -10.0);
     feed(0, -40.0, 16ms);                    // 1.504 s
@@ -130,22 +130,22 @@ TEST_F(MeterStoreTest, PeakHoldsThenFallsAtTwentyDBPerSecondDownToTheLevel) {
 }
 
 TEST_F(MeterStoreTest, PeakStopsAtTheFloorBelowALowerLevel) {
-    store.apply(meterFrame(0, -70.0), base);
+    store.apply(meterFrame(0, -70.0), kBase);
     feed(0, -90.0, 3s);
     EXPECT_EQ(channel(0).level, -90.0);
     EXPECT_EQ(channel(0).peak, MeterFloor::dB);
 }
 
 TEST_F(MeterStoreTest, AHigherLevelRaisesThePeakAndRestartsTheHold) {
-    store.apply(meterFrame(0, -20.0), base);
+    store.apply(meterFrame(0, -20.0), kBase);
     feed(0, -50.0, 1008ms);
-    store.apply(meterFrame(0, -15.0), base); // at 1.008 s
+    store.apply(meterFrame(0, -15.0), kBase); // at 1.008 s
     feed(0, -50.0, 1488ms);                  // until 2.496 s: still inside the new hold
     EXPECT_EQ(channel(0).peak, -15.0);
 }
 
 TEST_F(MeterStoreTest, NothingIsTimedWhileNoMeterFramesArrive) {
-    store.apply(meterFrame(0, 0.0), base);
+    store.apply(meterFrame(0, 0.0), kBase);
     queue.advance(16ms);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(queue.delayedCount(), 0u);
@@ -154,16 +154,16 @@ TEST_F(MeterStoreTest, NothingIsTimedWhileNoMeterFramesArrive) {
     EXPECT_EQ(channel(0).peak, 0.0);
     EXPECT_TRUE(channel(0).clip);
     // The next frame brings the fall and release it had missed.
-    store.apply(meterFrame(0, -60.0), base);
+    store.apply(meterFrame(0, -60.0), kBase);
     queue.advance(16ms);
     EXPECT_EQ(channel(0).peak, -60.0);
     EXPECT_FALSE(channel(0).clip);
 }
 
 TEST_F(MeterStoreTest, ClipReleasesAtTheFirstPassLaterThanThreeSeconds) {
-    store.apply(meterFrame(1, -30.0), base); // passes every 16 ms from t = 0
+    store.apply(meterFrame(1, -30.0), kBase); // passes every 16 ms from t = 0
     queue.advance(8ms);
-    store.apply(meterFrame(1, 0.5), base);   // clip latched at 8 ms
+    store.apply(meterFrame(1, 0.5), kBase);   // clip latched at 8 ms
     queue.advance(8ms);
     feed(1, -30.0, 2992ms);                  // the pass at 3.008 s is exactly 3 s later: not yet
     EXPECT_TRUE(channel(1).clip);
@@ -173,9 +173,9 @@ TEST_F(MeterStoreTest, ClipReleasesAtTheFirstPassLaterThanThreeSeconds) {
 }
 
 TEST_F(MeterStoreTest, EveryClippingFrameRenewsTheLatch) {
-    store.apply(meterFrame(1, 0.0), base);
+    store.apply(meterFrame(1, 0.0), kBase);
     feed(1, -30.0, 2000ms);
-    store.apply(meterFrame(1, 1.0), base); // renewed at 2.0 s
+    store.apply(meterFrame(1, 1.0), kBase); // renewed at 2.0 s
     feed(1, -30.0, 2500ms);
     EXPECT_TRUE(channel(1).clip);
     feed(1, -30.0, 1000ms);
@@ -184,7 +184,7 @@ TEST_F(MeterStoreTest, EveryClippingFrameRenewsTheLatch) {
 
 TEST_F(MeterStoreTest, WithoutAutoReleaseAClipStaysUntilCleared) {
     store.clipAutoReleaseEnabled = false;
-    store.apply(meterFrame(0, 0.0), base);
+    store.apply(meterFrame(0, 0.0), kBase);
     feed(0, -30.0, 10s);
     EXPECT_TRUE(channel(0).clip);
     calls.clear();
@@ -196,14 +196,14 @@ TEST_F(MeterStoreTest, WithoutAutoReleaseAClipStaysUntilCleared) {
 }
 
 TEST_F(MeterStoreTest, ClearAllClipsWithNoClipLitCallsNoListener) {
-    store.apply(meterFrame(0, -3.0), base);
+    store.apply(meterFrame(0, -3.0), kBase);
     store.clearAllClips();
     EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(MeterStoreTest, SetChannelsKeepsTheValuesOfAKeptMeterIndex) {
-    store.apply(meterFrame(0, 0.0), base);   // clip and peak 0 on meter 0
-    store.apply(meterFrame(1, -20.0), base);
+    store.apply(meterFrame(0, 0.0), kBase);   // clip and peak 0 on meter 0
+    store.apply(meterFrame(1, -20.0), kBase);
     store.setChannels({{"Left", 0}, {"Ls", 4}});
     ASSERT_EQ(calls.size(), 1u); // at once, before any batching pass
     EXPECT_THAT(store.channels(), ::testing::ElementsAre(MeterChannel{"Left", 0, 0.0, 0.0, true},
@@ -266,7 +266,7 @@ TEST_F(MeterStoreTest, AListenerChangingTheTableDuringAPassLeavesThatPassAlone) 
             }));
         }
         local.setChannels({{"L", 0}});
-        local.apply(meterFrame(0, -6.0), base);
+        local.apply(meterFrame(0, -6.0), kBase);
         armed = true;
         queue.advance(16ms); // the pass under test is a batching pass
 
@@ -293,7 +293,7 @@ TEST(MeterStoreLifetimeTest, APendingPassDoesNotOutliveTheStore) {
         MeterStore store(queue);
         store.observe([&](const std::vector<MeterChannel>&) { ++calls; });
         store.setChannels({{"L", 0}});
-        store.apply(meterFrame(0, -1.0), base);
+        store.apply(meterFrame(0, -1.0), kBase);
     }
     queue.advance(1s);
     EXPECT_EQ(calls, 1);

@@ -21,8 +21,8 @@ namespace {
 QString emDash() { return QStringLiteral("\u2014"); }
 QString minusSign() { return QStringLiteral("\u2212"); }
 QString minusInfinity() { return QStringLiteral("\u2212\u221E"); }
-constexpr double silenceDB = -96;
-constexpr int titleLimit = 20;
+constexpr double kSilenceDB = -96;
+constexpr int kTitleLimit = 20;
 
 bool isTrue(const std::optional<bool>& value) { return value.value_or(false); }
 
@@ -105,7 +105,7 @@ double HUDView::scaleFor(HUDSize size) {
 bool HUDView::showsMessage() const { return message_ && !message_->isEmpty(); }
 
 QString HUDView::titleText() const {
-    if (referenceLabel_ && !referenceLabel_->isEmpty()) return firstCharacters(referenceLabel_->toUpper(), titleLimit);
+    if (referenceLabel_ && !referenceLabel_->isEmpty()) return firstCharacters(referenceLabel_->toUpper(), kTitleLimit);
     return QStringLiteral("MONITOR");
 }
 
@@ -116,14 +116,14 @@ bool HUDView::isSPLCase() const {
 QString HUDView::splText() const {
     if (isTrue(snapshot_.mute)) return QStringLiteral("MUTE");
     const double level = *snapshot_.levelDB;
-    if (level <= silenceDB) return minusInfinity() + QStringLiteral(" SPL");
+    if (level <= kSilenceDB) return minusInfinity() + QStringLiteral(" SPL");
     return QString::asprintf("%.0f SPL", splReferenceAt0dBFS_ + level);
 }
 
 QString HUDView::compactDBText() const {
     if (!snapshot_.levelDB) return emDash();
     const double level = *snapshot_.levelDB;
-    if (level <= silenceDB) return minusInfinity();
+    if (level <= kSilenceDB) return minusInfinity();
     const QString sign = level < 0 ? minusSign() : (level > 0 ? QStringLiteral("+") : QString());
     return sign + QString::asprintf("%.1f", std::fabs(level));
 }

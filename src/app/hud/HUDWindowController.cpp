@@ -12,11 +12,11 @@ namespace quillmark {
 
 namespace {
 
-constexpr Qt::WindowFlags hudWindowFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+constexpr Qt::WindowFlags kHUDWindowFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                            Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
 
 std::unique_ptr<QWidget> makeWindow() {
-    auto window = std::make_unique<QWidget>(nullptr, hudWindowFlags);
+    auto window = std::make_unique<QWidget>(nullptr, kHUDWindowFlags);
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->setAttribute(Qt::WA_TransparentForMouseEvents);
     window->setFocusPolicy(Qt::NoFocus);

@@ -52,7 +52,7 @@ std::optional<std::string> ResourceBundle::infoString(const std::string& key) co
 ResourceBundle ResourceBundle::find(const Places& places, const ResourceBundle& fallback) {
     for (const QString& place : {places.mainResources, places.mainLocation, places.codeResources, places.codeLocation}) {
         if (existingDirectory(place).isEmpty()) continue;
-        const QString candidate = QDir(place).filePath(QString::fromLatin1(kResourceBundleName));
+        const QString candidate = QDir(place).filePath(QString::fromLatin1(resourceBundleName));
         if (QFileInfo(candidate).isDir()) return ResourceBundle(candidate);
     }
     return fallback;

@@ -13,7 +13,7 @@ namespace quillmark {
 // Quillmark_Quillmark.bundle, holds the fonts and images.
 class ResourceBundle {
 public:
-    static constexpr const char* kResourceBundleName = "Quillmark_Quillmark.bundle";
+    static constexpr const char* resourceBundleName = "Quillmark_Quillmark.bundle";
 
     // The four places the resource bundle is looked for, in order. An empty text is a place that
     // does not exist.

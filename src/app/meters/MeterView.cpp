@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::array<double, 12> kScaleAnchors{0, -3, -6, -9, -12, -15, -18, -21, -27, -36, -46, -60};
 constexpr double kAnchorSteps = kScaleAnchors.size() - 1;
-constexpr double kStripTop = MeterView::kHeaderHeight + 6;  // from the top edge
+constexpr double kStripTop = MeterView::headerHeight + 6;  // from the top edge
 constexpr double kStripBottomMargin = 26;                   // from the bottom edge
 constexpr double kScaleWidth = 32;
 constexpr double kStripGap = 4;
@@ -128,7 +128,7 @@ void MeterView::paintEvent(QPaintEvent* event) {
 }
 
 void MeterView::mousePressEvent(QMouseEvent* event) {
-    if (event->position().y() <= kHeaderHeight) return;
+    if (event->position().y() <= headerHeight) return;
     if (onClick) onClick();
 }
 
@@ -136,7 +136,7 @@ void MeterView::paint(QPainter& painter, const QRegion& region) const {
     painter.save();
     painter.setClipRegion(region);
     painter.fillRect(region.boundingRect(), colours_.bg);
-    if (region.intersects(QRect(0, 0, width(), static_cast<int>(kHeaderHeight)))) drawHeader(painter);
+    if (region.intersects(QRect(0, 0, width(), static_cast<int>(headerHeight)))) drawHeader(painter);
     if (!channels_.empty() && stripHeight() > 0) paintMeters(painter, region);
     painter.restore();
 }
@@ -159,7 +159,7 @@ void MeterView::paintMeters(QPainter& painter, const QRegion& region) const {
 }
 
 void MeterView::drawHeader(QPainter& painter) const {
-    const QRectF header(0, 0, width(), kHeaderHeight);
+    const QRectF header(0, 0, width(), headerHeight);
     painter.fillRect(header, colours_.bgHeader);
     painter.fillRect(QRectF(0, header.bottom() - 1, header.width(), 1), colours_.borderSubtle);
 

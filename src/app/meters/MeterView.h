@@ -21,7 +21,7 @@ namespace quillmark {
 // Sizes are fixed in logical pixels; the window is resized, not scaled.
 class MeterView : public QWidget {
 public:
-    static constexpr double kHeaderHeight = 38;
+    static constexpr double headerHeight = 38;
     static constexpr double kScaleFloorDB = -60;
     static constexpr double kScaleCeilingDB = 0;
     static constexpr double kAmberThreshold = -8;

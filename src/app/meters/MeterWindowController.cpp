@@ -136,11 +136,11 @@ bool MeterWindowController::eventFilter(QObject* watched, QEvent* event) {
 
 void MeterWindowController::saveFrame() {
     if (firstShowTime_ && queue_.now() - *firstShowTime_ < kSettleTime) return;
-    defaults_.setString(MeterWindowFrame::kSettingsKey, MeterWindowFrame::format(currentFrame()).toStdString());
+    defaults_.setString(MeterWindowFrame::settingsKey, MeterWindowFrame::format(currentFrame()).toStdString());
 }
 
 std::optional<QRectF> MeterWindowController::readSavedFrame() const {
-    auto text = defaults_.string(MeterWindowFrame::kSettingsKey);
+    auto text = defaults_.string(MeterWindowFrame::settingsKey);
     if (!text) return std::nullopt;
     return MeterWindowFrame::validated(QString::fromStdString(*text), screenFrames());
 }

@@ -12,7 +12,7 @@ namespace quillmark {
 // the bottom-left of the primary screen and y upwards, stored as four numbers separated by spaces.
 class MeterWindowFrame {
 public:
-    static constexpr const char* kSettingsKey = "Quillmark.meterWindowFrame.v1";
+    static constexpr const char* settingsKey = "Quillmark.meterWindowFrame.v1";
     static constexpr double kMinimumWidth = 140;
     static constexpr double kMinimumHeight = 220;
 

@@ -80,34 +80,34 @@ std::function<void()> PreferencesStore::announcer() {
 
 PreferencesStore::PreferencesStore(UserDefaults& defaults)
     : bindings({}, announcer(), [this](const HotkeyBindings& value) { persistBindings(value); }),
-      volumeStepFineDB(1.0, announcer(), [this](double value) { defaults_.setNumber(kVolumeStepFineKey, value); }),
+      volumeStepFineDB(1.0, announcer(), [this](double value) { defaults_.setNumber(volumeStepFineKey, value); }),
       volumeStepCoarseDB(3.0, announcer(),
-                         [this](double value) { defaults_.setNumber(kVolumeStepCoarseKey, value); }),
+                         [this](double value) { defaults_.setNumber(volumeStepCoarseKey, value); }),
       splReadoutEnabled(false, announcer(),
-                        [this](bool value) { defaults_.setBool(kSplReadoutEnabledKey, value); }),
+                        [this](bool value) { defaults_.setBool(splReadoutEnabledKey, value); }),
       splReferenceAt0dBFS(0.0, announcer(),
-                          [this](double value) { defaults_.setNumber(kSplReferenceKey, value); }),
+                          [this](double value) { defaults_.setNumber(splReferenceKey, value); }),
       hudAppearance(HUDAppearance::system, announcer(),
                     [this](HUDAppearance value) {
-                        defaults_.setString(kHudAppearanceKey, std::string(rawValue(value)));
+                        defaults_.setString(hudAppearanceKey, std::string(rawValue(value)));
                     }),
       hudSize(HUDSize::medium, announcer(),
-              [this](HUDSize value) { defaults_.setString(kHudSizeKey, std::string(rawValue(value))); }),
+              [this](HUDSize value) { defaults_.setString(hudSizeKey, std::string(rawValue(value))); }),
       hudDurationSeconds(2.0, announcer(),
-                         [this](double value) { defaults_.setNumber(kHudDurationKey, value); }),
+                         [this](double value) { defaults_.setNumber(hudDurationKey, value); }),
       clipLatchPersistent(false, announcer(),
-                          [this](bool value) { defaults_.setBool(kClipLatchPersistentKey, value); }),
+                          [this](bool value) { defaults_.setBool(clipLatchPersistentKey, value); }),
       meterChannelOrder(MeterChannelOrder::film, announcer(),
                         [this](MeterChannelOrder value) {
-                            defaults_.setString(kMeterChannelOrderKey, std::string(rawValue(value)));
+                            defaults_.setString(meterChannelOrderKey, std::string(rawValue(value)));
                         }),
       showMetersOnLaunch(true, announcer(),
-                         [this](bool value) { defaults_.setBool(kShowMetersOnLaunchKey, value); }),
+                         [this](bool value) { defaults_.setBool(showMetersOnLaunchKey, value); }),
       referenceLevels(initialReferenceLevels(), announcer(),
                       [this](const std::vector<ReferenceLevel>& value) { persistReferenceLevels(value); }),
-      crashReporting(false, announcer(), [this](bool value) { defaults_.setBool(kCrashReportingKey, value); }),
+      crashReporting(false, announcer(), [this](bool value) { defaults_.setBool(crashReportingKey, value); }),
       automaticUpdates(false, announcer(),
-                       [this](bool value) { defaults_.setBool(kAutomaticUpdatesKey, value); }),
+                       [this](bool value) { defaults_.setBool(automaticUpdatesKey, value); }),
       defaults_(defaults) {
     loadAll();
 }
@@ -129,48 +129,48 @@ void PreferencesStore::loadAll() {
     loadChoices();
     loadSwitches();
     loadReferenceLevels();
-    crashReporting.set(defaults_.boolean(kCrashReportingKey));
-    automaticUpdates.set(defaults_.boolean(kAutomaticUpdatesKey));
+    crashReporting.set(defaults_.boolean(crashReportingKey));
+    automaticUpdates.set(defaults_.boolean(automaticUpdatesKey));
 }
 
 void PreferencesStore::loadBindings() {
-    const auto document = parse(defaults_.data(kBindingsKey));
+    const auto document = parse(defaults_.data(bindingsKey));
     const auto decoded = document ? decodeBindings(*document) : std::nullopt;
     bindings.set(decoded ? *decoded : HotkeyBinding::firstRunDefaults());
 }
 
 // Steps 2 to 5: the numbers, and the SPL switch that falls back on the loaded calibration.
 void PreferencesStore::loadNumbers() {
-    if (defaults_.contains(kVolumeStepFineKey)) volumeStepFineDB.set(defaults_.number(kVolumeStepFineKey));
-    if (defaults_.contains(kVolumeStepCoarseKey)) volumeStepCoarseDB.set(defaults_.number(kVolumeStepCoarseKey));
-    if (defaults_.contains(kSplReferenceKey)) splReferenceAt0dBFS.set(defaults_.number(kSplReferenceKey));
-    splReadoutEnabled.set(defaults_.contains(kSplReadoutEnabledKey) ? defaults_.boolean(kSplReadoutEnabledKey)
+    if (defaults_.contains(volumeStepFineKey)) volumeStepFineDB.set(defaults_.number(volumeStepFineKey));
+    if (defaults_.contains(volumeStepCoarseKey)) volumeStepCoarseDB.set(defaults_.number(volumeStepCoarseKey));
+    if (defaults_.contains(splReferenceKey)) splReferenceAt0dBFS.set(defaults_.number(splReferenceKey));
+    splReadoutEnabled.set(defaults_.contains(splReadoutEnabledKey) ? defaults_.boolean(splReadoutEnabledKey)
                                                                     : splReferenceAt0dBFS.value() > 0);
 }
 
 // Steps 6 to 8 and 10: exact raw values only; the HUD duration only above 0.
 void PreferencesStore::loadChoices() {
-    if (auto appearance = hudAppearanceFromRawValue(defaults_.string(kHudAppearanceKey).value_or("")))
+    if (auto appearance = hudAppearanceFromRawValue(defaults_.string(hudAppearanceKey).value_or("")))
         hudAppearance.set(*appearance);
-    if (auto size = hudSizeFromRawValue(defaults_.string(kHudSizeKey).value_or(""))) hudSize.set(*size);
-    if (defaults_.contains(kHudDurationKey)) {
-        const double seconds = defaults_.number(kHudDurationKey);
+    if (auto size = hudSizeFromRawValue(defaults_.string(hudSizeKey).value_or(""))) hudSize.set(*size);
+    if (defaults_.contains(hudDurationKey)) {
+        const double seconds = defaults_.number(hudDurationKey);
         if (seconds > 0) hudDurationSeconds.set(seconds);
     }
-    if (auto order = meterChannelOrderFromRawValue(defaults_.string(kMeterChannelOrderKey).value_or("")))
+    if (auto order = meterChannelOrderFromRawValue(defaults_.string(meterChannelOrderKey).value_or("")))
         meterChannelOrder.set(*order);
 }
 
 // Steps 9 and 11.
 void PreferencesStore::loadSwitches() {
-    if (defaults_.contains(kClipLatchPersistentKey))
-        clipLatchPersistent.set(defaults_.boolean(kClipLatchPersistentKey));
-    if (defaults_.contains(kShowMetersOnLaunchKey))
-        showMetersOnLaunch.set(defaults_.boolean(kShowMetersOnLaunchKey));
+    if (defaults_.contains(clipLatchPersistentKey))
+        clipLatchPersistent.set(defaults_.boolean(clipLatchPersistentKey));
+    if (defaults_.contains(showMetersOnLaunchKey))
+        showMetersOnLaunch.set(defaults_.boolean(showMetersOnLaunchKey));
 }
 
 void PreferencesStore::loadReferenceLevels() {
-    const auto document = parse(defaults_.data(kReferenceLevelsKey));
+    const auto document = parse(defaults_.data(referenceLevelsKey));
     const auto decoded = document ? decodeReferenceLevels(*document) : std::nullopt;
     if (decoded && decoded->size() == 3) referenceLevels.set(*decoded);
 }
@@ -178,11 +178,11 @@ void PreferencesStore::loadReferenceLevels() {
 void PreferencesStore::persistBindings(const HotkeyBindings& value) {
     json document = json::object();
     for (const auto& [action, binding] : value) document[std::string(rawValue(action))] = binding.toJSON();
-    defaults_.setData(kBindingsKey, document.dump(-1, ' ', false, json::error_handler_t::replace));
+    defaults_.setData(bindingsKey, document.dump(-1, ' ', false, json::error_handler_t::replace));
 }
 
 void PreferencesStore::persistReferenceLevels(const std::vector<ReferenceLevel>& value) {
-    if (const auto bytes = encodeReferenceLevels(value)) defaults_.setData(kReferenceLevelsKey, *bytes);
+    if (const auto bytes = encodeReferenceLevels(value)) defaults_.setData(referenceLevelsKey, *bytes);
 }
 
 } // namespace quillmark

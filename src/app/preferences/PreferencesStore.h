@@ -19,20 +19,20 @@ namespace quillmark {
 class PreferencesStore {
 public:
     // Keys in user defaults.
-    static constexpr const char* kBindingsKey = "Quillmark.hotkeyBindings.v1";
-    static constexpr const char* kVolumeStepFineKey = "Quillmark.volumeStepFineDB";
-    static constexpr const char* kVolumeStepCoarseKey = "Quillmark.volumeStepCoarseDB";
-    static constexpr const char* kSplReadoutEnabledKey = "Quillmark.splReadoutEnabled";
-    static constexpr const char* kSplReferenceKey = "Quillmark.splReferenceAt0dBFS";
-    static constexpr const char* kHudAppearanceKey = "Quillmark.hudAppearance";
-    static constexpr const char* kHudSizeKey = "Quillmark.hudSize";
-    static constexpr const char* kHudDurationKey = "Quillmark.hudPersistenceSeconds";
-    static constexpr const char* kClipLatchPersistentKey = "Quillmark.clipLatchPersistent";
-    static constexpr const char* kMeterChannelOrderKey = "Quillmark.meterChannelOrder";
-    static constexpr const char* kShowMetersOnLaunchKey = "Quillmark.showMetersOnLaunch";
-    static constexpr const char* kReferenceLevelsKey = "Quillmark.referenceLevels.v1";
-    static constexpr const char* kCrashReportingKey = "Quillmark.crashReporting";
-    static constexpr const char* kAutomaticUpdatesKey = "Quillmark.automaticUpdates";
+    static constexpr const char* bindingsKey = "Quillmark.hotkeyBindings.v1";
+    static constexpr const char* volumeStepFineKey = "Quillmark.volumeStepFineDB";
+    static constexpr const char* volumeStepCoarseKey = "Quillmark.volumeStepCoarseDB";
+    static constexpr const char* splReadoutEnabledKey = "Quillmark.splReadoutEnabled";
+    static constexpr const char* splReferenceKey = "Quillmark.splReferenceAt0dBFS";
+    static constexpr const char* hudAppearanceKey = "Quillmark.hudAppearance";
+    static constexpr const char* hudSizeKey = "Quillmark.hudSize";
+    static constexpr const char* hudDurationKey = "Quillmark.hudPersistenceSeconds";
+    static constexpr const char* clipLatchPersistentKey = "Quillmark.clipLatchPersistent";
+    static constexpr const char* meterChannelOrderKey = "Quillmark.meterChannelOrder";
+    static constexpr const char* showMetersOnLaunchKey = "Quillmark.showMetersOnLaunch";
+    static constexpr const char* referenceLevelsKey = "Quillmark.referenceLevels.v1";
+    static constexpr const char* crashReportingKey = "Quillmark.crashReporting";
+    static constexpr const char* automaticUpdatesKey = "Quillmark.automaticUpdates";
 
     // The three initial references: "Reference 1" to "Reference 3", none set.
     static std::vector<ReferenceLevel> initialReferenceLevels();

@@ -21,7 +21,7 @@ constexpr std::uint8_t sentByAnotherClient = 0x80;
 constexpr std::uint16_t keyboardModifiers = 0xff;  // Shift, Lock, Control, Mod1 ... Mod5; no buttons
 constexpr xcb_keysym_t XF86Switch_VT_1 = 0x1008fe01;
 constexpr xcb_keysym_t XF86Switch_VT_12 = 0x1008fe0c;
-constexpr int keysymColumns = 8;  // the core keyboard map's groups and levels worth looking at
+constexpr int kKeysymColumns = 8;  // the core keyboard map's groups and levels worth looking at
 
 struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }
@@ -102,7 +102,7 @@ XcbGlobalShortcuts::Key XcbGlobalShortcuts::keyFor(std::uint32_t carbonKeyCode) 
     std::unique_ptr<xcb_keycode_t, FreeDeleter> codes(xcb_key_symbols_get_keycode(symbols.get(), carbonKey->keysym));
     if (!codes || codes.get()[0] == XCB_NO_SYMBOL) return {};
     Key key{codes.get()[0], false};
-    for (int column = 0; column < keysymColumns; ++column) {
+    for (int column = 0; column < kKeysymColumns; ++column) {
         const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols.get(), key.keycode, column);
         key.switchesConsole = key.switchesConsole || (keysym >= XF86Switch_VT_1 && keysym <= XF86Switch_VT_12);
     }

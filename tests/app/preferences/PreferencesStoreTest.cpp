@@ -43,22 +43,22 @@ TEST(PreferencesStore, EmptyDomainGivesInitialValuesAndWritesFourKeys) {
     EXPECT_FALSE(store.automaticUpdates());
     EXPECT_EQ(keysOf(defaults), (std::set<std::string>{"Quillmark.hotkeyBindings.v1", "Quillmark.splReadoutEnabled",
                                                         "Quillmark.crashReporting", "Quillmark.automaticUpdates"}));
-    const json bindings = storedDocument(defaults, Store::kBindingsKey);
+    const json bindings = storedDocument(defaults, Store::bindingsKey);
     EXPECT_EQ(bindings.size(), 10u);
     EXPECT_EQ(bindings["talkback"], json::parse(R"({"keyCode":17,"carbonModifiers":6144,"characters":"T"})"));
 }
 
 TEST(PreferencesStore, ValuesTakenOverAreWrittenBackUnderTheirKeys) {
     MemoryUserDefaults defaults;
-    defaults.setNumber(Store::kVolumeStepFineKey, 0.5);
-    defaults.setNumber(Store::kVolumeStepCoarseKey, -4);  // no range check
-    defaults.setString(Store::kHudAppearanceKey, "dark");
-    defaults.setString(Store::kHudSizeKey, "large");
-    defaults.setNumber(Store::kHudDurationKey, 0.1);
-    defaults.setBool(Store::kClipLatchPersistentKey, true);
-    defaults.setString(Store::kMeterChannelOrderKey, "music");
-    defaults.setBool(Store::kShowMetersOnLaunchKey, false);
-    defaults.setBool(Store::kCrashReportingKey, true);
+    defaults.setNumber(Store::volumeStepFineKey, 0.5);
+    defaults.setNumber(Store::volumeStepCoarseKey, -4);  // no range check
+    defaults.setString(Store::hudAppearanceKey, "dark");
+    defaults.setString(Store::hudSizeKey, "large");
+    defaults.setNumber(Store::hudDurationKey, 0.1);
+    defaults.setBool(Store::clipLatchPersistentKey, true);
+    defaults.setString(Store::meterChannelOrderKey, "music");
+    defaults.setBool(Store::showMetersOnLaunchKey, false);
+    defaults.setBool(Store::crashReportingKey, true);
     defaults.setString("Quillmark.didFirstRunSetup.v1", "untouched");
     Store store(defaults);
     EXPECT_EQ(store.volumeStepFineDB(), 0.5);
@@ -70,8 +70,8 @@ TEST(PreferencesStore, ValuesTakenOverAreWrittenBackUnderTheirKeys) {
     EXPECT_EQ(store.meterChannelOrder(), MeterChannelOrder::music);
     EXPECT_FALSE(store.showMetersOnLaunch());
     EXPECT_TRUE(store.crashReporting());
-    for (const char* key : {Store::kVolumeStepFineKey, Store::kHudAppearanceKey, Store::kHudDurationKey,
-                            Store::kMeterChannelOrderKey, Store::kShowMetersOnLaunchKey})
+    for (const char* key : {Store::volumeStepFineKey, Store::hudAppearanceKey, Store::hudDurationKey,
+                            Store::meterChannelOrderKey, Store::showMetersOnLaunchKey})
         EXPECT_EQ(defaults.writeCount(key), 2) << key;  // the test's write and the store's write-back
     EXPECT_EQ(defaults.string("Quillmark.didFirstRunSetup.v1"), "untouched");
     EXPECT_EQ(defaults.writeCount("Quillmark.didFirstRunSetup.v1"), 1);
@@ -84,42 +84,42 @@ TEST(PreferencesStore, SplSwitchFallsBackOnTheCalibration) {
     };
     for (const Case& c : {Case{94.0, true}, Case{0.0, false}, Case{-3.0, false}, Case{std::nullopt, false}}) {
         MemoryUserDefaults defaults;
-        if (c.reference) defaults.setNumber(Store::kSplReferenceKey, *c.reference);
+        if (c.reference) defaults.setNumber(Store::splReferenceKey, *c.reference);
         Store store(defaults);
         EXPECT_EQ(store.splReadoutEnabled(), c.expected) << c.reference.value_or(-1);
-        EXPECT_EQ(defaults.boolean(Store::kSplReadoutEnabledKey), c.expected);
-        EXPECT_TRUE(defaults.contains(Store::kSplReadoutEnabledKey));
+        EXPECT_EQ(defaults.boolean(Store::splReadoutEnabledKey), c.expected);
+        EXPECT_TRUE(defaults.contains(Store::splReadoutEnabledKey));
     }
     MemoryUserDefaults stored;
-    stored.setNumber(Store::kSplReferenceKey, 94.0);
-    stored.setBool(Store::kSplReadoutEnabledKey, false);
+    stored.setNumber(Store::splReferenceKey, 94.0);
+    stored.setBool(Store::splReadoutEnabledKey, false);
     EXPECT_FALSE(Store(stored).splReadoutEnabled());
 }
 
 TEST(PreferencesStore, HudDurationNeedsMoreThanZeroAndLeavesOtherValuesAlone) {
     for (double stored : {0.0, -1.0}) {
         MemoryUserDefaults defaults;
-        defaults.setNumber(Store::kHudDurationKey, stored);
+        defaults.setNumber(Store::hudDurationKey, stored);
         Store store(defaults);
         EXPECT_EQ(store.hudDurationSeconds(), 2.0);
-        EXPECT_EQ(defaults.number(Store::kHudDurationKey), stored);
-        EXPECT_EQ(defaults.writeCount(Store::kHudDurationKey), 1);
+        EXPECT_EQ(defaults.number(Store::hudDurationKey), stored);
+        EXPECT_EQ(defaults.writeCount(Store::hudDurationKey), 1);
     }
 }
 
 TEST(PreferencesStore, ValuesOfTheWrongKindFallBack) {
     MemoryUserDefaults defaults;
-    defaults.setString(Store::kVolumeStepFineKey, "loud");  // a number read of text: 0, taken
-    defaults.setString(Store::kVolumeStepCoarseKey, "2.5");  // numeric text converts
-    defaults.setString(Store::kSplReferenceKey, "nan");      // not numeric text: 0
-    defaults.setString(Store::kHudAppearanceKey, "Dark");    // case-sensitive
-    defaults.setNumber(Store::kHudSizeKey, 1);               // not text
-    defaults.setData(Store::kMeterChannelOrderKey, "music"); // bytes are not text
-    defaults.setString(Store::kHudDurationKey, "soon");      // 0: not above 0
-    defaults.setNumber(Store::kClipLatchPersistentKey, 2);   // non-zero number: true
-    defaults.setString(Store::kShowMetersOnLaunchKey, "NO");
-    defaults.setData(Store::kCrashReportingKey, "true");     // bytes: false
-    defaults.setString(Store::kBindingsKey, "{}");           // text, not bytes: first-run defaults
+    defaults.setString(Store::volumeStepFineKey, "loud");  // a number read of text: 0, taken
+    defaults.setString(Store::volumeStepCoarseKey, "2.5");  // numeric text converts
+    defaults.setString(Store::splReferenceKey, "nan");      // not numeric text: 0
+    defaults.setString(Store::hudAppearanceKey, "Dark");    // case-sensitive
+    defaults.setNumber(Store::hudSizeKey, 1);               // not text
+    defaults.setData(Store::meterChannelOrderKey, "music"); // bytes are not text
+    defaults.setString(Store::hudDurationKey, "soon");      // 0: not above 0
+    defaults.setNumber(Store::clipLatchPersistentKey, 2);   // non-zero number: true
+    defaults.setString(Store::showMetersOnLaunchKey, "NO");
+    defaults.setData(Store::crashReportingKey, "true");     // bytes: false
+    defaults.setString(Store::bindingsKey, "{}");           // text, not bytes: first-run defaults
     Store store(defaults);
     EXPECT_EQ(store.volumeStepFineDB(), 0.0);
     EXPECT_EQ(store.volumeStepCoarseDB(), 2.5);
@@ -155,12 +155,12 @@ TEST(PreferencesStore, BindingsDocuments) {
     };
     for (const Case& c : cases) {
         MemoryUserDefaults defaults;
-        defaults.setData(Store::kBindingsKey, c.document);
+        defaults.setData(Store::bindingsKey, c.document);
         Store store(defaults);
         const HotkeyBindings expected = c.expected.value_or(HotkeyBinding::firstRunDefaults());
         EXPECT_EQ(store.bindings(), expected) << c.document;
         // Always rewritten in normalised form: unknown members are gone, corrupt ones replaced.
-        const json rewritten = storedDocument(defaults, Store::kBindingsKey);
+        const json rewritten = storedDocument(defaults, Store::bindingsKey);
         EXPECT_EQ(rewritten.size(), expected.size()) << c.document;
         EXPECT_FALSE(rewritten.contains("volumeUp"));
     }
@@ -169,7 +169,7 @@ TEST(PreferencesStore, BindingsDocuments) {
 TEST(PreferencesStore, ReferenceLevelDocuments) {
     const char* three = R"([{"label":"Mix","level":-20.5},{"label":"Quiet","level":null},{"label":"Loud","x":1}])";
     MemoryUserDefaults good;
-    good.setData(Store::kReferenceLevelsKey, three);
+    good.setData(Store::referenceLevelsKey, three);
     Store store(good);
     EXPECT_EQ(store.referenceLevels(),
               (std::vector<ReferenceLevel>{{"Mix", -20.5}, {"Quiet", std::nullopt}, {"Loud", std::nullopt}}));
@@ -183,11 +183,11 @@ TEST(PreferencesStore, ReferenceLevelDocuments) {
              "[{\"label\":",
          }) {
         MemoryUserDefaults defaults;
-        defaults.setData(Store::kReferenceLevelsKey, bad);
+        defaults.setData(Store::referenceLevelsKey, bad);
         Store fallback(defaults);
         EXPECT_EQ(fallback.referenceLevels(), Store::initialReferenceLevels()) << bad;
-        EXPECT_EQ(defaults.data(Store::kReferenceLevelsKey), bad);  // left as it was
-        EXPECT_EQ(defaults.writeCount(Store::kReferenceLevelsKey), 1);
+        EXPECT_EQ(defaults.data(Store::referenceLevelsKey), bad);  // left as it was
+        EXPECT_EQ(defaults.writeCount(Store::referenceLevelsKey), 1);
     }
 }
 
@@ -197,13 +197,13 @@ TEST(PreferencesStore, ReferenceLevelsWriteTheWholeDocumentAndSkipWhatCannotBeEn
     auto references = store.referenceLevels();
     references[1] = {"Film", -18.0};
     store.referenceLevels.set(references);
-    EXPECT_EQ(storedDocument(defaults, Store::kReferenceLevelsKey),
+    EXPECT_EQ(storedDocument(defaults, Store::referenceLevelsKey),
               json::parse(R"([{"label":"Reference 1"},{"label":"Film","level":-18.0},{"label":"Reference 3"}])"));
     references[0].level = std::nan("");
     store.referenceLevels.set(references);
     EXPECT_TRUE(std::isnan(*store.referenceLevels()[0].level));  // in memory, but not written
-    EXPECT_EQ(storedDocument(defaults, Store::kReferenceLevelsKey)[1]["label"], "Film");
-    EXPECT_FALSE(storedDocument(defaults, Store::kReferenceLevelsKey)[0].contains("level"));
+    EXPECT_EQ(storedDocument(defaults, Store::referenceLevelsKey)[1]["label"], "Film");
+    EXPECT_FALSE(storedDocument(defaults, Store::referenceLevelsKey)[0].contains("level"));
 }
 
 TEST(PreferencesStore, SetBindingAnnouncesAndWritesEvenWithoutChange) {
@@ -214,7 +214,7 @@ TEST(PreferencesStore, SetBindingAnnouncesAndWritesEvenWithoutChange) {
     auto changeToken = store.observeWillChange([&] { ++willChange; });
     auto bindingsToken = store.bindings.observe([&](const HotkeyBindings& b) { announced.push_back(b); },
                                                 Published<HotkeyBindings>::Initial::skip);
-    const int writesBefore = defaults.writeCount(Store::kBindingsKey);
+    const int writesBefore = defaults.writeCount(Store::bindingsKey);
 
     const HotkeyBinding dimBinding = store.bindings().at(HotkeyAction::dim);
     store.setBinding(dimBinding, HotkeyAction::mute);  // equal to dim's: both keep it
@@ -226,8 +226,8 @@ TEST(PreferencesStore, SetBindingAnnouncesAndWritesEvenWithoutChange) {
     EXPECT_FALSE(store.bindings().count(HotkeyAction::mute));
     EXPECT_EQ(willChange, 3);
     EXPECT_EQ(announced.size(), 3u);
-    EXPECT_EQ(defaults.writeCount(Store::kBindingsKey), writesBefore + 3);
-    EXPECT_EQ(storedDocument(defaults, Store::kBindingsKey).size(), 10u);
+    EXPECT_EQ(defaults.writeCount(Store::bindingsKey), writesBefore + 3);
+    EXPECT_EQ(storedDocument(defaults, Store::bindingsKey).size(), 10u);
 }
 
 TEST(PreferencesStore, AssigningTheCurrentValueStillAnnouncesAndWrites) {
@@ -243,8 +243,8 @@ TEST(PreferencesStore, AssigningTheCurrentValueStillAnnouncesAndWrites) {
     store.hudSize.set(HUDSize::small);
     EXPECT_EQ(seen, (std::vector<HUDSize>{HUDSize::medium, HUDSize::medium, HUDSize::small}));
     EXPECT_EQ(readBack.back(), HUDSize::medium);  // observers run before the value is stored
-    EXPECT_EQ(defaults.writeCount(Store::kHudSizeKey), 2);
-    EXPECT_EQ(defaults.string(Store::kHudSizeKey), "small");
+    EXPECT_EQ(defaults.writeCount(Store::hudSizeKey), 2);
+    EXPECT_EQ(defaults.string(Store::hudSizeKey), "small");
 }
 
 } // namespace

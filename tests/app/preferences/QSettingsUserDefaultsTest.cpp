@@ -133,8 +133,8 @@ TEST_F(QSettingsUserDefaultsTest, DamagedFilesLoadWithFallbacksAndKeepForeignKey
         }
         // And the file now loads cleanly with what the store wrote.
         auto reopened = open();
-        EXPECT_TRUE(reopened->data(Store::kBindingsKey));
-        EXPECT_TRUE(reopened->contains(Store::kCrashReportingKey));
+        EXPECT_TRUE(reopened->data(Store::bindingsKey));
+        EXPECT_TRUE(reopened->contains(Store::crashReportingKey));
         Store again(*reopened);
         EXPECT_EQ(again.bindings(), HotkeyBinding::firstRunDefaults());
         EXPECT_FALSE(again.crashReporting());

@@ -24,7 +24,7 @@ constexpr std::uint32_t carbonF1 = 122, carbonF11 = 103, carbonF12 = 111, carbon
 constexpr std::uint32_t cmd = CarbonKeyTable::cmdKey, shift = CarbonKeyTable::shiftKey,
                         option = CarbonKeyTable::optionKey, control = CarbonKeyTable::controlKey;
 constexpr std::uint32_t markerID = 99;
-constexpr int badAccess = 10;
+constexpr int kBadAccess = 10;
 
 struct Event {
     std::uint32_t id;
@@ -201,7 +201,7 @@ TEST_F(XcbGlobalShortcutsTest, CombinationHeldByAnotherClientIsRefusedAndOthersS
     ForeignGrabber other;
     ASSERT_EQ(other.grab(keyboard.keycode(keysym::F12), modifiers.super), 0);
 
-    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), badAccess);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), kBadAccess);
     ASSERT_EQ(shortcuts->registerShortcut(carbonF11, cmd, 2), GlobalShortcuts::ok);
 
     keyboard.tap({keysym::Super_L, keysym::F12});
@@ -216,7 +216,7 @@ TEST_F(XcbGlobalShortcutsTest, RefusedLockVariantUndoesTheVariantsAlreadyGrabbed
         ForeignGrabber other;
         // Only the Num Lock variant is taken, so the plain one is grabbed before the refusal.
         ASSERT_EQ(other.grab(f12, modifiers.super | modifiers.numLock), 0);
-        EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), badAccess);
+        EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), kBadAccess);
     }
     ForeignGrabber third;
     for (std::uint16_t lock : modifiers.lockVariants())
