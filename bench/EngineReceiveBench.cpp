@@ -31,9 +31,9 @@ std::string meterStream(int rounds = 30) {
     for (int round = 0; round < rounds; ++round)
         for (int channel = 0; channel < kChannels; ++channel) {
             const double level = -96.0 + (round * kChannels + channel) % 960 / 10.0;
-            const int length = std::snprintf(message, sizeof message,
-                                             R"({"path":"/devices/0/outputs/22/meters/%d/MeterLevel/value","data":%.6f})",
-                                             channel, level);
+            const int length = std::snprintf(
+                message, sizeof message, R"({"path":"/devices/0/outputs/22/meters/%d/MeterLevel/value","data":%.6f})",
+                channel, level);
             stream.append(message, static_cast<std::size_t>(length));
             stream += '\0';
         }
@@ -135,7 +135,7 @@ void BM_ClientOverLoopback(benchmark::State& state) {
 }
 BENCHMARK(BM_ClientOverLoopback)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark
 
 BENCHMARK_MAIN();

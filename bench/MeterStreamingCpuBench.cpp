@@ -38,8 +38,7 @@ void runEventLoopFor(int milliseconds) {
 
 // The stand-in on a free port; returns the port, or 0 when it did not start.
 std::uint16_t startEngineStandIn(QProcess& sim) {
-    sim.start(QStringLiteral(QUILLMARK_ENGINE_SIM_PATH),
-              {"--port", "0", "--meter-rate", "30", "--surround", "7.1.4"});
+    sim.start(QStringLiteral(QUILLMARK_ENGINE_SIM_PATH), {"--port", "0", "--meter-rate", "30", "--surround", "7.1.4"});
     if (!sim.waitForStarted(5000)) return 0;
     QElapsedTimer timer;
     timer.start();
@@ -104,4 +103,4 @@ void BM_Streaming12ChannelsAt30fps(benchmark::State& state) {
 
 BENCHMARK(BM_Streaming12ChannelsAt30fps)->Arg(5000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -29,8 +29,8 @@ void paint(benchmark::State& state, bool oneStrip) {
     view.setChannels(twentyFourChannels());
     view.setSurroundModeText("22.2");
     QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    const QRegion region = oneStrip ? QRegion(MeterView::stripRect(view.size(), 24, 5).toAlignedRect())
-                                    : QRegion(image.rect());
+    const QRegion region =
+        oneStrip ? QRegion(MeterView::stripRect(view.size(), 24, 5).toAlignedRect()) : QRegion(image.rect());
     for (auto _ : state) {
         QPainter painter(&image);
         view.paint(painter, region);
@@ -46,4 +46,4 @@ void BM_MeterViewPaint24OneStrip(benchmark::State& state) { paint(state, true); 
 BENCHMARK(BM_MeterViewPaint24)->Args({220, 320})->Args({480, 360})->Args({960, 540})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MeterViewPaint24OneStrip)->Args({480, 360})->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace

@@ -38,12 +38,12 @@ private:
         Handle handle;
         Work work;
     };
-    std::vector<Delayed> delayed_; // at most one pending: the store's batching pass
+    std::vector<Delayed> delayed_;  // at most one pending: the store's batching pass
     Clock::time_point now_{};
 };
 
 void MonitorThenMeterApply(benchmark::State& state) {
-    constexpr int meterRatePerChannel = 30; // frames per second per meter, as the engine sends them
+    constexpr int meterRatePerChannel = 30;  // frames per second per meter, as the engine sends them
     const MonitorPaths& paths = MonitorPaths::apolloX8();
     VirtualMainQueue queue;
     MonitorStateStore monitor;
@@ -55,8 +55,9 @@ void MonitorThenMeterApply(benchmark::State& state) {
     std::vector<MixerFrame> frames;
     for (const MeterChannel& channel : meters.channels())
         for (int step = 0; step < 8; ++step)
-            frames.push_back({paths.crOutputBase + "/meters/" + std::to_string(channel.meterIndex) + "/MeterLevel/value",
-                              JSONValue(-60.0 + 8.0 * step + static_cast<double>(channel.meterIndex) / 4)});
+            frames.push_back(
+                {paths.crOutputBase + "/meters/" + std::to_string(channel.meterIndex) + "/MeterLevel/value",
+                 JSONValue(-60.0 + 8.0 * step + static_cast<double>(channel.meterIndex) / 4)});
     const auto frameSpacing = std::chrono::nanoseconds(1'000'000'000 / (meterRatePerChannel * 24));
 
     std::size_t next = 0;
@@ -72,7 +73,7 @@ void MonitorThenMeterApply(benchmark::State& state) {
 }
 BENCHMARK(MonitorThenMeterApply);
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark
 
 BENCHMARK_MAIN();

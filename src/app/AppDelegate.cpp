@@ -2,18 +2,18 @@
 
 #include "app/ChangedValues.h"
 
-#include "app/services/CrashReporter.h"
-#include "app/look/HUDFonts.h"
-#include "app/hud/HUDWindowController.h"
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
-#include "app/services/SingleInstanceGuard.h"
 #include "app/hotkeys/HotkeyService.h"
+#include "app/hud/HUDWindowController.h"
+#include "app/look/HUDFonts.h"
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterView.h"
 #include "app/meters/MeterWindowController.h"
 #include "app/preferences/PreferencesStore.h"
 #include "app/preferences/QSettingsUserDefaults.h"
+#include "app/services/CrashReporter.h"
+#include "app/services/SingleInstanceGuard.h"
 #include "core/ChannelLayout.h"
 #include "core/MonitorPathDiscovery.h"
 #include "log/SystemLog.h"
@@ -29,14 +29,13 @@ namespace {
 
 const QString kOfflineMessage = QStringLiteral("No Interface Detected");
 
-std::int64_t highestMeterIndex(const std::vector<MeterChannelDefinition>& channels)
-{
+std::int64_t highestMeterIndex(const std::vector<MeterChannelDefinition>& channels) {
     std::int64_t highest = -1;
     for (const auto& channel : channels) highest = std::max(highest, channel.meterIndex);
     return highest;
 }
 
-} // namespace
+}  // namespace
 
 // The setting observations start-up installs; each ends when its token is dropped.
 class AppDelegate::Observations {
@@ -52,8 +51,7 @@ public:
 };
 
 template <class Work>
-auto AppDelegate::weakly(Work work)
-{
+auto AppDelegate::weakly(Work work) {
     return guard_.wrap(std::move(work));
 }
 
@@ -66,38 +64,32 @@ AppDelegate::AppDelegate(Options options)
       defaults_(options.defaults ? *options.defaults : *ownDefaults_),
       makeShortcuts_(options.shortcuts ? std::move(options.shortcuts) : &GlobalShortcuts::forThisDesktop),
       client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
-      prefs_(std::make_unique<PreferencesStore>(defaults_)),
-      meterStore_(queue_),
-      observations_(std::make_unique<Observations>())
-{
-}
+      prefs_(std::make_unique<PreferencesStore>(defaults_)), meterStore_(queue_),
+      observations_(std::make_unique<Observations>()) {}
 
 AppDelegate::~AppDelegate() = default;
 
 // MARK: start-up
 
-void AppDelegate::applicationDidFinishLaunching()
-{
+void AppDelegate::applicationDidFinishLaunching() {
     SingleInstanceGuard::adoptSingleInstance(3);
     HUDFonts::ensureRegistered();
     if (prefs_->crashReporting.value()) CrashReporter::shared().startIfConsented(true);
-    observations_->crashReporting = prefs_->crashReporting.observe(
-        weakly([](bool consent) {
-            if (consent) CrashReporter::shared().startIfConsented(true);
-            else CrashReporter::shared().stop();
-        }),
-        Published<bool>::Initial::skip);
+    observations_->crashReporting =
+        prefs_->crashReporting.observe(weakly([](bool consent) {
+                                           if (consent) CrashReporter::shared().startIfConsented(true);
+                                           else CrashReporter::shared().stop();
+                                       }),
+                                       Published<bool>::Initial::skip);
     queue_.post(weakly([this] { finishLaunch(); }));
 }
 
-void AppDelegate::finishLaunch()
-{
-    observations_->autoUpdate = ChangedValues::observe<bool>(
-        prefs_->automaticUpdates,
-        weakly([this](bool enabled) {
-            if (updater_.isConfigured()) updater_.setAutomaticallyChecksForUpdates(enabled);
-        }),
-        Published<bool>::Initial::skip);
+void AppDelegate::finishLaunch() {
+    observations_->autoUpdate = ChangedValues::observe<bool>(prefs_->automaticUpdates, weakly([this](bool enabled) {
+                                                                 if (updater_.isConfigured())
+                                                                     updater_.setAutomaticallyChecksForUpdates(enabled);
+                                                             }),
+                                                             Published<bool>::Initial::skip);
 
     hud_ = std::make_unique<HUDWindowController>(queue_);
     hud_->applyDisplayTime(prefs_->hudDurationSeconds.value());
@@ -130,8 +122,7 @@ void AppDelegate::finishLaunch()
     armApp();
 }
 
-void AppDelegate::armApp()
-{
+void AppDelegate::armApp() {
     if (armed_) return;
     armed_ = true;
     hotkeys_->handler = weakly([this](HotkeyAction action, HotkeyPhase phase) { handleHotkey(action, phase); });
@@ -152,8 +143,7 @@ void AppDelegate::armApp()
     pendingAutoShowMeters_ = prefs_->showMetersOnLaunch.value();
 }
 
-void AppDelegate::registerHotkeys(const HotkeyBindings& bindings)
-{
+void AppDelegate::registerHotkeys(const HotkeyBindings& bindings) {
     hotkeys_->unregisterAll();
     for (HotkeyAction action : allHotkeyActions) {
         auto binding = bindings.find(action);
@@ -161,27 +151,21 @@ void AppDelegate::registerHotkeys(const HotkeyBindings& bindings)
     }
 }
 
-void AppDelegate::applyHUDSize(HUDSize size)
-{
+void AppDelegate::applyHUDSize(HUDSize size) {
     hud_->applySize(size);
     showHUD(state_.snapshot(), MonitorEvent::level, std::nullopt);
 }
 
-void AppDelegate::applyAppearance(HUDAppearance appearance)
-{
+void AppDelegate::applyAppearance(HUDAppearance appearance) {
     // The preferences and About windows get it too once they exist; they are not built yet.
     meterWindow_->setAppearance(appearance);
 }
 
-void AppDelegate::applicationWillTerminate()
-{
-    client_.disconnect();
-}
+void AppDelegate::applicationWillTerminate() { client_.disconnect(); }
 
 // MARK: meter wiring
 
-void AppDelegate::ensureMeterSubscriptions()
-{
+void AppDelegate::ensureMeterSubscriptions() {
     const auto& mode = state_.snapshot().surroundMode;
     const auto channels = ChannelLayout::channels(mode, prefs_->meterChannelOrder.value());
     meterStore_.setChannels(channels);
@@ -189,26 +173,21 @@ void AppDelegate::ensureMeterSubscriptions()
     if (!channels.empty()) meterSubscriber_->ensureSubscribed(highestMeterIndex(channels));
 }
 
-void AppDelegate::applyChannelOrder(MeterChannelOrder order)
-{
+void AppDelegate::applyChannelOrder(MeterChannelOrder order) {
     const auto channels = ChannelLayout::channels(state_.snapshot().surroundMode, order);
     meterStore_.setChannels(channels);
-    if (meterWindow_->isVisible() && !channels.empty())
-        meterSubscriber_->ensureSubscribed(highestMeterIndex(channels));
+    if (meterWindow_->isVisible() && !channels.empty()) meterSubscriber_->ensureSubscribed(highestMeterIndex(channels));
 }
 
 // MARK: stream loops
 
-void AppDelegate::wireStreams()
-{
-    stateStream_ = client_.states(queue_, weakly([this](MixerEngineClient::ConnectionState state) {
-        handleState(state);
-    }));
+void AppDelegate::wireStreams() {
+    stateStream_ =
+        client_.states(queue_, weakly([this](MixerEngineClient::ConnectionState state) { handleState(state); }));
     frameStream_ = client_.frames(queue_, weakly([this](MixerFrame frame) { handleFrame(frame); }));
 }
 
-void AppDelegate::handleState(const MixerEngineClient::ConnectionState& state)
-{
+void AppDelegate::handleState(const MixerEngineClient::ConnectionState& state) {
     statusBar_->connectionState = state;
     statusBar_->interfaceOnline.reset();
     statusBar_->updateConnectionTitle();
@@ -220,15 +199,12 @@ void AppDelegate::handleState(const MixerEngineClient::ConnectionState& state)
     }
 }
 
-void AppDelegate::handleConnection()
-{
-    MonitorPathDiscovery::start(client_, queue_, weakly([this](std::optional<MonitorPaths> discovered) {
-        subscribeMonitor(discovered);
-    }));
+void AppDelegate::handleConnection() {
+    MonitorPathDiscovery::start(
+        client_, queue_, weakly([this](std::optional<MonitorPaths> discovered) { subscribeMonitor(discovered); }));
 }
 
-void AppDelegate::subscribeMonitor(const std::optional<MonitorPaths>& discovered)
-{
+void AppDelegate::subscribeMonitor(const std::optional<MonitorPaths>& discovered) {
     if (discovered) {
         monitorPaths_ = *discovered;
         control_->setPaths(monitorPaths_);
@@ -242,16 +218,14 @@ void AppDelegate::subscribeMonitor(const std::optional<MonitorPaths>& discovered
     resubscribeMeters();
 }
 
-void AppDelegate::resubscribeMeters()
-{
+void AppDelegate::resubscribeMeters() {
     const std::int64_t count = meterSubscriber_->subscribedCount;
     if (count < 1) return;
     meterSubscriber_->subscribedCount = 0;
     meterSubscriber_->ensureSubscribed(count - 1);
 }
 
-void AppDelegate::handleFrame(const MixerFrame& frame)
-{
+void AppDelegate::handleFrame(const MixerFrame& frame) {
     const auto event = state_.apply(frame, monitorPaths_);
     if (!event) {
         meterStore_.apply(frame, monitorPaths_.crOutputBase);
@@ -260,8 +234,7 @@ void AppDelegate::handleFrame(const MixerFrame& frame)
     handleMonitorEvent(*event);
 }
 
-void AppDelegate::handleMonitorEvent(const MonitorEvent& event)
-{
+void AppDelegate::handleMonitorEvent(const MonitorEvent& event) {
     const MonitorSnapshot& snapshot = state_.snapshot();
     if (event.kind() == MonitorEvent::deviceOnline) {
         statusBar_->interfaceOnline = snapshot.deviceOnline;
@@ -284,8 +257,7 @@ void AppDelegate::handleMonitorEvent(const MonitorEvent& event)
 
 // MARK: hotkeys
 
-void AppDelegate::handleHotkey(HotkeyAction action, HotkeyPhase phase)
-{
+void AppDelegate::handleHotkey(HotkeyAction action, HotkeyPhase phase) {
     const MonitorSnapshot& snapshot = state_.snapshot();
     if (snapshot.deviceOnline == false) {
         if (phase == HotkeyPhase::pressed) showOffline();
@@ -313,8 +285,7 @@ void AppDelegate::handleHotkey(HotkeyAction action, HotkeyPhase phase)
     }
 }
 
-void AppDelegate::handleTalkbackHotkey(HotkeyPhase phase)
-{
+void AppDelegate::handleTalkbackHotkey(HotkeyPhase phase) {
     if (phase == HotkeyPhase::pressed) {
         const bool switchOn = talkback_.press(queue_.now(), state_.snapshot().talkback == true);
         hud_->setHeld(true);
@@ -326,8 +297,7 @@ void AppDelegate::handleTalkbackHotkey(HotkeyPhase phase)
     if (switchOff) control_->setTalkback(false);
 }
 
-void AppDelegate::recallReference(int index)
-{
+void AppDelegate::recallReference(int index) {
     const auto levels = prefs_->referenceLevels.value();
     if (index < 0 || static_cast<std::size_t>(index) >= levels.size()) return;
     const ReferenceLevel& reference = levels[static_cast<std::size_t>(index)];
@@ -346,27 +316,21 @@ void AppDelegate::recallReference(int index)
 // MARK: HUD
 
 void AppDelegate::showHUD(const MonitorSnapshot& snapshot, const MonitorEvent& event,
-                          const std::optional<std::string>& referenceLabel)
-{
+                          const std::optional<std::string>& referenceLabel) {
     std::optional<QString> label;
     if (referenceLabel) label = QString::fromStdString(*referenceLabel);
     hud_->show(snapshot, event, splReference(), prefs_->hudAppearance.value(), label);
 }
 
-void AppDelegate::showOffline()
-{
-    hud_->showMessage(kOfflineMessage, prefs_->hudAppearance.value());
-}
+void AppDelegate::showOffline() { hud_->showMessage(kOfflineMessage, prefs_->hudAppearance.value()); }
 
-double AppDelegate::splReference() const
-{
+double AppDelegate::splReference() const {
     return prefs_->splReadoutEnabled.value() ? prefs_->splReferenceAt0dBFS.value() : 0.0;
 }
 
 // MARK: tray menu
 
-StatusBarController::Callbacks AppDelegate::statusBarCallbacks()
-{
+StatusBarController::Callbacks AppDelegate::statusBarCallbacks() {
     StatusBarController::Callbacks callbacks;
     callbacks.onQuit = [] { QCoreApplication::quit(); };
     callbacks.onPreferences = weakly([this] { showPreferences(); });
@@ -387,23 +351,18 @@ StatusBarController::Callbacks AppDelegate::statusBarCallbacks()
     return callbacks;
 }
 
-void AppDelegate::toggleMeters()
-{
+void AppDelegate::toggleMeters() {
     if (meterWindow_->isVisible()) meterWindow_->hide();
     else meterWindow_->show();
 }
 
-bool AppDelegate::isMetersVisible() const
-{
-    return meterWindow_ && meterWindow_->isVisible();
-}
+bool AppDelegate::isMetersVisible() const { return meterWindow_ && meterWindow_->isVisible(); }
 
 // MARK: not built yet
 
 void AppDelegate::installMainMenu() {}
 
-void AppDelegate::startUpdater()
-{
+void AppDelegate::startUpdater() {
     if (!updater_.isConfigured()) return;
     updater_.setAutomaticallyChecksForUpdates(prefs_->automaticUpdates.value());
     if (!updater_.didStart()) updater_.startUpdater();
@@ -417,4 +376,4 @@ void AppDelegate::showAbout() {}
 void AppDelegate::openManual() {}
 void AppDelegate::openLicenseAgreement() {}
 
-} // namespace quillmark
+}  // namespace quillmark

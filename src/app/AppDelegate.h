@@ -1,14 +1,14 @@
 #pragma once
 
 #include "app/PendingRecall.h"
-#include "app/status/StatusBarController.h"
 #include "app/TalkbackLatch.h"
-#include "app/services/UpdaterController.h"
 #include "app/hotkeys/HotkeyAction.h"
 #include "app/hotkeys/HotkeyBinding.h"
 #include "app/hotkeys/HotkeyPhase.h"
 #include "app/preferences/HUDAppearance.h"
 #include "app/preferences/HUDSize.h"
+#include "app/services/UpdaterController.h"
+#include "app/status/StatusBarController.h"
 #include "core/MainQueue.h"
 #include "core/MeterChannelOrder.h"
 #include "core/MeterStore.h"
@@ -162,4 +162,4 @@ private:
     WeakGuard guard_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -17,9 +17,9 @@ public:
 
     // With `initial` deliver, the current value is passed on at once; with skip, only later changes.
     template <typename T>
-    [[nodiscard]] static ObservationToken observe(Published<T>& setting, std::function<void(const T&)> observer,
-                                                  typename Published<T>::Initial initial = Published<T>::Initial::deliver)
-    {
+    [[nodiscard]] static ObservationToken
+    observe(Published<T>& setting, std::function<void(const T&)> observer,
+            typename Published<T>::Initial initial = Published<T>::Initial::deliver) {
         auto last = std::make_shared<std::optional<T>>();
         if (initial == Published<T>::Initial::skip) *last = setting.value();
         return setting.observe(
@@ -32,4 +32,4 @@ public:
     }
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -22,4 +22,4 @@ public:
     static std::optional<std::uint16_t> parsePort(const std::string& text);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

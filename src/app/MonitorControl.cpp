@@ -13,7 +13,7 @@ namespace {
 
 std::string switchValue(bool on) { return on ? "true" : "false"; }
 
-} // namespace
+}  // namespace
 
 MonitorControl::MonitorControl(MixerEngineClient& client, MonitorStateStore& store, MonitorPaths paths)
     : client_(client), store_(store), paths_(std::move(paths)) {
@@ -75,4 +75,4 @@ void MonitorControl::levelReported(const std::optional<double>& levelDB) {
         pendingLevelDB_.reset();
 }
 
-} // namespace quillmark
+}  // namespace quillmark

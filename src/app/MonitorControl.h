@@ -60,4 +60,4 @@ private:
     std::optional<Uuid> observerID_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -4,19 +4,15 @@
 
 namespace quillmark {
 
-bool PendingRecall::hasLanded(std::optional<double> reportedDB, double targetDB)
-{
+bool PendingRecall::hasLanded(std::optional<double> reportedDB, double targetDB) {
     return reportedDB && std::abs(*reportedDB - targetDB) < landingToleranceDB;
 }
 
-void PendingRecall::record(std::string label, double levelDB, Clock::time_point at, bool landed)
-{
+void PendingRecall::record(std::string label, double levelDB, Clock::time_point at, bool landed) {
     recall_ = Recall{std::move(label), levelDB, at, landed};
 }
 
-PendingRecall::Shown PendingRecall::decide(bool isLevelEvent, std::optional<double> reportedDB,
-                                           Clock::time_point now)
-{
+PendingRecall::Shown PendingRecall::decide(bool isLevelEvent, std::optional<double> reportedDB, Clock::time_point now) {
     Shown shown{reportedDB, std::nullopt};
     if (!recall_) return shown;
     if (now - recall_->at >= window) {
@@ -30,4 +26,4 @@ PendingRecall::Shown PendingRecall::decide(bool isLevelEvent, std::optional<doub
     return shown;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

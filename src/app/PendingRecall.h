@@ -45,4 +45,4 @@ private:
     std::optional<Recall> recall_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

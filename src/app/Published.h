@@ -20,8 +20,7 @@ public:
 
     // `willChange` runs first on every assignment, before the observers; `didStore` runs after the value
     // is stored (the owner's persistence).
-    explicit Published(T initial, std::function<void()> willChange = {},
-                       std::function<void(const T&)> didStore = {})
+    explicit Published(T initial, std::function<void()> willChange = {}, std::function<void(const T&)> didStore = {})
         : value_(std::move(initial)), willChange_(std::move(willChange)), didStore_(std::move(didStore)) {}
     Published(const Published&) = delete;
     Published& operator=(const Published&) = delete;
@@ -48,4 +47,4 @@ private:
     ObserverList<T> observers_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -34,4 +34,4 @@ MainQueue::Handle QtMainQueue::postAfter(Clock::duration delay, Work work) {
 
 MainQueue::Clock::time_point QtMainQueue::now() const { return Clock::now(); }
 
-} // namespace quillmark
+}  // namespace quillmark

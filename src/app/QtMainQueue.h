@@ -26,4 +26,4 @@ private:
     std::unique_ptr<QObject> context_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

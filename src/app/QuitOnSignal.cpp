@@ -15,14 +15,12 @@ namespace {
 // Written from the signal handler, so a plain once-only pair of descriptors.
 int signalFds[2] = {-1, -1};
 
-void onSignal(int)
-{
+void onSignal(int) {
     const char byte = 1;
     [[maybe_unused]] auto written = ::write(signalFds[0], &byte, 1);
 }
 
-void installHandler(int signalNumber)
-{
+void installHandler(int signalNumber) {
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -30,18 +28,16 @@ void installHandler(int signalNumber)
     ::sigaction(signalNumber, &action, nullptr);
 }
 
-void restoreDefault(int signalNumber)
-{
+void restoreDefault(int signalNumber) {
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     ::sigaction(signalNumber, &action, nullptr);
 }
 
-} // namespace
+}  // namespace
 
-QuitOnSignal::QuitOnSignal(QObject* parent) : QObject(parent)
-{
+QuitOnSignal::QuitOnSignal(QObject* parent) : QObject(parent) {
     if (signalFds[0] < 0) {
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalFds) != 0) return;
         ::fcntl(signalFds[0], F_SETFL, O_NONBLOCK);
@@ -53,18 +49,15 @@ QuitOnSignal::QuitOnSignal(QObject* parent) : QObject(parent)
     installHandler(SIGINT);
 }
 
-QuitOnSignal::~QuitOnSignal()
-{
+QuitOnSignal::~QuitOnSignal() {
     restoreDefault(SIGTERM);
     restoreDefault(SIGINT);
 }
 
-void QuitOnSignal::drain()
-{
+void QuitOnSignal::drain() {
     char bytes[16];
-    while (::read(signalFds[1], bytes, sizeof bytes) > 0) {
-    }
+    while (::read(signalFds[1], bytes, sizeof bytes) > 0) {}
     QCoreApplication::quit();
 }
 
-} // namespace quillmark
+}  // namespace quillmark

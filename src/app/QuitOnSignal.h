@@ -22,4 +22,4 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

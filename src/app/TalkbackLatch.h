@@ -26,4 +26,4 @@ private:
     bool wasOnAtPress_ = false;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

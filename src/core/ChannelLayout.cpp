@@ -99,7 +99,7 @@ Definitions filmOrder(const Definitions& all, const std::vector<std::string>& he
     return film;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<MeterChannelDefinition> ChannelLayout::channels(std::optional<std::string_view> surroundMode,
                                                             MeterChannelOrder order) {
@@ -137,4 +137,4 @@ std::vector<MeterChannelDefinition> ChannelLayout::immersive(std::int64_t main, 
     return order == MeterChannelOrder::film ? filmOrder(all, heights) : all;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

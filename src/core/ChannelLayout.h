@@ -24,4 +24,4 @@ private:
                                                          MeterChannelOrder order);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -17,4 +17,4 @@ std::optional<std::int64_t> decimalInteger(std::string_view text) noexcept {
     return value;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

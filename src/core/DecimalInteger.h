@@ -11,4 +11,4 @@ namespace quillmark {
 // "-+5", " 5", "5 " and "" are no integer.
 std::optional<std::int64_t> decimalInteger(std::string_view text) noexcept;
 
-} // namespace quillmark
+}  // namespace quillmark

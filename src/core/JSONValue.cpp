@@ -100,7 +100,7 @@ std::string shortestNumber(double value) {
     return std::string(text, result.ptr);
 }
 
-} // namespace
+}  // namespace
 
 std::string JSONValue::prettyDescription() const {
     switch (kind()) {
@@ -143,4 +143,4 @@ bool operator==(const JSONValue& a, const JSONValue& b) noexcept {
 
 void PrintTo(const JSONValue& value, std::ostream* stream) { *stream << value.prettyDescription(); }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -24,13 +24,13 @@ public:
     // Keys have no meaning in their order; the map's own (sorted) order is what descriptions show.
     using Object = std::map<std::string, JSONValue, std::less<>>;
 
-    JSONValue() noexcept = default; // null
+    JSONValue() noexcept = default;  // null
     JSONValue(std::nullptr_t) noexcept {}
     JSONValue(bool value) noexcept : payload_(value) {}
     JSONValue(double value) noexcept : payload_(value) {}
     template <std::integral T>
-        requires(!std::same_as<T, bool>)
-    JSONValue(T value) noexcept : payload_(static_cast<double>(value)) {}
+    requires(!std::same_as<T, bool>) JSONValue(T value)
+    noexcept : payload_(static_cast<double>(value)) {}
     JSONValue(std::string value) : payload_(std::move(value)) {}
     JSONValue(std::string_view value) : payload_(std::string(value)) {}
     JSONValue(const char* value) : payload_(std::string(value)) {}
@@ -80,4 +80,4 @@ private:
 // Lets test frameworks print values.
 void PrintTo(const JSONValue& value, std::ostream* stream);
 
-} // namespace quillmark
+}  // namespace quillmark

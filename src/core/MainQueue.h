@@ -18,11 +18,17 @@ public:
     class Handle {
     public:
         Handle() = default;
-        void cancel() const { if (flag_) flag_->store(true); }
+        void cancel() const {
+            if (flag_) flag_->store(true);
+        }
         bool isCancelled() const { return flag_ && flag_->load(); }
         bool isValid() const { return flag_ != nullptr; }
 
-        static Handle make() { Handle handle; handle.flag_ = std::make_shared<std::atomic<bool>>(false); return handle; }
+        static Handle make() {
+            Handle handle;
+            handle.flag_ = std::make_shared<std::atomic<bool>>(false);
+            return handle;
+        }
 
     private:
         std::shared_ptr<std::atomic<bool>> flag_;
@@ -38,4 +44,4 @@ public:
     virtual Clock::time_point now() const = 0;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

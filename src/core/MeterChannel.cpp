@@ -9,4 +9,4 @@ std::ostream& operator<<(std::ostream& stream, const MeterChannel& channel) {
                   << channel.peak << (channel.clip ? " clip" : "");
 }
 
-} // namespace quillmark
+}  // namespace quillmark

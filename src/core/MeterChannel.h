@@ -13,8 +13,8 @@ namespace quillmark {
 struct MeterChannel {
     std::string label;
     std::int64_t meterIndex = 0;
-    double level = MeterFloor::dB; // last reported level, unclamped
-    double peak = MeterFloor::dB;  // held, then falling peak
+    double level = MeterFloor::dB;  // last reported level, unclamped
+    double peak = MeterFloor::dB;   // held, then falling peak
     bool clip = false;
 
     friend bool operator==(const MeterChannel&, const MeterChannel&) = default;
@@ -22,4 +22,4 @@ struct MeterChannel {
 
 std::ostream& operator<<(std::ostream& stream, const MeterChannel& channel);
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -8,4 +8,4 @@ std::ostream& operator<<(std::ostream& stream, const MeterChannelDefinition& def
     return stream << definition.label << ":" << definition.meterIndex;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -18,7 +18,7 @@ struct MeterChannelDefinition {
 
 std::ostream& operator<<(std::ostream& stream, const MeterChannelDefinition& definition);
 
-} // namespace quillmark
+}  // namespace quillmark
 
 template <>
 struct std::hash<quillmark::MeterChannelDefinition> {

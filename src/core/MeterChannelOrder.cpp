@@ -17,7 +17,7 @@ constexpr OrderRow kRows[] = {
     {MeterChannelOrder::film, "film", "Film (L C R \u2026)"},
 };
 
-} // namespace
+}  // namespace
 
 std::string_view rawValue(MeterChannelOrder order) noexcept {
     return findRow(kRows, &OrderRow::order, order)->rawValue;
@@ -32,4 +32,4 @@ std::string_view displayName(MeterChannelOrder order) noexcept {
     return findRow(kRows, &OrderRow::order, order)->displayName;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

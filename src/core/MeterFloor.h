@@ -7,4 +7,4 @@ struct MeterFloor {
     static constexpr double dB = -77.0;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

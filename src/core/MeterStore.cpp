@@ -33,11 +33,9 @@ bool splitThree(std::string_view text, std::string_view (&pieces)[3]) {
     return count == 3;
 }
 
-double levelOf(const JSONValue& data) {
-    return data.asDouble().value_or(MeterFloor::dB);
-}
+double levelOf(const JSONValue& data) { return data.asDouble().value_or(MeterFloor::dB); }
 
-} // namespace
+}  // namespace
 
 MeterStore::MeterStore(MainQueue& queue) : queue_(queue) {}
 
@@ -176,4 +174,4 @@ void MeterStore::notifyNow() {
     listeners_.notifyAsStarted(channels_);
 }
 
-} // namespace quillmark
+}  // namespace quillmark

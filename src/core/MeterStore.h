@@ -69,7 +69,7 @@ private:
 
     MainQueue& queue_;
     std::vector<MeterChannel> channels_;
-    std::vector<Times> times_; // index for index with channels_
+    std::vector<Times> times_;  // index for index with channels_
     ObserverList<std::vector<MeterChannel>> listeners_;
     bool dirty_ = false;
     bool notifyPending_ = false;
@@ -78,4 +78,4 @@ private:
     std::string cachedPrefix_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

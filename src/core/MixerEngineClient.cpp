@@ -88,7 +88,7 @@ std::string visibleNul(std::string_view text) {
     return visible;
 }
 
-} // namespace
+}  // namespace
 
 // MARK: ConnectionState
 
@@ -158,11 +158,10 @@ MixerEngineClient::Stream MixerEngineClient::frames(MainQueue& queue, std::funct
     return Stream(std::move(closed));
 }
 
-MixerEngineClient::Stream MixerEngineClient::states(MainQueue& queue,
-                                                    std::function<void(ConnectionState)> onState) {
+MixerEngineClient::Stream MixerEngineClient::states(MainQueue& queue, std::function<void(ConnectionState)> onState) {
     auto closed = std::make_shared<std::atomic<bool>>(false);
-    auto link = std::make_shared<StreamLink<ConnectionState>>(
-        StreamLink<ConnectionState>{&queue, std::move(onState), closed});
+    auto link =
+        std::make_shared<StreamLink<ConnectionState>>(StreamLink<ConnectionState>{&queue, std::move(onState), closed});
     asio::post(io_, [this, link] { stateContinuation_ = link; });
     return Stream(std::move(closed));
 }
@@ -221,7 +220,8 @@ asio::awaitable<std::optional<MixerFrame>> MixerEngineClient::asyncGet(std::stri
             beginGet(Uuid::make(), std::move(path), timeoutSeconds, [this, shared](std::optional<MixerFrame> frame) {
                 // Resume the caller on its own executor, never inside the client's bookkeeping.
                 const auto executor = asio::get_associated_executor(*shared, io_.get_executor());
-                asio::post(executor, [shared, frame = std::move(frame)]() mutable { std::move (*shared)(std::move(frame)); });
+                asio::post(executor,
+                           [shared, frame = std::move(frame)]() mutable { std::move (*shared)(std::move(frame)); });
             });
         });
     };
@@ -322,7 +322,7 @@ void MixerEngineClient::openConnection() {
 }
 
 void MixerEngineClient::handleTransportError(const std::shared_ptr<Connection>& failed, const std::error_code& error) {
-    if (failed != connection_) return; // a connection already torn down reports nothing more
+    if (failed != connection_) return;  // a connection already torn down reports nothing more
     teardownConnection();
     const std::string text = error.message();
     yieldState(meansWaiting(error) ? ConnectionState::waiting(text) : ConnectionState::failed(text));
@@ -380,8 +380,8 @@ void MixerEngineClient::startReceiveLoop() {
 void MixerEngineClient::receiveNext(std::shared_ptr<Task> task, std::shared_ptr<Connection> from, std::uint64_t epoch) {
     auto& socket = from->socket;
     auto buffer = asio::buffer(from->received);
-    socket.async_read_some(buffer, [this, task = std::move(task), from = std::move(from), epoch](
-                                       const std::error_code& error, std::size_t count) mutable {
+    socket.async_read_some(buffer, [this, task = std::move(task), from = std::move(from),
+                                    epoch](const std::error_code& error, std::size_t count) mutable {
         const bool ended = error == asio::error::eof || error == asio::error::operation_aborted;
         // A failure of a ready connection is reported as the transport's own failure first.
         if (error && !ended && !task->cancelled) handleTransportError(from, error);
@@ -455,7 +455,7 @@ void MixerEngineClient::writeNext(std::shared_ptr<Connection> to) {
     auto& socket = to->socket;
     auto buffer = asio::buffer(to->outbox.front());
     asio::async_write(socket, buffer, [this, to = std::move(to)](const std::error_code& error, std::size_t) mutable {
-        if (error) { // the send's outcome is ignored; the receive side notices a broken connection
+        if (error) {  // the send's outcome is ignored; the receive side notices a broken connection
             to->outbox.clear();
             to->writing = false;
             return;
@@ -474,4 +474,4 @@ void MixerEngineClient::rejectNul(std::string_view what, std::string_view verb, 
                      visibleNul(path) + ") holding a NUL byte, which would end it early on the wire");
 }
 
-} // namespace quillmark
+}  // namespace quillmark

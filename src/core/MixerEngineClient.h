@@ -44,7 +44,7 @@ public:
         static ConnectionState ready() { return {Kind::ready, {}}; }
         static ConnectionState cancelled() { return {Kind::cancelled, {}}; }
 
-        ConnectionState() = default; // idle
+        ConnectionState() = default;  // idle
         Kind kind() const noexcept { return kind_; }
         // The text of waiting and failed; empty for the other cases.
         const std::string& text() const noexcept { return text_; }
@@ -136,7 +136,8 @@ public:
 private:
     struct Connection;
     struct Task;
-    template <class T> struct StreamLink;
+    template <class T>
+    struct StreamLink;
     struct PendingGet {
         std::string path;
         std::function<void(std::optional<MixerFrame>)> continuation;
@@ -187,4 +188,4 @@ private:
 
 std::ostream& operator<<(std::ostream& stream, const MixerEngineClient::ConnectionState& state);
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -16,7 +16,7 @@ bool codePointLess(std::string_view a, std::string_view b) {
     });
 }
 
-} // namespace
+}  // namespace
 
 bool MixerFrame::isValue() const noexcept {
     static constexpr std::string_view suffix = "/value";
@@ -68,4 +68,4 @@ void PrintTo(const MixerFrame& frame, std::ostream* stream) {
     *stream << "MixerFrame(" << frame.path << ", " << frame.data.prettyDescription() << ")";
 }
 
-} // namespace quillmark
+}  // namespace quillmark

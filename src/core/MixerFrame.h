@@ -30,4 +30,4 @@ struct MixerFrame {
 
 void PrintTo(const MixerFrame& frame, std::ostream* stream);
 
-} // namespace quillmark
+}  // namespace quillmark

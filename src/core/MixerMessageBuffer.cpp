@@ -7,4 +7,4 @@ void MixerMessageBuffer::clear() noexcept {
     pending_.shrink_to_fit();
 }
 
-} // namespace quillmark
+}  // namespace quillmark

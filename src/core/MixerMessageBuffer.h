@@ -48,4 +48,4 @@ void MixerMessageBuffer::ingest(std::string_view bytes, OnMessage&& onMessage) {
     pending_.assign(bytes.substr(start));
 }
 
-} // namespace quillmark
+}  // namespace quillmark

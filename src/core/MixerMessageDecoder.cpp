@@ -21,7 +21,7 @@ bool nestedDeeperThan(const nlohmann::json& root, std::size_t limit) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<MixerFrame> MixerMessageDecoder::decode(std::string_view message) {
     if (message.empty()) return std::nullopt;
@@ -35,4 +35,4 @@ std::optional<MixerFrame> MixerMessageDecoder::decode(std::string_view message) 
     return MixerFrame{path->get<std::string>(), data == document.end() ? JSONValue() : JSONValue::fromJSON(*data)};
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -20,4 +20,4 @@ public:
     static std::optional<MixerFrame> decode(std::string_view message);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -8,7 +8,7 @@ bool endsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-} // namespace
+}  // namespace
 
 MixerRequest MixerRequest::get(std::string path) { return {MixerVerb::get, std::move(path), std::nullopt, false}; }
 
@@ -40,4 +40,4 @@ bool MixerRequest::holdsNul() const noexcept {
     return path.find('\0') != std::string::npos || (value && value->find('\0') != std::string::npos);
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -33,4 +33,4 @@ struct MixerRequest {
     friend bool operator==(const MixerRequest&, const MixerRequest&) = default;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -25,4 +25,4 @@ constexpr std::optional<MixerVerb> mixerVerbFromText(std::string_view text) noex
     return std::nullopt;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

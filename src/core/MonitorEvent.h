@@ -11,7 +11,7 @@ class MonitorEvent {
 public:
     enum Kind { level, mute, dim, talkback, mono, foldDown, altMon, surround, deviceOnline, other };
 
-    MonitorEvent(Kind kind) noexcept : kind_(kind) {} // NOLINT: implicit on purpose
+    MonitorEvent(Kind kind) noexcept : kind_(kind) {}  // NOLINT: implicit on purpose
     MonitorEvent(Kind kind, std::string otherText);
 
     Kind kind() const noexcept { return kind_; }
@@ -29,4 +29,4 @@ private:
 
 std::ostream& operator<<(std::ostream& stream, const MonitorEvent& event);
 
-} // namespace quillmark
+}  // namespace quillmark

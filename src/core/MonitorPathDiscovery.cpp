@@ -28,7 +28,7 @@ asio::awaitable<std::optional<MonitorPaths>> findControlRoomOutput(MixerEngineCl
     co_return std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
 asio::awaitable<std::optional<MonitorPaths>> MonitorPathDiscovery::discover(MixerEngineClient& client,
                                                                             double timeoutSeconds) {
@@ -55,4 +55,4 @@ void MonitorPathDiscovery::start(MixerEngineClient& client, MainQueue& queue,
     asio::co_spawn(client.executor(), discover(client, timeoutSeconds), std::move(deliver));
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -31,4 +31,4 @@ public:
                       double timeoutSeconds = getTimeoutSeconds);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -30,9 +30,16 @@ const PropertyPath& MonitorPaths::talkbackOn() {
 }
 
 std::vector<std::string> MonitorPaths::allSubscriptions() const {
-    return {levelDB.subscribePath(), levelTapered.subscribePath(), mute.subscribePath(), dim.subscribePath(),
-            mono.subscribePath(), surroundStereoFoldDown.subscribePath(), altMonSelection.subscribePath(),
-            surroundMode.subscribePath(), deviceOnline.subscribePath(), talkbackOn().subscribePath()};
+    return {levelDB.subscribePath(),
+            levelTapered.subscribePath(),
+            mute.subscribePath(),
+            dim.subscribePath(),
+            mono.subscribePath(),
+            surroundStereoFoldDown.subscribePath(),
+            altMonSelection.subscribePath(),
+            surroundMode.subscribePath(),
+            deviceOnline.subscribePath(),
+            talkbackOn().subscribePath()};
 }
 
-} // namespace quillmark
+}  // namespace quillmark

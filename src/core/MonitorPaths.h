@@ -10,16 +10,16 @@ namespace quillmark {
 
 // The property paths of one interface's monitor section and of its control-room output.
 struct MonitorPaths {
-    PropertyPath levelDB;                // control-room monitor level in dB
-    PropertyPath levelTapered;           // the same level on the engine's fader scale
+    PropertyPath levelDB;       // control-room monitor level in dB
+    PropertyPath levelTapered;  // the same level on the engine's fader scale
     PropertyPath mute;
     PropertyPath dim;
-    PropertyPath mono;                   // mix to mono
+    PropertyPath mono;  // mix to mono
     PropertyPath surroundStereoFoldDown;
-    PropertyPath altMonSelection;        // device level
-    PropertyPath surroundMode;           // device level
-    PropertyPath deviceOnline;           // device level
-    std::string crOutputBase;            // the control-room output node; the meters hang below it
+    PropertyPath altMonSelection;  // device level
+    PropertyPath surroundMode;     // device level
+    PropertyPath deviceOnline;     // device level
+    std::string crOutputBase;      // the control-room output node; the meters hang below it
 
     // The catalogue for device `deviceID` and control-room output `crOutputID`, identifiers inserted
     // verbatim as the engine names its nodes (for example "0" and "22").
@@ -35,4 +35,4 @@ struct MonitorPaths {
     friend bool operator==(const MonitorPaths&, const MonitorPaths&) = default;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

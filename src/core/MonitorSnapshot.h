@@ -17,10 +17,10 @@ struct MonitorSnapshot {
     std::optional<bool> surroundStereoFoldDown;
     std::optional<std::int64_t> altMonSelection;
     std::optional<std::string> surroundMode;
-    std::optional<std::string> deviceName; // nothing sets it
+    std::optional<std::string> deviceName;  // nothing sets it
     std::optional<bool> deviceOnline;
 
     friend bool operator==(const MonitorSnapshot&, const MonitorSnapshot&) = default;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

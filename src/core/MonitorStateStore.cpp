@@ -16,7 +16,7 @@ std::optional<std::string> asText(const JSONValue& data) { return data.stringVal
 // a monitor set the engine can mean: it reads as not reported rather than as some clamped set.
 std::optional<std::int64_t> asSelection(const JSONValue& data) {
     const std::optional<double> number = data.asDouble();
-    constexpr double limit = 9223372036854775808.0; // 2^63
+    constexpr double limit = 9223372036854775808.0;  // 2^63
     if (!number || !std::isfinite(*number) || *number >= limit || *number < -limit) return std::nullopt;
     return static_cast<std::int64_t>(*number);
 }
@@ -50,7 +50,7 @@ constexpr Rule rules[] = {
      [](MonitorSnapshot& s, const JSONValue& v) { s.talkback = asSwitch(v); }, MonitorEvent::talkback},
 };
 
-} // namespace
+}  // namespace
 
 Uuid MonitorStateStore::observe(Listener listener) { return listeners_.add(std::move(listener)); }
 
@@ -70,4 +70,4 @@ std::optional<MonitorEvent> MonitorStateStore::apply(const MixerFrame& frame, co
     return std::nullopt;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -39,4 +39,4 @@ private:
     ObserverList<MonitorSnapshot, MonitorEvent> listeners_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

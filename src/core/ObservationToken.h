@@ -32,4 +32,4 @@ private:
     std::function<void()> cancel_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -77,4 +77,4 @@ private:
     std::shared_ptr<Table> table_ = std::make_shared<Table>();
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -29,7 +29,7 @@ private:
     std::string base_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark
 
 template <>
 struct std::hash<quillmark::PropertyPath> {

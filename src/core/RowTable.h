@@ -13,4 +13,4 @@ constexpr const Row* findRow(const Row (&rows)[count], Column Row::*column, cons
     return nullptr;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

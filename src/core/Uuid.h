@@ -39,7 +39,7 @@ private:
     std::uint64_t low_ = 0;
 };
 
-} // namespace quillmark
+}  // namespace quillmark
 
 template <>
 struct std::hash<quillmark::Uuid> {

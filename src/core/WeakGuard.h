@@ -40,4 +40,4 @@ private:
     std::shared_ptr<const int> alive_ = std::make_shared<const int>(0);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

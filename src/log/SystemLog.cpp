@@ -18,7 +18,7 @@ std::function<void(std::string_view)>& captureSink() {
     return sink;
 }
 
-} // namespace
+}  // namespace
 
 void SystemLog::write(std::string_view line) {
     std::lock_guard lock(sinkMutex());
@@ -41,4 +41,4 @@ SystemLog::Capture::~Capture() {
     captureSink() = nullptr;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -21,4 +21,4 @@ public:
     };
 };
 
-} // namespace quillmark
+}  // namespace quillmark

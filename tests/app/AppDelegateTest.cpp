@@ -5,10 +5,10 @@
 #include "ManualMainQueue.h"
 
 #include "app/AppDelegate.h"
-#include "app/look/HUDTokens.h"
+#include "app/hotkeys/HotkeyService.h"
 #include "app/hud/HUDView.h"
 #include "app/hud/HUDWindowController.h"
-#include "app/hotkeys/HotkeyService.h"
+#include "app/look/HUDTokens.h"
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterWindowController.h"
 #include "app/preferences/MemoryUserDefaults.h"
@@ -45,16 +45,14 @@ class TreeFile {
 public:
     explicit TreeFile(const std::string& json)
         : path_(std::filesystem::temp_directory_path() /
-                ("quillmark-tree-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++) + ".json"))
-    {
+                ("quillmark-tree-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++) + ".json")) {
         std::ofstream(path_) << json;
     }
     ~TreeFile() { std::filesystem::remove(path_); }
     std::string path() const { return path_.string(); }
 
 private:
-    static int& counter()
-    {
+    static int& counter() {
         static int value = 0;
         return value;
     }
@@ -71,15 +69,13 @@ public:
     std::function<void()> afterEach;
 
     void post(Work work) override { queue_.post(observed(std::move(work))); }
-    Handle postAfter(Clock::duration delay, Work work) override
-    {
+    Handle postAfter(Clock::duration delay, Work work) override {
         return queue_.postAfter(delay, observed(std::move(work)));
     }
     Clock::time_point now() const override { return queue_.now(); }
 
 private:
-    Work observed(Work work)
-    {
+    Work observed(Work work) {
         return [this, work = std::move(work)] {
             work();
             if (afterEach) afterEach();
@@ -101,31 +97,31 @@ private:
     std::function<void()> undo_;
 };
 
-std::string deviceTree(const std::string& devices)
-{
+std::string deviceTree(const std::string& devices) {
     return R"({"properties":{"TalkbackOn":{"value":false},"Sleep":{"value":false}},)"
-           R"("children":{"devices":{"children":{)" + devices + "}}}}";
+           R"("children":{"devices":{"children":{)" +
+           devices + "}}}}";
 }
 
-std::string device(const std::string& id, const std::string& outputs)
-{
-    return "\"" + id + R"(":{"properties":{"Type":{"value":"device"},"DeviceOnline":{"value":true},)"
+std::string device(const std::string& id, const std::string& outputs) {
+    return "\"" + id +
+           R"(":{"properties":{"Type":{"value":"device"},"DeviceOnline":{"value":true},)"
            R"("AltMonSelection":{"value":0},"SurroundMonitorMode":{"value":"STEREO"}},)"
-           R"("children":{"outputs":{"children":{)" + outputs + "}}}}";
+           R"("children":{"outputs":{"children":{)" +
+           outputs + "}}}}";
 }
 
-std::string output(const std::string& id, bool controlRoom)
-{
+std::string output(const std::string& id, bool controlRoom) {
     if (!controlRoom) return "\"" + id + R"(":{"properties":{"Mute":{"value":false}}})";
-    return "\"" + id + R"(":{"properties":{"CRMonitorLevel":{"value":-30},"CRMonitorLevelTapered":{"value":0.6875},)"
+    return "\"" + id +
+           R"(":{"properties":{"CRMonitorLevel":{"value":-30},"CRMonitorLevelTapered":{"value":0.6875},)"
            R"("Mute":{"value":false},"DimOn":{"value":false},"MixToMono":{"value":false},)"
            R"("SurroundStereoFoldDown":{"value":false}}})";
 }
 
 class AppDelegateTest : public ::testing::Test {
 protected:
-    void start(EngineSimProcess::Options simOptions = {})
-    {
+    void start(EngineSimProcess::Options simOptions = {}) {
         application();
         sim_ = std::make_unique<EngineSimProcess>(std::move(simOptions));
         ASSERT_TRUE(sim_->isRunning());
@@ -138,22 +134,19 @@ protected:
         delegate_->applicationDidFinishLaunching();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (delegate_) delegate_->applicationWillTerminate();
         delegate_.reset();
         queue_.runPending();
     }
 
-    bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s)
-    {
+    bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
         return testing::spinUntil(queue_, done, timeout);
     }
 
     // The engine goes away and comes back on the same port, the client's fixed one, serving what
     // `simOptions` says.
-    void restartSim(EngineSimProcess::Options simOptions)
-    {
+    void restartSim(EngineSimProcess::Options simOptions) {
         const std::uint16_t port = sim_->port();
         sim_.reset();
         simOptions.extraArgs.insert(simOptions.extraArgs.end(), {"--port", std::to_string(port)});
@@ -162,14 +155,12 @@ protected:
         ASSERT_EQ(sim_->port(), port);
     }
 
-    bool hasRequest(const std::string& text) const
-    {
+    bool hasRequest(const std::string& text) const {
         const auto requests = sim_->requests();
         return std::find(requests.begin(), requests.end(), text) != requests.end();
     }
 
-    std::vector<std::string> subscriptions() const
-    {
+    std::vector<std::string> subscriptions() const {
         std::vector<std::string> picked;
         for (const auto& request : sim_->requests()) {
             if (request.rfind("subscribe ", 0) == 0 && request.find("/meters/") == std::string::npos)
@@ -178,14 +169,12 @@ protected:
         return picked;
     }
 
-    bool loggedLine(const std::string& line)
-    {
+    bool loggedLine(const std::string& line) {
         std::lock_guard lock(logMutex_);
         return std::find(log_.begin(), log_.end(), line) != log_.end();
     }
 
-    bool waitForReportedState()
-    {
+    bool waitForReportedState() {
         return spinUntil([&] {
             const auto& snapshot = delegate_->state().snapshot();
             return snapshot.levelDB.has_value() && snapshot.mute.has_value() && snapshot.talkback.has_value() &&
@@ -193,13 +182,17 @@ protected:
         });
     }
 
-    static std::vector<std::string> subscriptionsUnder(const std::string& device, const std::string& output)
-    {
-        return {"subscribe " + output + "/CRMonitorLevel", "subscribe " + output + "/CRMonitorLevelTapered",
-                "subscribe " + output + "/Mute",           "subscribe " + output + "/DimOn",
-                "subscribe " + output + "/MixToMono",      "subscribe " + output + "/SurroundStereoFoldDown",
-                "subscribe " + device + "/AltMonSelection", "subscribe " + device + "/SurroundMonitorMode",
-                "subscribe " + device + "/DeviceOnline",   "subscribe /TalkbackOn"};
+    static std::vector<std::string> subscriptionsUnder(const std::string& device, const std::string& output) {
+        return {"subscribe " + output + "/CRMonitorLevel",
+                "subscribe " + output + "/CRMonitorLevelTapered",
+                "subscribe " + output + "/Mute",
+                "subscribe " + output + "/DimOn",
+                "subscribe " + output + "/MixToMono",
+                "subscribe " + output + "/SurroundStereoFoldDown",
+                "subscribe " + device + "/AltMonSelection",
+                "subscribe " + device + "/SurroundMonitorMode",
+                "subscribe " + device + "/DeviceOnline",
+                "subscribe /TalkbackOn"};
     }
 
     std::mutex logMutex_;
@@ -218,8 +211,7 @@ protected:
     std::unique_ptr<AppDelegate> delegate_;
 };
 
-TEST_F(AppDelegateTest, DiscoveryFindingNothingKeepsTheDefaultPathsAndSaysSo)
-{
+TEST_F(AppDelegateTest, DiscoveryFindingNothingKeepsTheDefaultPathsAndSaysSo) {
     TreeFile tree(deviceTree(device("0", output("1", false))));
     start({.treeFile = tree.path()});
     const auto expected = subscriptionsUnder("/devices/0", "/devices/0/outputs/22");
@@ -230,10 +222,9 @@ TEST_F(AppDelegateTest, DiscoveryFindingNothingKeepsTheDefaultPathsAndSaysSo)
     EXPECT_EQ(delegate_->monitorPaths(), MonitorPaths::apolloX8());
 }
 
-TEST_F(AppDelegateTest, DiscoveredOutputBecomesThePathsOfEveryWriter)
-{
-    TreeFile tree(deviceTree(device("10", output("22", true)) + "," +
-                             device("9", output("4", false) + "," + output("3", true))));
+TEST_F(AppDelegateTest, DiscoveredOutputBecomesThePathsOfEveryWriter) {
+    TreeFile tree(
+        deviceTree(device("10", output("22", true)) + "," + device("9", output("4", false) + "," + output("3", true))));
     start({.treeFile = tree.path()});
     const auto expected = subscriptionsUnder("/devices/9", "/devices/9/outputs/3");
     ASSERT_TRUE(spinUntil([&] { return subscriptions().size() >= expected.size(); }));
@@ -252,8 +243,7 @@ struct Dispatch {
     std::vector<std::string> expected;
 };
 
-TEST_F(AppDelegateTest, HotkeyActionsSendTheirCommandsOnPressOnly)
-{
+TEST_F(AppDelegateTest, HotkeyActionsSendTheirCommandsOnPressOnly) {
     start();
     ASSERT_TRUE(waitForReportedState());
     ASSERT_TRUE(sim_->control("set /devices/0/outputs/22/CRMonitorLevel/value -30"));
@@ -265,7 +255,7 @@ TEST_F(AppDelegateTest, HotkeyActionsSendTheirCommandsOnPressOnly)
         {HotkeyAction::stereo, {o + "SurroundStereoFoldDown/value/ true", o + "MixToMono/value/ false"}},
         {HotkeyAction::mono, {o + "SurroundStereoFoldDown/value/ true", o + "MixToMono/value/ true"}},
         {HotkeyAction::volumeDownCoarse, {o + "CRMonitorLevel/value/ -33.00"}},
-        {HotkeyAction::recallReference2, {}}, // the second reference has no level
+        {HotkeyAction::recallReference2, {}},  // the second reference has no level
     };
     for (const auto& row : table) {
         sim_->clearRequests();
@@ -285,8 +275,7 @@ TEST_F(AppDelegateTest, HotkeyActionsSendTheirCommandsOnPressOnly)
     }
 }
 
-TEST_F(AppDelegateTest, ArmingTwiceStartsNothingTwice)
-{
+TEST_F(AppDelegateTest, ArmingTwiceStartsNothingTwice) {
     start();
     ASSERT_TRUE(spinUntil([&] { return subscriptions().size() >= 10; }));
     ASSERT_TRUE(delegate_->isArmed());
@@ -297,8 +286,7 @@ TEST_F(AppDelegateTest, ArmingTwiceStartsNothingTwice)
     EXPECT_EQ(subscriptions().size(), 10u);
 }
 
-TEST_F(AppDelegateTest, OfflineDeviceShowsTheMessageForMonitorFramesAndTheTitleForItself)
-{
+TEST_F(AppDelegateTest, OfflineDeviceShowsTheMessageForMonitorFramesAndTheTitleForItself) {
     start({.extraArgs = {"--offline"}});
     ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().deviceOnline == false; }));
     EXPECT_EQ(delegate_->statusBar().connectionTitle(), QStringLiteral("No interface detected"));
@@ -307,8 +295,7 @@ TEST_F(AppDelegateTest, OfflineDeviceShowsTheMessageForMonitorFramesAndTheTitleF
     EXPECT_EQ(delegate_->hud().view().message(), QStringLiteral("No Interface Detected"));
 }
 
-TEST_F(AppDelegateTest, SurroundFrameRelaysTheMetersAndTheHeader)
-{
+TEST_F(AppDelegateTest, SurroundFrameRelaysTheMetersAndTheHeader) {
     defaults_.setBool("Quillmark.showMetersOnLaunch", false);
     start();
     ASSERT_TRUE(waitForReportedState());
@@ -319,8 +306,7 @@ TEST_F(AppDelegateTest, SurroundFrameRelaysTheMetersAndTheHeader)
     EXPECT_EQ(delegate_->meterSubscriber().subscribedCount, 0) << "hidden meters are not subscribed";
 }
 
-TEST_F(AppDelegateTest, SettingObservationsApplyChanges)
-{
+TEST_F(AppDelegateTest, SettingObservationsApplyChanges) {
     start();
     ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
     delegate_->prefs().hudSize.set(HUDSize::large);
@@ -339,8 +325,7 @@ TEST_F(AppDelegateTest, SettingObservationsApplyChanges)
     EXPECT_EQ(delegate_->meterStore().channels().size(), 2u);
 }
 
-TEST_F(AppDelegateTest, RecallShowsItsTargetUntilTheEngineReportsIt)
-{
+TEST_F(AppDelegateTest, RecallShowsItsTargetUntilTheEngineReportsIt) {
     delegateQueue_ = &observedQueue_;
     start();
     ASSERT_TRUE(waitForReportedState());
@@ -393,8 +378,7 @@ TEST_F(AppDelegateTest, RecallShowsItsTargetUntilTheEngineReportsIt)
     EXPECT_EQ(shown.back().label, QStringLiteral("Mix"));
 }
 
-TEST_F(AppDelegateTest, AppearanceReachesTheMeterWindowOnRealChangesOnly)
-{
+TEST_F(AppDelegateTest, AppearanceReachesTheMeterWindowOnRealChangesOnly) {
     start();
     ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
     auto& appearance = delegate_->prefs().hudAppearance;
@@ -412,8 +396,7 @@ TEST_F(AppDelegateTest, AppearanceReachesTheMeterWindowOnRealChangesOnly)
     EXPECT_FALSE(meters.view().isDarkAppearance()) << "assigning the same appearance re-ran the observation";
 }
 
-TEST_F(AppDelegateTest, BindingsAreRegisteredAgainOnRealChangesOnly)
-{
+TEST_F(AppDelegateTest, BindingsAreRegisteredAgainOnRealChangesOnly) {
     start();
     ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
     auto& bindings = delegate_->prefs().bindings;
@@ -445,13 +428,12 @@ TEST_F(AppDelegateTest, BindingsAreRegisteredAgainOnRealChangesOnly)
     EXPECT_EQ(liveKeys(), keysOf(changed));
 }
 
-TEST_F(AppDelegateTest, MetersAskedForAtLaunchShowAtTheFirstReadyOnly)
-{
+TEST_F(AppDelegateTest, MetersAskedForAtLaunchShowAtTheFirstReadyOnly) {
     defaults_.setBool("Quillmark.showMetersOnLaunch", true);
     start();
     ASSERT_TRUE(spinUntil([&] { return delegate_->meterWindow().isVisible(); }));
     ASSERT_TRUE(spinUntil([&] { return subscriptions().size() >= 10; }));
-    delegate_->meterWindow().hide(); // the user closes it
+    delegate_->meterWindow().hide();  // the user closes it
 
     ASSERT_TRUE(sim_->waitForOpenConnections(1));
     ASSERT_TRUE(sim_->control("drop"));
@@ -461,8 +443,7 @@ TEST_F(AppDelegateTest, MetersAskedForAtLaunchShowAtTheFirstReadyOnly)
     EXPECT_FALSE(delegate_->meterWindow().isVisible()) << "shown again at the reconnect";
 }
 
-TEST_F(AppDelegateTest, ReconnectToAnotherOutputMovesWritesAndSubscriptions)
-{
+TEST_F(AppDelegateTest, ReconnectToAnotherOutputMovesWritesAndSubscriptions) {
     TreeFile before(deviceTree(device("3", output("1", false) + "," + output("5", true))));
     TreeFile after(deviceTree(device("4", output("5", false) + "," + output("2", true))));
     defaults_.setBool("Quillmark.showMetersOnLaunch", true);
@@ -492,5 +473,5 @@ TEST_F(AppDelegateTest, ReconnectToAnotherOutputMovesWritesAndSubscriptions)
     EXPECT_TRUE(spinUntil([&] { return hasRequest("set /devices/4/outputs/2/Mute/value/ true"); }));
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

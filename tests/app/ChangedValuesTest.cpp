@@ -7,8 +7,7 @@
 namespace quillmark::testing {
 namespace {
 
-TEST(ChangedValues, CurrentValueAtOnceThenRealChangesOnly)
-{
+TEST(ChangedValues, CurrentValueAtOnceThenRealChangesOnly) {
     Published<int> setting(1);
     std::vector<int> seen;
     auto token = ChangedValues::observe<int>(setting, [&](const int& value) { seen.push_back(value); });
@@ -19,20 +18,18 @@ TEST(ChangedValues, CurrentValueAtOnceThenRealChangesOnly)
     EXPECT_EQ(seen, (std::vector<int>{1, 2, 1}));
 }
 
-TEST(ChangedValues, SkippingTheCurrentValueStillComparesWithIt)
-{
+TEST(ChangedValues, SkippingTheCurrentValueStillComparesWithIt) {
     Published<bool> setting(false);
     std::vector<bool> seen;
-    auto token = ChangedValues::observe<bool>(setting, [&](const bool& value) { seen.push_back(value); },
-                                              Published<bool>::Initial::skip);
+    auto token = ChangedValues::observe<bool>(
+        setting, [&](const bool& value) { seen.push_back(value); }, Published<bool>::Initial::skip);
     setting.set(false);
     setting.set(true);
     setting.set(true);
     EXPECT_EQ(seen, (std::vector<bool>{true}));
 }
 
-TEST(ChangedValues, DroppingTheTokenEndsTheObservation)
-{
+TEST(ChangedValues, DroppingTheTokenEndsTheObservation) {
     Published<int> setting(0);
     int calls = 0;
     {
@@ -42,5 +39,5 @@ TEST(ChangedValues, DroppingTheTokenEndsTheObservation)
     EXPECT_EQ(calls, 1);
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -67,9 +67,7 @@ protected:
         return found;
     }
 
-    void reportLevel(double levelDB) {
-        store.apply(MixerFrame{paths.levelDB.valuePath(), JSONValue(levelDB)}, paths);
-    }
+    void reportLevel(double levelDB) { store.apply(MixerFrame{paths.levelDB.valuePath(), JSONValue(levelDB)}, paths); }
 
     EngineSimProcess sim;
     testing::ManualMainQueue queue;
@@ -144,11 +142,17 @@ TEST_F(MonitorControlTest, SwitchesTalkbackAndFoldDownInOrder) {
     control->sendFoldDown(true, false);   // stereo
     control->sendFoldDown(true, true);    // mono
     EXPECT_EQ(sets(11), (std::vector<std::string>{
-                            set(paths.mute, "true"), set(paths.mute, "false"), set(paths.dim, "true"),
-                            set(MonitorPaths::talkbackOn(), "true"), set(MonitorPaths::talkbackOn(), "false"),
-                            set(paths.surroundStereoFoldDown, "false"), set(paths.mono, "false"),
-                            set(paths.surroundStereoFoldDown, "true"), set(paths.mono, "false"),
-                            set(paths.surroundStereoFoldDown, "true"), set(paths.mono, "true"),
+                            set(paths.mute, "true"),
+                            set(paths.mute, "false"),
+                            set(paths.dim, "true"),
+                            set(MonitorPaths::talkbackOn(), "true"),
+                            set(MonitorPaths::talkbackOn(), "false"),
+                            set(paths.surroundStereoFoldDown, "false"),
+                            set(paths.mono, "false"),
+                            set(paths.surroundStereoFoldDown, "true"),
+                            set(paths.mono, "false"),
+                            set(paths.surroundStereoFoldDown, "true"),
+                            set(paths.mono, "true"),
                         }));
     EXPECT_EQ(set(MonitorPaths::talkbackOn(), "true"), "set /TalkbackOn/value/ true");
 }
@@ -163,5 +167,5 @@ TEST_F(MonitorControlTest, NewPathsApplyToLaterCommandsAndTheListenerGoesWithThe
     reportLevel(-10);  // no listener of a destroyed control is called
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

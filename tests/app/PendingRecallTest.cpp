@@ -8,8 +8,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = PendingRecall::Clock;
 
-TEST(PendingRecall, NothingPendingShowsTheReportedLevelUnlabelled)
-{
+TEST(PendingRecall, NothingPendingShowsTheReportedLevelUnlabelled) {
     PendingRecall recall;
     auto shown = recall.decide(true, -12.0, Clock::time_point{});
     EXPECT_EQ(shown.levelDB, -12.0);
@@ -18,8 +17,7 @@ TEST(PendingRecall, NothingPendingShowsTheReportedLevelUnlabelled)
 
 // Recall to -20 dB from -30 dB: intermediate frames show the target, the landing frame shows itself,
 // a non-level event drops the label, and after 1.5 s the recall is gone.
-TEST(PendingRecall, RecallFromMinus30ToMinus20)
-{
+TEST(PendingRecall, RecallFromMinus30ToMinus20) {
     PendingRecall recall;
     const Clock::time_point t0{100s};
     recall.record("Mix", -20.0, t0, PendingRecall::hasLanded(-30.0, -20.0));
@@ -52,16 +50,14 @@ TEST(PendingRecall, RecallFromMinus30ToMinus20)
     EXPECT_FALSE(recall.isPending());
 }
 
-TEST(PendingRecall, LandingToleranceIsStrict)
-{
+TEST(PendingRecall, LandingToleranceIsStrict) {
     EXPECT_TRUE(PendingRecall::hasLanded(-20.049, -20.0));
     EXPECT_FALSE(PendingRecall::hasLanded(-20.05, -20.0));
     EXPECT_FALSE(PendingRecall::hasLanded(-19.9, -20.0));
     EXPECT_FALSE(PendingRecall::hasLanded(std::nullopt, -20.0));
 }
 
-TEST(PendingRecall, UnknownLevelShowsTheTarget)
-{
+TEST(PendingRecall, UnknownLevelShowsTheTarget) {
     PendingRecall recall;
     recall.record("Ref", -18.0, Clock::time_point{}, false);
     auto shown = recall.decide(true, std::nullopt, Clock::time_point{} + 10ms);
@@ -69,16 +65,14 @@ TEST(PendingRecall, UnknownLevelShowsTheTarget)
     EXPECT_FALSE(recall.hasLanded());
 }
 
-TEST(PendingRecall, NonLevelEventAfterTheWindowClearsIt)
-{
+TEST(PendingRecall, NonLevelEventAfterTheWindowClearsIt) {
     PendingRecall recall;
     recall.record("Ref", -18.0, Clock::time_point{}, true);
     recall.decide(false, -18.0, Clock::time_point{} + 2s);
     EXPECT_FALSE(recall.isPending());
 }
 
-TEST(PendingRecall, ANewRecallReplacesTheOld)
-{
+TEST(PendingRecall, ANewRecallReplacesTheOld) {
     PendingRecall recall;
     recall.record("One", -30.0, Clock::time_point{}, true);
     recall.record("Two", -10.0, Clock::time_point{} + 1s, false);
@@ -87,5 +81,5 @@ TEST(PendingRecall, ANewRecallReplacesTheOld)
     EXPECT_EQ(shown.levelDB, -10.0);
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

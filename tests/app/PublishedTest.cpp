@@ -64,7 +64,8 @@ TEST(Published, AnObserverMayRemoveAnotherWhileBeingCalled) {
     ObservationToken late;
     auto adder = value.observe(
         [&](int) {
-            if (!late.isActive()) late = value.observe([&](int) { calls.push_back("late"); }, Published<int>::Initial::skip);
+            if (!late.isActive())
+                late = value.observe([&](int) { calls.push_back("late"); }, Published<int>::Initial::skip);
         },
         Published<int>::Initial::skip);
     value.set(1);
@@ -72,5 +73,5 @@ TEST(Published, AnObserverMayRemoveAnotherWhileBeingCalled) {
     EXPECT_EQ(calls, (std::vector<std::string>{"first", "first", "late"}));
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

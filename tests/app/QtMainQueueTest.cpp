@@ -20,7 +20,8 @@ class QtMainQueueTest : public ::testing::Test {
 protected:
     // Runs the event loop until `done` holds or the deadline passes.
     static bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
-        return quillmark::testing::pollUntil(done, timeout, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); }, 0ms);
+        return quillmark::testing::pollUntil(
+            done, timeout, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); }, 0ms);
     }
 
     int argc = 1;
@@ -81,5 +82,5 @@ TEST_F(QtMainQueueTest, WorkQueuedWhenTheQueueIsDestroyedIsDropped) {
     EXPECT_FALSE(ran);
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -13,8 +13,7 @@ namespace {
 // A signal delivered while the loop runs ends exec() normally, so shut-down code after it runs.
 class QuitOnSignalTest : public ::testing::TestWithParam<int> {};
 
-TEST_P(QuitOnSignalTest, SignalEndsTheEventLoop)
-{
+TEST_P(QuitOnSignalTest, SignalEndsTheEventLoop) {
     int argc = 1;
     char name[] = "test";
     char* argv[] = {name, nullptr};
@@ -31,5 +30,5 @@ TEST_P(QuitOnSignalTest, SignalEndsTheEventLoop)
 
 INSTANTIATE_TEST_SUITE_P(Signals, QuitOnSignalTest, ::testing::Values(SIGTERM, SIGINT));
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

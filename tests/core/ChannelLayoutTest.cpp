@@ -18,8 +18,12 @@ std::string text(const Definitions& definitions) {
     return out.str();
 }
 
-std::string music(std::optional<std::string_view> mode) { return text(ChannelLayout::channels(mode, MeterChannelOrder::music)); }
-std::string film(std::optional<std::string_view> mode) { return text(ChannelLayout::channels(mode, MeterChannelOrder::film)); }
+std::string music(std::optional<std::string_view> mode) {
+    return text(ChannelLayout::channels(mode, MeterChannelOrder::music));
+}
+std::string film(std::optional<std::string_view> mode) {
+    return text(ChannelLayout::channels(mode, MeterChannelOrder::film));
+}
 
 TEST(ChannelLayoutTest, FixedAndImmersiveLayoutsInBothOrders) {
     struct Case {
@@ -66,10 +70,21 @@ TEST(ChannelLayoutTest, ModeTextsAreMatchedWithoutRegardToCase) {
 
 TEST(ChannelLayoutTest, AnythingElseMetersStereo) {
     const std::vector<std::optional<std::string_view>> modes{
-        std::nullopt, "", "MONO", "5.1 ", "0.2", "1.0", "7.-1", "7.1.x", "7.1.4.2", "7", "..", "-3.1",
-        "9223372036854775807.9223372036854775807.9223372036854775807", // a sum beyond 64 bits
-        "99999999999999999999.1",                                      // a piece beyond 64 bits
-        "1.0.9000000000000000000",                                     // no interface meters that many
+        std::nullopt,
+        "",
+        "MONO",
+        "5.1 ",
+        "0.2",
+        "1.0",
+        "7.-1",
+        "7.1.x",
+        "7.1.4.2",
+        "7",
+        "..",
+        "-3.1",
+        "9223372036854775807.9223372036854775807.9223372036854775807",  // a sum beyond 64 bits
+        "99999999999999999999.1",                                       // a piece beyond 64 bits
+        "1.0.9000000000000000000",                                      // no interface meters that many
         "128.1",
     };
     for (const auto& mode : modes) {
@@ -82,14 +97,15 @@ TEST(ChannelLayoutTest, AnythingElseMetersStereo) {
 TEST(ChannelLayoutTest, TwentyTwoPointTwoHasTenBedLabelsAndFillers) {
     const Definitions channels = ChannelLayout::channels("22.2", MeterChannelOrder::music);
     ASSERT_EQ(channels.size(), 24u);
-    EXPECT_EQ(text({channels.begin(), channels.begin() + 11}), "L:0 R:1 C:2 LFE:3 Ls:4 Rs:5 Lb:6 Rb:7 Lw:8 Rw:9 Ch11:10");
+    EXPECT_EQ(text({channels.begin(), channels.begin() + 11}),
+              "L:0 R:1 C:2 LFE:3 Ls:4 Rs:5 Lb:6 Rb:7 Lw:8 Rw:9 Ch11:10");
     EXPECT_EQ(channels.back(), (MeterChannelDefinition{"Ch24", 23}));
     EXPECT_EQ(std::count_if(channels.begin(), channels.end(), [](const auto& d) { return d.label == "LFE"; }), 1);
 }
 
 TEST(ChannelLayoutTest, FilmHoldsTheSamePairsAsMusic) {
-    for (std::string_view mode : {"STEREO", "2.1", "LCR", "LCRS", "QUAD", "5.1", "6.1", "7.1", "7.1.4", "22.2",
-                                  "3.5.7", "1.1", "9.1.6", "4.0"}) {
+    for (std::string_view mode : {"STEREO", "2.1", "LCR", "LCRS", "QUAD", "5.1", "6.1", "7.1", "7.1.4", "22.2", "3.5.7",
+                                  "1.1", "9.1.6", "4.0"}) {
         Definitions m = ChannelLayout::channels(mode, MeterChannelOrder::music);
         Definitions f = ChannelLayout::channels(mode, MeterChannelOrder::film);
         auto byIndex = [](const auto& a, const auto& b) { return a.meterIndex < b.meterIndex; };
@@ -101,7 +117,8 @@ TEST(ChannelLayoutTest, FilmHoldsTheSamePairsAsMusic) {
 
 TEST(MeterChannelOrderTest, RawValuesAndDisplayNames) {
     EXPECT_THAT(allMeterChannelOrders, ::testing::ElementsAre(MeterChannelOrder::music, MeterChannelOrder::film));
-    for (MeterChannelOrder order : allMeterChannelOrders) EXPECT_EQ(meterChannelOrderFromRawValue(rawValue(order)), order);
+    for (MeterChannelOrder order : allMeterChannelOrders)
+        EXPECT_EQ(meterChannelOrderFromRawValue(rawValue(order)), order);
     EXPECT_EQ(rawValue(MeterChannelOrder::film), "film");
     EXPECT_EQ(meterChannelOrderFromRawValue("Film"), std::nullopt);
     EXPECT_EQ(meterChannelOrderFromRawValue(""), std::nullopt);
@@ -109,5 +126,5 @@ TEST(MeterChannelOrderTest, RawValuesAndDisplayNames) {
     EXPECT_EQ(displayName(MeterChannelOrder::film), "Film (L C R \u2026)");
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

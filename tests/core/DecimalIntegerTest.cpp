@@ -41,5 +41,5 @@ TEST(DecimalIntegerTest, OneOptionalSignAndDigitsWithinSixtyFourBits) {
     for (const auto& c : cases) EXPECT_EQ(decimalInteger(c.text), c.expected) << '"' << c.text << '"';
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -46,23 +46,15 @@ TEST(JSONValueTest, StrictAndLenientAccessors) {
     }
 }
 
-TEST(JSONValueTest, NaNReadsAsTrue) {
-    EXPECT_EQ(JSONValue(std::numeric_limits<double>::quiet_NaN()).asBool(), true);
-}
+TEST(JSONValueTest, NaNReadsAsTrue) { EXPECT_EQ(JSONValue(std::numeric_limits<double>::quiet_NaN()).asBool(), true); }
 
 TEST(JSONValueTest, BuildsFromEveryKindOfParsedDocument) {
     const auto document = nlohmann::json::parse(
         R"({"b": true, "i": 3, "u": 18446744073709551615, "f": -0.25, "s": "x", "n": null,
             "a": [1, "two", [false]], "o": {"k": {}}})");
     const JSONValue expected = Object{
-        {"b", true},
-        {"i", 3.0},
-        {"u", 18446744073709551615.0},
-        {"f", -0.25},
-        {"s", "x"},
-        {"n", nullptr},
-        {"a", Array{1.0, "two", Array{false}}},
-        {"o", Object{{"k", Object{}}}},
+        {"b", true}, {"i", 3.0},     {"u", 18446744073709551615.0},          {"f", -0.25},
+        {"s", "x"},  {"n", nullptr}, {"a", Array{1.0, "two", Array{false}}}, {"o", Object{{"k", Object{}}}},
     };
     EXPECT_EQ(JSONValue::fromJSON(document), expected);
     EXPECT_EQ(JSONValue::fromJSON(nlohmann::json::parse("[]", nullptr, false)), JSONValue(Array{}));
@@ -152,5 +144,5 @@ TEST(JSONValueTest, PrettyDescriptionNumbersReadBackExactly) {
     }
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

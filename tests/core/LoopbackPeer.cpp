@@ -161,4 +161,4 @@ bool LoopbackPeer::waitUntil(const std::function<bool(const LoopbackPeer&)>& con
     return true;
 }
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -23,7 +23,7 @@ class LoopbackPeer {
 public:
     using Clock = std::chrono::steady_clock;
     struct Message {
-        int connection; // 1 for the first accepted connection, 2 for the next, ...
+        int connection;  // 1 for the first accepted connection, 2 for the next, ...
         std::string text;
         Clock::time_point at;
     };
@@ -66,7 +66,7 @@ private:
     asio::io_context io_;
     asio::ip::tcp::acceptor acceptor_;
     std::uint16_t port_ = 0;
-    std::vector<std::shared_ptr<Link>> links_; // touched on the peer's thread only
+    std::vector<std::shared_ptr<Link>> links_;  // touched on the peer's thread only
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::vector<Message> messages_;
@@ -75,4 +75,4 @@ private:
     std::thread thread_;
 };
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

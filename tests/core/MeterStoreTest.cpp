@@ -64,13 +64,13 @@ TEST_F(MeterStoreTest, AMeterFrameSetsLevelAndPeakAndFiftyFramesGiveOneCall) {
 
 TEST_F(MeterStoreTest, FramesThatAreNoMeterOfAChannelAreRefused) {
     const std::vector<MixerFrame> frames{
-        {std::string(kBase) + "/meters/3/MeterLevel", -1.0},           // no "/value"
-        {std::string(kBase) + "/meters/9/MeterLevel/value", -1.0},     // no channel with meter 9
+        {std::string(kBase) + "/meters/3/MeterLevel", -1.0},        // no "/value"
+        {std::string(kBase) + "/meters/9/MeterLevel/value", -1.0},  // no channel with meter 9
         {std::string(kBase) + "/meters/3/Other/value", -1.0},
         {std::string(kBase) + "/meters/x/MeterLevel/value", -1.0},
         {std::string(kBase) + "/meters/3/MeterLevel/extra/value", -1.0},
         {std::string(kBase) + "/meters/99999999999999999999/MeterLevel/value", -1.0},
-        {"/devices/0/outputs/23/meters/3/MeterLevel/value", -1.0},    // another output
+        {"/devices/0/outputs/23/meters/3/MeterLevel/value", -1.0},  // another output
         {std::string(kBase) + "/CRMonitorLevel/value", -1.0},
     };
     for (const MixerFrame& frame : frames) EXPECT_FALSE(store.apply(frame, kBase)) << frame.path;
@@ -103,8 +103,13 @@ TEST_F(MeterStoreTest, LevelConversionAndClipThreshold) {
         bool clip;
     };
     const std::vector<Case> cases{
-        {0.0, 0.0, true},       {-0.01, -0.01, false}, {3.5, 3.5, true},        {-90.0, -90.0, false},
-        {true, 1.0, true},      {false, 0.0, true},    {"-10", MeterFloor::dB, false},
+        {0.0, 0.0, true},
+        {-0.01, -0.01, false},
+        {3.5, 3.5, true},
+        {-90.0, -90.0, false},
+        {true, 1.0, true},
+        {false, 0.0, true},
+        {"-10", MeterFloor::dB, false},
         {JSONValue(), MeterFloor::dB, false},
     };
     for (const Case& c : cases) {
@@ -117,12 +122,12 @@ TEST_F(MeterStoreTest, LevelConversionAndClipThreshold) {
 }
 
 TEST_F(MeterStoreTest, PeakHoldsThenFallsAtTwentyDBPerSecondDownToTheLevel) {
-    store.apply(meterFrame(0, -10.0), kBase); // peak raised at t = 0; passes every 16 ms from here
-    feed(0, -40.0, 1488ms);                  // the last pass inside the 1.5 s hold
+    store.apply(meterFrame(0, -10.0), kBase);  // peak raised at t = 0; passes every 16 ms from here
+    feed(0, -40.0, 1488ms);                    // the last pass inside the 1.5 s hold
     EXPECT_EQ(channel(0).peak, -10.0);
-    feed(0, -40.0, 16ms);                    // 1.504 s
+    feed(0, -40.0, 16ms);  // 1.504 s
     EXPECT_NEAR(channel(0).peak, -10.08, 1e-9);
-    feed(0, -40.0, 496ms);                   // exactly 2.0 s
+    feed(0, -40.0, 496ms);  // exactly 2.0 s
     EXPECT_NEAR(channel(0).peak, -20.0, 1e-9);
     feed(0, -40.0, 3s);
     EXPECT_EQ(channel(0).peak, -40.0);
@@ -139,8 +144,8 @@ TEST_F(MeterStoreTest, PeakStopsAtTheFloorBelowALowerLevel) {
 TEST_F(MeterStoreTest, AHigherLevelRaisesThePeakAndRestartsTheHold) {
     store.apply(meterFrame(0, -20.0), kBase);
     feed(0, -50.0, 1008ms);
-    store.apply(meterFrame(0, -15.0), kBase); // at 1.008 s
-    feed(0, -50.0, 1488ms);                  // until 2.496 s: still inside the new hold
+    store.apply(meterFrame(0, -15.0), kBase);  // at 1.008 s
+    feed(0, -50.0, 1488ms);                    // until 2.496 s: still inside the new hold
     EXPECT_EQ(channel(0).peak, -15.0);
 }
 
@@ -161,13 +166,13 @@ TEST_F(MeterStoreTest, NothingIsTimedWhileNoMeterFramesArrive) {
 }
 
 TEST_F(MeterStoreTest, ClipReleasesAtTheFirstPassLaterThanThreeSeconds) {
-    store.apply(meterFrame(1, -30.0), kBase); // passes every 16 ms from t = 0
+    store.apply(meterFrame(1, -30.0), kBase);  // passes every 16 ms from t = 0
     queue.advance(8ms);
-    store.apply(meterFrame(1, 0.5), kBase);   // clip latched at 8 ms
+    store.apply(meterFrame(1, 0.5), kBase);  // clip latched at 8 ms
     queue.advance(8ms);
-    feed(1, -30.0, 2992ms);                  // the pass at 3.008 s is exactly 3 s later: not yet
+    feed(1, -30.0, 2992ms);  // the pass at 3.008 s is exactly 3 s later: not yet
     EXPECT_TRUE(channel(1).clip);
-    feed(1, -30.0, 16ms);                    // 3.024 s
+    feed(1, -30.0, 16ms);  // 3.024 s
     EXPECT_FALSE(channel(1).clip);
     EXPECT_FALSE(calls.back().at(1).clip);
 }
@@ -175,7 +180,7 @@ TEST_F(MeterStoreTest, ClipReleasesAtTheFirstPassLaterThanThreeSeconds) {
 TEST_F(MeterStoreTest, EveryClippingFrameRenewsTheLatch) {
     store.apply(meterFrame(1, 0.0), kBase);
     feed(1, -30.0, 2000ms);
-    store.apply(meterFrame(1, 1.0), kBase); // renewed at 2.0 s
+    store.apply(meterFrame(1, 1.0), kBase);  // renewed at 2.0 s
     feed(1, -30.0, 2500ms);
     EXPECT_TRUE(channel(1).clip);
     feed(1, -30.0, 1000ms);
@@ -202,10 +207,10 @@ TEST_F(MeterStoreTest, ClearAllClipsWithNoClipLitCallsNoListener) {
 }
 
 TEST_F(MeterStoreTest, SetChannelsKeepsTheValuesOfAKeptMeterIndex) {
-    store.apply(meterFrame(0, 0.0), kBase);   // clip and peak 0 on meter 0
+    store.apply(meterFrame(0, 0.0), kBase);  // clip and peak 0 on meter 0
     store.apply(meterFrame(1, -20.0), kBase);
     store.setChannels({{"Left", 0}, {"Ls", 4}});
-    ASSERT_EQ(calls.size(), 1u); // at once, before any batching pass
+    ASSERT_EQ(calls.size(), 1u);  // at once, before any batching pass
     EXPECT_THAT(store.channels(), ::testing::ElementsAre(MeterChannel{"Left", 0, 0.0, 0.0, true},
                                                          MeterChannel{"Ls", 4, MeterFloor::dB, MeterFloor::dB, false}));
     // The kept channel keeps its times: its clip still goes out 3 s after it was latched.
@@ -235,7 +240,7 @@ TEST_F(MeterStoreTest, AListenerChangingTheTableDuringAPassLeavesThatPassAlone) 
         const char* what;
         bool removeOthers;
         int add;
-        bool removeSelf; // last, then it goes on using its own captures
+        bool removeSelf;  // last, then it goes on using its own captures
     };
     const std::vector<Case> cases{
         {"removes the others", true, 0, false},
@@ -262,17 +267,17 @@ TEST_F(MeterStoreTest, AListenerChangingTheTableDuringAPassLeavesThatPassAlone) 
                 for (int k = 0; k < c.add; ++k)
                     local.observe([&counts, n = original + k](const std::vector<MeterChannel>&) { ++counts[n]; });
                 if (c.removeSelf) local.removeObserver(ids[i]);
-                changer = i; // after removing itself this call still runs on its own captures
+                changer = i;  // after removing itself this call still runs on its own captures
             }));
         }
         local.setChannels({{"L", 0}});
         local.apply(meterFrame(0, -6.0), kBase);
         armed = true;
-        queue.advance(16ms); // the pass under test is a batching pass
+        queue.advance(16ms);  // the pass under test is a batching pass
 
         ASSERT_GE(changer, 0);
         std::vector<int> afterFirst(counts.size(), 0);
-        std::fill_n(afterFirst.begin(), original, 2); // setChannels' pass, then this one
+        std::fill_n(afterFirst.begin(), original, 2);  // setChannels' pass, then this one
         EXPECT_EQ(counts, afterFirst);
 
         local.setChannels({{"L", 0}});
@@ -299,5 +304,5 @@ TEST(MeterStoreLifetimeTest, APendingPassDoesNotOutliveTheStore) {
     EXPECT_EQ(calls, 1);
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -27,8 +27,8 @@ using Kind = State::Kind;
 using Clock = std::chrono::steady_clock;
 
 // Scaled-down delays so that back-off sequences run in a couple of seconds.
-constexpr MixerEngineClient::Timing fast{.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8,
-                                         .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 3.0};
+constexpr MixerEngineClient::Timing fast{
+    .backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 3.0};
 
 double secondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double>(to - from).count();
@@ -245,7 +245,7 @@ TEST_F(MixerEngineClientTest, WithoutListenerWaitsAndRetriesAfterEachBackoffStep
 }
 
 TEST_F(MixerEngineClientTest, EngineQuittingWhileReadyReportsConnectionLostAndRetriesHalfASecondLater) {
-    startConnected(MixerEngineClient::Timing{}); // real production timing
+    startConnected(MixerEngineClient::Timing{});  // real production timing
     peer.stopListening();
     ASSERT_TRUE(waitForStates(5));
     EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready(), State::failed("connection lost"),
@@ -259,8 +259,9 @@ TEST_F(MixerEngineClientTest, ResetWhileReadyReportsTheTransportTextThenConnecti
     startConnected();
     peer.resetConnection();
     ASSERT_TRUE(waitForState(State::ready(), 2));
-    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready(), State::failed("Connection reset by peer"),
-                                            State::failed("connection lost"), State::connecting(), State::ready()}));
+    EXPECT_EQ(states(),
+              (std::vector<State>{State::connecting(), State::ready(), State::failed("Connection reset by peer"),
+                                  State::failed("connection lost"), State::connecting(), State::ready()}));
     // The second report advanced the back-off: the retry waits the second step, not the first.
     const double gap = secondsBetween(seen[3].at, seen[4].at);
     EXPECT_GE(gap, MixerEngineClient::backoffDelay(1, fast) - 0.02);
@@ -285,8 +286,8 @@ TEST_F(MixerEngineClientTest, DisconnectReportsCancelledAndNothingAfterUntilTheN
 }
 
 TEST_F(MixerEngineClientTest, ConnectAfterDisconnectStartsAgainWithTheFirstBackoffStep) {
-    const MixerEngineClient::Timing slower{.backoffUnitSeconds = 0.1, .backoffCapSeconds = 1.6,
-                                           .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 3.0};
+    const MixerEngineClient::Timing slower{
+        .backoffUnitSeconds = 0.1, .backoffCapSeconds = 1.6, .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 3.0};
     start(LoopbackPeer::unusedPort(), slower);
     client->connect();
     ASSERT_TRUE(waitForState(State::waiting("Connection refused"), 3));
@@ -302,13 +303,13 @@ TEST_F(MixerEngineClientTest, ConnectAfterDisconnectStartsAgainWithTheFirstBacko
     EXPECT_EQ(seen[cancelled + 3].state, State::connecting());
     const double gap = secondsBetween(seen[cancelled + 2].at, seen[cancelled + 3].at);
     EXPECT_GE(gap, 0.08);
-    EXPECT_LT(gap, 0.35); // the fourth step would be 0.8 s
+    EXPECT_LT(gap, 0.35);  // the fourth step would be 0.8 s
 }
 
 TEST_F(MixerEngineClientTest, DisconnectAndConnectBackToBackWhileReadyReportNoLoss) {
     // A back-off this long outlasts the test: every prompt ready shows that none was taken.
-    startConnected({.backoffUnitSeconds = 30, .backoffCapSeconds = 30, .connectTimeoutSeconds = 3.0,
-                    .keepAliveSeconds = 3.0});
+    startConnected(
+        {.backoffUnitSeconds = 30, .backoffCapSeconds = 30, .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 3.0});
     std::vector<State> expected{State::connecting(), State::ready()};
     for (int i = 0; i < 20; ++i) {
         // The read this disconnect() ends usually completes after connect() has run, when no disconnect
@@ -337,8 +338,9 @@ TEST_F(MixerEngineClientTest, ConnectTimeoutGivesFailedAndBacksOff) {
     // attempt fails instead of hanging.
     HeldListener held;
     ASSERT_TRUE(held.full());
-    start(held.port(), {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 0.2,
-                        .keepAliveSeconds = 3.0});
+    start(
+        held.port(),
+        {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 0.2, .keepAliveSeconds = 3.0});
     client->connect();
     ASSERT_TRUE(waitForStates(3));
     EXPECT_EQ(seen[0].state, State::connecting());
@@ -396,7 +398,8 @@ TEST_F(MixerEngineClientTest, GetIsAnsweredByTheExactPathAndTheFrameIsAlsoStream
     EXPECT_FALSE(done);
     peer.write(message("/devices", R"({"children":{"0":{}}})"));
     ASSERT_TRUE(queue.runUntil([&] { return done; }));
-    const MixerFrame expected{"/devices", JSONValue::Object{{"children", JSONValue::Object{{"0", JSONValue::Object{}}}}}};
+    const MixerFrame expected{"/devices",
+                              JSONValue::Object{{"children", JSONValue::Object{{"0", JSONValue::Object{}}}}}};
     EXPECT_EQ(answer, expected);
     EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/devices/", 1.0}, expected}));
 }
@@ -410,7 +413,7 @@ TEST_F(MixerEngineClientTest, OneFrameAnswersOneGet) {
     peer.write(message("/x", "1"));
     ASSERT_TRUE(queue.runUntil([&] { return answers.size() == 2; }));
     EXPECT_EQ(answers[0], (MixerFrame{"/x", 1.0}));
-    EXPECT_EQ(answers[1], std::nullopt); // the second timed out
+    EXPECT_EQ(answers[1], std::nullopt);  // the second timed out
 }
 
 TEST_F(MixerEngineClientTest, UnansweredGetTimesOutAndALateFrameIsOnlyStreamed) {
@@ -442,7 +445,7 @@ TEST_F(MixerEngineClientTest, GetWithoutConnectionReturnsNoFrameAtOnceAndWritesN
     ASSERT_TRUE(queue.runUntil([&] { return done; }));
     EXPECT_LT(secondsBetween(asked, Clock::now()), 1.0);
     EXPECT_EQ(answer, std::nullopt);
-    client->send(MixerRequest::setRaw("/early", "1")); // also written nowhere
+    client->send(MixerRequest::setRaw("/early", "1"));  // also written nowhere
     client->connect();
     ASSERT_TRUE(waitForState(State::ready()));
     fence();
@@ -510,8 +513,8 @@ TEST_F(MixerEngineClientTest, RequestsSentWhileConnectingGoOutOnceReadyEachOnceI
     HeldListener held;
     ASSERT_TRUE(held.full());
     // No keep-alive within the test: nothing but readiness may let the queued requests out.
-    start(held.port(), {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 30,
-                        .keepAliveSeconds = 60});
+    start(held.port(),
+          {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 30, .keepAliveSeconds = 60});
     client->connect();
     ASSERT_TRUE(waitForState(State::connecting()));
 
@@ -578,8 +581,8 @@ TEST_F(MixerEngineClientTest, RequestsHoldingNulAreNeverWritten) {
 // MARK: Keep-alive
 
 TEST_F(MixerEngineClientTest, KeepAliveEveryIntervalWhileReadyAndNotCarriedIntoTheNextConnection) {
-    const MixerEngineClient::Timing keepAlive{.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8,
-                                              .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 0.15};
+    const MixerEngineClient::Timing keepAlive{
+        .backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 3.0, .keepAliveSeconds = 0.15};
     startConnected(keepAlive);
     const auto onConnection = [](int number) {
         return [number](const LoopbackPeer& p) {
@@ -601,7 +604,7 @@ TEST_F(MixerEngineClientTest, KeepAliveEveryIntervalWhileReadyAndNotCarriedIntoT
     EXPECT_GE(secondsBetween(secondReady, second.front()), 0.15 - 0.02);
     for (std::size_t i = 1; i < second.size(); ++i) {
         const double gap = secondsBetween(second[i - 1], second[i]);
-        EXPECT_GE(gap, 0.15 - 0.03) << i; // a keep-alive left over from the first connection would halve this
+        EXPECT_GE(gap, 0.15 - 0.03) << i;  // a keep-alive left over from the first connection would halve this
         EXPECT_LT(gap, 0.15 + 0.2) << i;
     }
     client->disconnect();
@@ -667,5 +670,5 @@ TEST_F(MixerEngineClientTest, DestroyingWhileBackingOffIsClean) {
     queue.runPending();
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

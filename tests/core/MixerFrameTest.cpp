@@ -85,5 +85,5 @@ TEST(MixerFrameTest, Properties) {
     }
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -44,7 +44,7 @@ TEST(MixerMessageBufferTest, DiscardsUnterminatedDataAboveTheCap) {
     {
         MixerMessageBuffer buffer;
         EXPECT_TRUE(split(buffer, {std::string(cap, 'x')}).empty());
-        EXPECT_EQ(buffer.pendingBytes(), cap); // at the cap is still kept
+        EXPECT_EQ(buffer.pendingBytes(), cap);  // at the cap is still kept
     }
     {
         // Growing past the cap over several reads, then the rest of that message and a valid one.
@@ -88,8 +88,9 @@ TEST(MixerMessageDecoderTest, DecodesObjectsWithAStringPath) {
         {"bare number", "1", std::nullopt},
         {"trailing garbage", R"({"path":"/a"} x)", std::nullopt},
         {"invalid utf-8", "{\"path\":\"/\xff\"}", std::nullopt},
-        {"nested to the limit", R"({"path":"/a","data":)" + std::string(MixerMessageDecoder::maximumDataDepth, '[') +
-                                    std::string(MixerMessageDecoder::maximumDataDepth, ']') + "}",
+        {"nested to the limit",
+         R"({"path":"/a","data":)" + std::string(MixerMessageDecoder::maximumDataDepth, '[') +
+             std::string(MixerMessageDecoder::maximumDataDepth, ']') + "}",
          MixerFrame{"/a", nested(MixerMessageDecoder::maximumDataDepth)}},
         // Far deeper than any stack could convert recursively.
         {"nested too deep", R"({"path":"/a","data":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}",
@@ -101,5 +102,5 @@ TEST(MixerMessageDecoderTest, DecodesObjectsWithAStringPath) {
     }
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -34,8 +34,7 @@ TEST(MixerRequestTest, WireString) {
          "subscribe /devices/0/outputs/22/CRMonitorLevel"},
         // The suffix needs a value.
         {MixerRequest{MixerVerb::get, "/devices", std::nullopt, true}, "get /devices"},
-        {MixerRequest::setProperty("/devices/0/outputs/22/Mute", "true"),
-         "set /devices/0/outputs/22/Mute/value/ true"},
+        {MixerRequest::setProperty("/devices/0/outputs/22/Mute", "true"), "set /devices/0/outputs/22/Mute/value/ true"},
         {MixerRequest::setProperty("/devices/0/outputs/22/Mute/value", "false"),
          "set /devices/0/outputs/22/Mute/value/ false"},
         {MixerRequest::setProperty("/a/", "1"), "set /a//value/ 1"},
@@ -54,5 +53,5 @@ TEST(MixerRequestTest, HoldsNulInPathOrValue) {
     EXPECT_TRUE((MixerRequest{MixerVerb::set, "/a", "\0"s, true}).holdsNul());
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

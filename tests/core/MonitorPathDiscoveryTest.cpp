@@ -12,11 +12,11 @@
 #include <asio/co_spawn.hpp>
 #include <asio/ip/tcp.hpp>
 
-#include <chrono>
 #include <array>
+#include <chrono>
 #include <filesystem>
-#include <future>
 #include <fstream>
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,9 +26,9 @@ namespace {
 
 using json = nlohmann::json;
 using namespace std::chrono_literals;
+using ::testing::ElementsAreArray;
 using testing::EngineSimProcess;
 using testing::ManualMainQueue;
-using ::testing::ElementsAreArray;
 
 json node(json children = json::object(), json properties = json::object()) {
     return json{{"children", std::move(children)}, {"properties", std::move(properties)}};
@@ -37,9 +37,7 @@ json node(json children = json::object(), json properties = json::object()) {
 json monitorOutput() { return json{{"properties", {{"CRMonitorLevel", {{"value", -20.0}}}}}}; }
 json plainOutput() { return json{{"properties", {{"Mute", {{"value", false}}}}}}; }
 
-json device(json outputs) {
-    return node({{"outputs", node(std::move(outputs))}}, {{"Type", {{"value", "device"}}}});
-}
+json device(json outputs) { return node({{"outputs", node(std::move(outputs))}}, {{"Type", {{"value", "device"}}}}); }
 
 json tree(json devices) { return node({{"devices", node(std::move(devices))}}); }
 
@@ -82,8 +80,8 @@ protected:
     Outcome discover(double timeoutSeconds = 0.3) {
         std::optional<std::optional<MonitorPaths>> result;
         const auto started = std::chrono::steady_clock::now();
-        MonitorPathDiscovery::start(*client_, queue_, [&](std::optional<MonitorPaths> paths) { result = paths; },
-                                    timeoutSeconds);
+        MonitorPathDiscovery::start(
+            *client_, queue_, [&](std::optional<MonitorPaths> paths) { result = paths; }, timeoutSeconds);
         EXPECT_TRUE(queue_.runUntil([&] { return result.has_value(); }, 20s));
         return {result.value_or(std::nullopt), std::chrono::steady_clock::now() - started};
     }
@@ -134,7 +132,8 @@ TEST_F(MonitorPathDiscoveryTest, TheFirstDeviceWithAControlRoomOutputWins) {
 
 TEST_F(MonitorPathDiscoveryTest, AnUnansweredOutputsRequestCostsItsTimeoutAndTheWalkGoesOn) {
     // Device 0 has no outputs node: the stand-in leaves that get unanswered.
-    json devices{{"0", node(json::object(), {{"Type", {{"value", "device"}}}})}, {"1", device({{"4", monitorOutput()}})}};
+    json devices{{"0", node(json::object(), {{"Type", {{"value", "device"}}}})},
+                 {"1", device({{"4", monitorOutput()}})}};
     serve(tree(devices));
     const Outcome outcome = discover(MonitorPathDiscovery::getTimeoutSeconds);
     EXPECT_EQ(outcome.paths, MonitorPaths::forDevice("1", "4"));
@@ -168,7 +167,7 @@ TEST_F(MonitorPathDiscoveryTest, NoMatchAnywhereGivesNothing) {
 
 TEST(MonitorPathDiscoveryWithoutEngineTest, NoConnectionReturnsNothingAtOnce) {
     ManualMainQueue queue;
-    MixerEngineClient client("127.0.0.1", 1); // never connected
+    MixerEngineClient client("127.0.0.1", 1);  // never connected
     std::optional<std::optional<MonitorPaths>> result;
     const auto started = std::chrono::steady_clock::now();
     MonitorPathDiscovery::start(client, queue, [&](std::optional<MonitorPaths> paths) { result = paths; });
@@ -203,13 +202,14 @@ TEST(MonitorPathDiscoveryWithoutEngineTest, DestroyingTheClientMidWalkNeverCalls
         client.connect();
         acceptor.accept(peer);
         ASSERT_TRUE(queue.runUntil([&] { return ready; }));
-        MonitorPathDiscovery::start(client, queue, [&](std::optional<MonitorPaths>) { called = true; }, 30.0);
+        MonitorPathDiscovery::start(
+            client, queue, [&](std::optional<MonitorPaths>) { called = true; }, 30.0);
         std::array<char, 64> bytes{};
-        peer.read_some(asio::buffer(bytes)); // the first get has gone out
+        peer.read_some(asio::buffer(bytes));  // the first get has gone out
     }
     queue.runPending();
     EXPECT_FALSE(called);
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -58,10 +58,9 @@ TEST(MonitorPathsTest, AllSubscriptionsAreTheTenBasePathsInOrder) {
     const std::vector<std::string> subscriptions = MonitorPaths::forDevice("1", "5").allSubscriptions();
     EXPECT_THAT(subscriptions,
                 ElementsAre("/devices/1/outputs/5/CRMonitorLevel", "/devices/1/outputs/5/CRMonitorLevelTapered",
-                            "/devices/1/outputs/5/Mute", "/devices/1/outputs/5/DimOn",
-                            "/devices/1/outputs/5/MixToMono", "/devices/1/outputs/5/SurroundStereoFoldDown",
-                            "/devices/1/AltMonSelection", "/devices/1/SurroundMonitorMode",
-                            "/devices/1/DeviceOnline", "/TalkbackOn"));
+                            "/devices/1/outputs/5/Mute", "/devices/1/outputs/5/DimOn", "/devices/1/outputs/5/MixToMono",
+                            "/devices/1/outputs/5/SurroundStereoFoldDown", "/devices/1/AltMonSelection",
+                            "/devices/1/SurroundMonitorMode", "/devices/1/DeviceOnline", "/TalkbackOn"));
     for (const std::string& path : subscriptions) EXPECT_FALSE(path.ends_with("/value")) << path;
 }
 
@@ -79,5 +78,5 @@ TEST(MonitorPathsTest, CataloguesDifferingOnlyInOutputBaseAreUnequal) {
     EXPECT_NE(other, MonitorPaths::apolloX8());
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

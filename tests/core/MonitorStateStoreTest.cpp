@@ -40,7 +40,11 @@ TEST_F(MonitorStateStoreTest, EachPropertySetsItsFieldAndRaisesItsEvent) {
         MonitorEvent event;
         MonitorSnapshot expected;
     };
-    auto with = [](auto set) { MonitorSnapshot s; set(s); return s; };
+    auto with = [](auto set) {
+        MonitorSnapshot s;
+        set(s);
+        return s;
+    };
     const std::vector<Case> cases{
         {paths().levelDB, -12.5, MonitorEvent::level, with([](auto& s) { s.levelDB = -12.5; })},
         {paths().levelDB, true, MonitorEvent::level, with([](auto& s) { s.levelDB = 1.0; })},
@@ -80,7 +84,10 @@ TEST_F(MonitorStateStoreTest, UnconvertibleValuesEmptyTheFieldAndStillRaiseTheEv
 TEST_F(MonitorStateStoreTest, AlternateMonitorOutsideTheIntegerRangeReadsAsNotReported) {
     const std::vector<double> unusable{std::numeric_limits<double>::infinity(),
                                        -std::numeric_limits<double>::infinity(),
-                                       std::numeric_limits<double>::quiet_NaN(), 9.3e18, -9.3e18, 1e300};
+                                       std::numeric_limits<double>::quiet_NaN(),
+                                       9.3e18,
+                                       -9.3e18,
+                                       1e300};
     for (double number : unusable) {
         store.apply(valueFrame(paths().altMonSelection, 1), paths());
         EXPECT_EQ(store.apply(valueFrame(paths().altMonSelection, number), paths()), MonitorEvent::altMon);
@@ -98,10 +105,10 @@ TEST_F(MonitorStateStoreTest, FramesThatAreNoMonitorValueChangeNothing) {
     seen.clear();
     const MonitorSnapshot before = store.snapshot();
     const std::vector<MixerFrame> frames{
-        {paths().levelDB.base(), -1.0},                                // base path, no "/value"
-        {paths().levelDB.valuePath() + "/", -1.0},                     // trailing slash
-        {paths().crOutputBase + "/meters/3/MeterLevel/value", -12.0}, // a meter: for the meter store
-        {MonitorPaths::forDevice("1", "22").levelDB.valuePath(), -1.0}, // another device
+        {paths().levelDB.base(), -1.0},                                  // base path, no "/value"
+        {paths().levelDB.valuePath() + "/", -1.0},                       // trailing slash
+        {paths().crOutputBase + "/meters/3/MeterLevel/value", -12.0},    // a meter: for the meter store
+        {MonitorPaths::forDevice("1", "22").levelDB.valuePath(), -1.0},  // another device
         {"/devices", JSONValue()},
         {"/devices/0/DeviceName/value", "Apollo"},
     };
@@ -170,5 +177,5 @@ TEST(MonitorEventTest, EqualityAndDescription) {
     EXPECT_EQ(MonitorEvent(MonitorEvent::foldDown).description(), "foldDown");
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -51,7 +51,7 @@ TEST(ObserverListTest, IdsAndTokensRemoveTheirOwnListenerOnly) {
     std::vector<int> seen;
     const Uuid byID = list.add([&](int v) { seen.push_back(v); });
     ObservationToken token = list.observe([&](int v) { seen.push_back(-v); });
-    list.remove(Uuid::make()); // unknown: ignored
+    list.remove(Uuid::make());  // unknown: ignored
     list.notify(1);
     list.remove(byID);
     list.notify(2);
@@ -72,5 +72,5 @@ TEST(ObserverListTest, ATokenMayOutliveItsList) {
     EXPECT_FALSE(token.isActive());
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -15,8 +15,7 @@ struct E2EBindings {
     static constexpr const char* talkback = "ctrl+alt+t";
     static constexpr const char* recallReference1 = "ctrl+alt+r";
 
-    static QByteArray document()
-    {
+    static QByteArray document() {
         return QByteArray(R"({"volumeUpFine":{"keyCode":126,"carbonModifiers":6144,"characters":"↑"},)"
                           R"("volumeDownFine":{"keyCode":125,"carbonModifiers":6144,"characters":"↓"},)"
                           R"("mute":{"keyCode":46,"carbonModifiers":6144,"characters":"M"},)"
@@ -25,4 +24,4 @@ struct E2EBindings {
     }
 };
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -12,8 +12,7 @@ struct E2EPaths {
     static inline const std::string mute = std::string(output) + "/Mute";
     static inline const std::string dim = std::string(output) + "/DimOn";
 
-    static std::vector<std::string> monitorSubscriptions()
-    {
+    static std::vector<std::string> monitorSubscriptions() {
         const std::string o = output;
         return {"subscribe " + o + "/CRMonitorLevel",
                 "subscribe " + o + "/CRMonitorLevelTapered",
@@ -27,14 +26,12 @@ struct E2EPaths {
                 "subscribe /TalkbackOn"};
     }
 
-    static std::string meterSubscription(int meter)
-    {
+    static std::string meterSubscription(int meter) {
         return "subscribe " + std::string(output) + "/meters/" + std::to_string(meter) + "/MeterLevel";
     }
 
     // The requests that start with `prefix`, in order.
-    static std::vector<std::string> startingWith(const std::vector<std::string>& requests, const std::string& prefix)
-    {
+    static std::vector<std::string> startingWith(const std::vector<std::string>& requests, const std::string& prefix) {
         std::vector<std::string> picked;
         for (const auto& request : requests) {
             if (request.rfind(prefix, 0) == 0) picked.push_back(request);
@@ -43,4 +40,4 @@ struct E2EPaths {
     }
 };
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -21,43 +21,34 @@ using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::milliseconds;
 
 // Waits for a condition with a deadline, polling (for state outside this process, such as X windows).
-bool eventually(const std::function<bool()>& condition, Ms timeout = 10s)
-{
-    return pollUntil(condition, timeout);
-}
+bool eventually(const std::function<bool()>& condition, Ms timeout = 10s) { return pollUntil(condition, timeout); }
 
-long elapsedMs(Clock::time_point since)
-{
+long elapsedMs(Clock::time_point since) {
     return static_cast<long>(std::chrono::duration_cast<Ms>(Clock::now() - since).count());
 }
 
 class ExecutableE2E : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(sim_.isRunning());
         ASSERT_TRUE(sim_.control("set " + E2EPaths::level + "/value -30"));
     }
 
-    std::unique_ptr<QuillmarkProcess> launch(std::vector<std::pair<std::string, QVariant>> extra = {})
-    {
+    std::unique_ptr<QuillmarkProcess> launch(std::vector<std::pair<std::string, QVariant>> extra = {}) {
         QuillmarkProcess::Options options;
         options.enginePort = sim_.port();
-        options.settings = {{E2EBindings::key, E2EBindings::document()},
-                            {"Quillmark.hudPersistenceSeconds", 0.25}};
+        options.settings = {{E2EBindings::key, E2EBindings::document()}, {"Quillmark.hudPersistenceSeconds", 0.25}};
         for (auto& setting : extra) options.settings.push_back(std::move(setting));
         return std::make_unique<QuillmarkProcess>(std::move(options));
     }
 
     // All ten monitor subscriptions, in order, among the requests received since the last clear.
-    bool waitForMonitorSubscriptions(Ms timeout = 15s)
-    {
+    bool waitForMonitorSubscriptions(Ms timeout = 15s) {
         const auto expected = E2EPaths::monitorSubscriptions();
         return eventually([&] { return containsInOrder(sim_.requests(), expected); }, timeout);
     }
 
-    static bool containsInOrder(const std::vector<std::string>& requests, const std::vector<std::string>& wanted)
-    {
+    static bool containsInOrder(const std::vector<std::string>& requests, const std::vector<std::string>& wanted) {
         std::size_t next = 0;
         for (const auto& request : requests) {
             if (next < wanted.size() && request == wanted[next]) ++next;
@@ -65,26 +56,18 @@ protected:
         return next == wanted.size();
     }
 
-    static bool hudOnScreen(const QuillmarkProcess& app)
-    {
+    static bool hudOnScreen(const QuillmarkProcess& app) {
         return XTool::visibleWindowSized(app.pid(), 288, 106).has_value();
     }
 
-    static std::string muteSet(const char* value)
-    {
-        return "set " + E2EPaths::mute + "/value/ " + value;
-    }
+    static std::string muteSet(const char* value) { return "set " + E2EPaths::mute + "/value/ " + value; }
 
-    static std::string levelSet(const char* value)
-    {
-        return "set " + E2EPaths::level + "/value/ " + value;
-    }
+    static std::string levelSet(const char* value) { return "set " + E2EPaths::level + "/value/ " + value; }
 
     EngineSimProcess sim_;
 };
 
-TEST_F(ExecutableE2E, LaunchDiscoversTheControlRoomOutputAndSubscribesTheMonitorPathsInOrder)
-{
+TEST_F(ExecutableE2E, LaunchDiscoversTheControlRoomOutputAndSubscribesTheMonitorPathsInOrder) {
     const auto launchedAt = Clock::now();
     auto app = launch();
     ASSERT_TRUE(waitForMonitorSubscriptions()) << "requests: " << sim_.requests().size();
@@ -113,19 +96,16 @@ TEST_F(ExecutableE2E, LaunchDiscoversTheControlRoomOutputAndSubscribesTheMonitor
     EXPECT_EQ(app->terminate(), 0);
 }
 
-TEST_F(ExecutableE2E, FineStepHotkeySendsTheLevelAndShowsTheHUD)
-{
+TEST_F(ExecutableE2E, FineStepHotkeySendsTheLevelAndShowsTheHUD) {
     auto app = launch();
     ASSERT_TRUE(waitForMonitorSubscriptions());
     // The HUD (medium size, 288 x 106) shows at arming and for each first report; wait until it has hidden again.
-    ASSERT_TRUE(eventually([&] { return !XTool::visibleWindowSized(app->pid(), 288, 106); }))
-        << "the HUD never hid";
+    ASSERT_TRUE(eventually([&] { return !XTool::visibleWindowSized(app->pid(), 288, 106); })) << "the HUD never hid";
 
     const auto pressedAt = Clock::now();
     ASSERT_TRUE(XTool::key(E2EBindings::volumeUpFine));
     ASSERT_TRUE(sim_.waitForRequest(levelSet("-29.00")));
-    std::printf("[figure] key press (xdotool run included) to the request on the wire: %ld ms\n",
-                elapsedMs(pressedAt));
+    std::printf("[figure] key press (xdotool run included) to the request on the wire: %ld ms\n", elapsedMs(pressedAt));
 
     std::optional<XTool::Window> hud;
     ASSERT_TRUE(eventually([&] { return (hud = XTool::visibleWindowSized(app->pid(), 288, 106)).has_value(); }))
@@ -140,8 +120,7 @@ TEST_F(ExecutableE2E, FineStepHotkeySendsTheLevelAndShowsTheHUD)
 
 // The HUD shows only for what the engine reports, so its appearing after a press proves the report
 // of the press has been taken in; the next press then toggles from it.
-TEST_F(ExecutableE2E, MuteHotkeyTogglesFromTheReportedState)
-{
+TEST_F(ExecutableE2E, MuteHotkeyTogglesFromTheReportedState) {
     auto app = launch();
     ASSERT_TRUE(waitForMonitorSubscriptions());
     ASSERT_TRUE(eventually([&] { return !hudOnScreen(*app); })) << "the HUD never hid";
@@ -153,8 +132,7 @@ TEST_F(ExecutableE2E, MuteHotkeyTogglesFromTheReportedState)
     EXPECT_EQ(app->terminate(), 0);
 }
 
-TEST_F(ExecutableE2E, OfflineInterfaceShowsTheHUDAndSendsNothing)
-{
+TEST_F(ExecutableE2E, OfflineInterfaceShowsTheHUDAndSendsNothing) {
     auto app = launch();
     ASSERT_TRUE(waitForMonitorSubscriptions());
     ASSERT_TRUE(sim_.control("online false"));
@@ -179,8 +157,7 @@ TEST_F(ExecutableE2E, OfflineInterfaceShowsTheHUDAndSendsNothing)
     EXPECT_EQ(app->terminate(), 0);
 }
 
-TEST_F(ExecutableE2E, DroppedConnectionIsFollowedByRediscoveryAndResubscriptionOfMonitorAndMeters)
-{
+TEST_F(ExecutableE2E, DroppedConnectionIsFollowedByRediscoveryAndResubscriptionOfMonitorAndMeters) {
     auto app = launch({{"Quillmark.showMetersOnLaunch", true}});
     ASSERT_TRUE(waitForMonitorSubscriptions());
     // The meter window opens at the first ready and subscribes the stereo layout's two meters.
@@ -204,8 +181,7 @@ TEST_F(ExecutableE2E, DroppedConnectionIsFollowedByRediscoveryAndResubscriptionO
     EXPECT_EQ(app->terminate(), 0);
 }
 
-TEST_F(ExecutableE2E, TerminationDisconnectsAndExitsCleanly)
-{
+TEST_F(ExecutableE2E, TerminationDisconnectsAndExitsCleanly) {
     auto app = launch();
     ASSERT_TRUE(waitForMonitorSubscriptions());
     ASSERT_EQ(sim_.openConnectionCount(), 1);
@@ -217,5 +193,5 @@ TEST_F(ExecutableE2E, TerminationDisconnectsAndExitsCleanly)
     }
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

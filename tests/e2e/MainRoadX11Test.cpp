@@ -15,9 +15,9 @@
 #include "app/preferences/MemoryUserDefaults.h"
 #include "app/preferences/PreferencesStore.h"
 
-#include <QAction>
 #include "QtSpin.h"
 #include "TestApplication.h"
+#include <QAction>
 
 #include <QApplication>
 #include <QMenu>
@@ -36,15 +36,14 @@ QApplication& application() { return testApplication<QApplication>(); }
 
 class MainRoadX11 : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         application();
         ASSERT_TRUE(sim_.isRunning());
         ASSERT_TRUE(sim_.control("set " + E2EPaths::level + "/value -30"));
         defaults_.setData(E2EBindings::key, E2EBindings::document().toStdString());
         defaults_.setBool("Quillmark.showMetersOnLaunch", false);
         defaults_.setData("Quillmark.referenceLevels.v1",
-                           R"([{"label":"Mix","level":-20},{"label":"Loud"},{"label":"Quiet","level":-40}])");
+                          R"([{"label":"Mix","level":-20},{"label":"Loud"},{"label":"Quiet","level":-40}])");
         AppDelegate::Options options;
         options.enginePort = sim_.port();
         options.queue = &queue_;
@@ -59,43 +58,37 @@ protected:
         sim_.clearRequests();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (!delegate_) return;
         delegate_->applicationWillTerminate();
         delegate_.reset();
         queue_.runPending();
     }
 
-    bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s)
-    {
+    bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
         return testing::spinUntil(queue_, done, timeout);
     }
 
     // Sends a key stroke and runs the main thread until the engine has received `expected`.
-    bool pressAndExpect(const char* combo, const std::string& expected)
-    {
+    bool pressAndExpect(const char* combo, const std::string& expected) {
         if (!XTool::key(combo)) return false;
         return spinUntil([&] { return contains(sim_.requests(), expected); });
     }
 
-    static bool contains(const std::vector<std::string>& requests, const std::string& text)
-    {
+    static bool contains(const std::vector<std::string>& requests, const std::string& text) {
         return std::find(requests.begin(), requests.end(), text) != requests.end();
     }
 
     // A request the engine must have seen before anything sent after it: press mute, wait for it.
     // Everything the program sent before is then on the wire too (requests keep their order).
-    bool syncThroughMute()
-    {
+    bool syncThroughMute() {
         const bool muted = delegate_->state().snapshot().mute == true;
         return pressAndExpect(E2EBindings::mute, muteSet(!muted)) &&
                spinUntil([&] { return delegate_->state().snapshot().mute == !muted; });
     }
 
     // Waits until the engine's report of the talkback switch has reached the program's snapshot.
-    bool talkbackReportedAs(bool on)
-    {
+    bool talkbackReportedAs(bool on) {
         return spinUntil([&] { return delegate_->state().snapshot().talkback == on; });
     }
 
@@ -103,8 +96,7 @@ protected:
     static std::string talkbackSet(bool on) { return std::string("set /TalkbackOn/value/ ") + (on ? "true" : "false"); }
     static std::string levelSet(const char* value) { return "set " + E2EPaths::level + "/value/ " + value; }
 
-    std::size_t countOf(const std::string& text) const
-    {
+    std::size_t countOf(const std::string& text) const {
         const auto requests = sim_.requests();
         return static_cast<std::size_t>(std::count(requests.begin(), requests.end(), text));
     }
@@ -115,8 +107,7 @@ protected:
     std::unique_ptr<AppDelegate> delegate_;
 };
 
-TEST_F(MainRoadX11, MuteHotkeyTogglesFromTheReportedState)
-{
+TEST_F(MainRoadX11, MuteHotkeyTogglesFromTheReportedState) {
     ASSERT_EQ(delegate_->state().snapshot().mute, false);
     ASSERT_TRUE(pressAndExpect(E2EBindings::mute, muteSet(true)));
     ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().mute == true; }));
@@ -124,8 +115,7 @@ TEST_F(MainRoadX11, MuteHotkeyTogglesFromTheReportedState)
     EXPECT_EQ(countOf(muteSet(true)), 1u);
 }
 
-TEST_F(MainRoadX11, FineStepFollowsTheSettingAtEachPress)
-{
+TEST_F(MainRoadX11, FineStepFollowsTheSettingAtEachPress) {
     ASSERT_TRUE(pressAndExpect(E2EBindings::volumeUpFine, levelSet("-29.00")));
     ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == -29.0; }));
     EXPECT_TRUE(delegate_->hud().window().isVisible());
@@ -135,8 +125,7 @@ TEST_F(MainRoadX11, FineStepFollowsTheSettingAtEachPress)
     ASSERT_TRUE(pressAndExpect(E2EBindings::volumeDownFine, levelSet("-29.50")));
 }
 
-TEST_F(MainRoadX11, TalkbackTapLatchesAndHoldIsMomentary)
-{
+TEST_F(MainRoadX11, TalkbackTapLatchesAndHoldIsMomentary) {
     ASSERT_EQ(delegate_->state().snapshot().talkback, false);
 
     // Tap from off: on at the press, nothing at the release.
@@ -166,14 +155,14 @@ TEST_F(MainRoadX11, TalkbackTapLatchesAndHoldIsMomentary)
     ASSERT_TRUE(spinUntil([&] { return contains(sim_.requests(), talkbackSet(false)); }));
 }
 
-TEST_F(MainRoadX11, OfflineInterfaceShowsTheMessageAndSendsNothing)
-{
+TEST_F(MainRoadX11, OfflineInterfaceShowsTheMessageAndSendsNothing) {
     ASSERT_TRUE(sim_.control("online false"));
     ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().deviceOnline == false; }));
     EXPECT_EQ(delegate_->statusBar().connectionTitle(), QStringLiteral("No interface detected"));
 
     ASSERT_TRUE(XTool::key(E2EBindings::volumeUpFine));
-    ASSERT_TRUE(spinUntil([&] { return delegate_->hud().view().message() == QStringLiteral("No Interface Detected"); }));
+    ASSERT_TRUE(
+        spinUntil([&] { return delegate_->hud().view().message() == QStringLiteral("No Interface Detected"); }));
     // Both halves of the talkback stroke must be handled while still offline.
     std::vector<HotkeyPhase> talkbackPhases;
     auto& hotkeys = delegate_->hotkeys();
@@ -197,8 +186,7 @@ TEST_F(MainRoadX11, OfflineInterfaceShowsTheMessageAndSendsNothing)
     }
 }
 
-TEST_F(MainRoadX11, ReferenceRecallFromTheTrayMenuSendsTheLevelAndLabelsTheHUD)
-{
+TEST_F(MainRoadX11, ReferenceRecallFromTheTrayMenuSendsTheLevelAndLabelsTheHUD) {
     // The tray menu as it is when it opens (it is rebuilt on opening).
     QMenu& menu = delegate_->statusBar().trayMenu();
     delegate_->statusBar().rebuild(menu);
@@ -233,8 +221,7 @@ TEST_F(MainRoadX11, ReferenceRecallFromTheTrayMenuSendsTheLevelAndLabelsTheHUD)
     EXPECT_EQ(countOf(levelSet("-20.00")), 1u);
 }
 
-TEST_F(MainRoadX11, SurroundChangeLaysOutAndResubscribesTheVisibleMeters)
-{
+TEST_F(MainRoadX11, SurroundChangeLaysOutAndResubscribesTheVisibleMeters) {
     delegate_->meterWindow().show();
     ASSERT_TRUE(spinUntil([&] { return contains(sim_.requests(), E2EPaths::meterSubscription(1)); }));
     ASSERT_TRUE(sim_.control("surround 5.1"));
@@ -244,5 +231,5 @@ TEST_F(MainRoadX11, SurroundChangeLaysOutAndResubscribesTheVisibleMeters)
     EXPECT_EQ(countOf(E2EPaths::meterSubscription(0)), 1u) << "meters already asked for are not asked again";
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -17,35 +17,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string makeConfigHome()
-{
+std::string makeConfigHome() {
     std::string pattern = (fs::temp_directory_path() / "quillmark-e2e-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) return {};
     return pattern;
 }
 
-void writeSettings(const std::string& configHome, const std::vector<std::pair<std::string, QVariant>>& settings)
-{
+void writeSettings(const std::string& configHome, const std::vector<std::pair<std::string, QVariant>>& settings) {
     QSettings file(QString::fromStdString(QuillmarkProcess::settingsPath(configHome)), QSettings::IniFormat);
     for (const auto& [key, value] : settings) file.setValue(QString::fromStdString(key), value);
     file.sync();
 }
 
-} // namespace
+}  // namespace
 
-std::string QuillmarkProcess::executablePath()
-{
+std::string QuillmarkProcess::executablePath() {
     const char* binary = std::getenv("QUILLMARK_BINARY_DIR");
     return (fs::path(binary ? binary : ".") / "src" / "app" / "quillmark").string();
 }
 
-std::string QuillmarkProcess::settingsPath(const std::string& configHome)
-{
+std::string QuillmarkProcess::settingsPath(const std::string& configHome) {
     return (fs::path(configHome) / "Quillmark" / "Quillmark.ini").string();
 }
 
-QuillmarkProcess::QuillmarkProcess(Options options) : configHome_(makeConfigHome())
-{
+QuillmarkProcess::QuillmarkProcess(Options options) : configHome_(makeConfigHome()) {
     writeSettings(configHome_, options.settings);
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return;
@@ -75,22 +70,19 @@ QuillmarkProcess::QuillmarkProcess(Options options) : configHome_(makeConfigHome
     reader_ = std::thread([this, fd = pipeFds[0]] { readOutput(fd); });
 }
 
-QuillmarkProcess::~QuillmarkProcess()
-{
+QuillmarkProcess::~QuillmarkProcess() {
     if (isRunning()) terminate();
     if (reader_.joinable()) reader_.join();
     std::error_code ignored;
     if (!configHome_.empty()) fs::remove_all(configHome_, ignored);
 }
 
-bool QuillmarkProcess::isRunning() const
-{
+bool QuillmarkProcess::isRunning() const {
     std::lock_guard lock(mutex_);
     return pid_ > 0 && !exited_;
 }
 
-void QuillmarkProcess::readOutput(int fd)
-{
+void QuillmarkProcess::readOutput(int fd) {
     std::string pending;
     char buffer[4096];
     for (;;) {
@@ -109,14 +101,12 @@ void QuillmarkProcess::readOutput(int fd)
     ::close(fd);
 }
 
-std::vector<std::string> QuillmarkProcess::logLines() const
-{
+std::vector<std::string> QuillmarkProcess::logLines() const {
     std::lock_guard lock(mutex_);
     return lines_;
 }
 
-bool QuillmarkProcess::waitForLog(const std::function<bool(const std::string&)>& match, Duration timeout)
-{
+bool QuillmarkProcess::waitForLog(const std::function<bool(const std::string&)>& match, Duration timeout) {
     std::unique_lock lock(mutex_);
     std::size_t checked = 0;
     return changed_.wait_for(lock, timeout, [&] {
@@ -127,8 +117,7 @@ bool QuillmarkProcess::waitForLog(const std::function<bool(const std::string&)>&
     });
 }
 
-int QuillmarkProcess::waitExit(Duration timeout)
-{
+int QuillmarkProcess::waitExit(Duration timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         int status = 0;
@@ -140,12 +129,11 @@ int QuillmarkProcess::waitExit(Duration timeout)
             return exitStatus_;
         }
         if (std::chrono::steady_clock::now() >= deadline) return -2;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10)); // polling waitpid for a deadline
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));  // polling waitpid for a deadline
     }
 }
 
-int QuillmarkProcess::terminate(Duration timeout)
-{
+int QuillmarkProcess::terminate(Duration timeout) {
     if (!isRunning()) return exitStatus_;
     ::kill(pid_, SIGTERM);
     const int code = waitExit(timeout);
@@ -155,4 +143,4 @@ int QuillmarkProcess::terminate(Duration timeout)
     return -1;
 }
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <utility>
 #include <mutex>
 #include <string>
 #include <sys/types.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace quillmark::testing {
@@ -64,4 +64,4 @@ private:
     int exitStatus_ = -1;
 };
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -21,13 +21,11 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
-{
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     return pollUntil(condition, timeout);
 }
 
-bool containsInOrder(const std::vector<std::string>& requests, const std::vector<std::string>& wanted)
-{
+bool containsInOrder(const std::vector<std::string>& requests, const std::vector<std::string>& wanted) {
     std::size_t next = 0;
     for (const auto& request : requests) {
         if (next < wanted.size() && request == wanted[next]) ++next;
@@ -35,8 +33,7 @@ bool containsInOrder(const std::vector<std::string>& requests, const std::vector
     return next == wanted.size();
 }
 
-TEST(SoakE2E, RandomDropsWhileMeteringAndPressingEndReadyAndResubscribed)
-{
+TEST(SoakE2E, RandomDropsWhileMeteringAndPressingEndReadyAndResubscribed) {
     EngineSimProcess sim(EngineSimProcess::Options{.meterRate = 60.0});
     ASSERT_TRUE(sim.isRunning());
     ASSERT_TRUE(sim.control("surround 7.1.4"));
@@ -68,7 +65,7 @@ TEST(SoakE2E, RandomDropsWhileMeteringAndPressingEndReadyAndResubscribed)
             ++presses;
         }
         ASSERT_TRUE(app.isRunning());
-        std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 400)); // the soak's own pace
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 400));  // the soak's own pace
     }
     std::printf("soak: %d drops, %d key presses\n", drops, presses);
 
@@ -89,5 +86,5 @@ TEST(SoakE2E, RandomDropsWhileMeteringAndPressingEndReadyAndResubscribed)
     }
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -7,8 +7,7 @@
 
 namespace quillmark::testing {
 
-std::optional<std::string> XTool::run(const std::string& command)
-{
+std::optional<std::string> XTool::run(const std::string& command) {
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return std::nullopt;
     std::string output;
@@ -20,23 +19,13 @@ std::optional<std::string> XTool::run(const std::string& command)
     return output;
 }
 
-bool XTool::key(const std::string& combo)
-{
-    return run("xdotool key --clearmodifiers " + combo + " 2>&1").has_value();
-}
+bool XTool::key(const std::string& combo) { return run("xdotool key --clearmodifiers " + combo + " 2>&1").has_value(); }
 
-bool XTool::keyDown(const std::string& combo)
-{
-    return run("xdotool keydown " + combo + " 2>&1").has_value();
-}
+bool XTool::keyDown(const std::string& combo) { return run("xdotool keydown " + combo + " 2>&1").has_value(); }
 
-bool XTool::keyUp(const std::string& combo)
-{
-    return run("xdotool keyup " + combo + " 2>&1").has_value();
-}
+bool XTool::keyUp(const std::string& combo) { return run("xdotool keyup " + combo + " 2>&1").has_value(); }
 
-std::vector<XTool::Window> XTool::visibleWindows(pid_t pid)
-{
+std::vector<XTool::Window> XTool::visibleWindows(pid_t pid) {
     std::vector<Window> windows;
     auto ids = run("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null");
     if (!ids) return windows;
@@ -63,12 +52,11 @@ std::vector<XTool::Window> XTool::visibleWindows(pid_t pid)
     return windows;
 }
 
-std::optional<XTool::Window> XTool::visibleWindowSized(pid_t pid, int width, int height)
-{
+std::optional<XTool::Window> XTool::visibleWindowSized(pid_t pid, int width, int height) {
     for (const auto& window : visibleWindows(pid)) {
         if (window.width == width && window.height == height) return window;
     }
     return std::nullopt;
 }
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

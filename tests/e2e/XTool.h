@@ -32,4 +32,4 @@ public:
     static std::optional<std::string> run(const std::string& command);
 };
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

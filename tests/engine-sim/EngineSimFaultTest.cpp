@@ -15,8 +15,7 @@ namespace {
 
 class EngineSimFaults : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(sim.isRunning());
         ASSERT_TRUE(client.isConnected());
         ASSERT_TRUE(sim.waitForOpenConnections(1));  // faults reach only connections accepted already
@@ -26,8 +25,7 @@ protected:
     SimClient client{sim.port()};
 };
 
-TEST_F(EngineSimFaults, DropClosesEveryConnectionAndTheStateSurvives)
-{
+TEST_F(EngineSimFaults, DropClosesEveryConnectionAndTheStateSurvives) {
     SimClient second(sim.port());
     ASSERT_TRUE(sim.waitForOpenConnections(2));
     client.send("set /TalkbackOn/value/ true");
@@ -44,8 +42,7 @@ TEST_F(EngineSimFaults, DropClosesEveryConnectionAndTheStateSurvives)
     EXPECT_TRUE(sim.waitForConnections(3));
 }
 
-TEST_F(EngineSimFaults, StoppedGetsAreNotAnsweredUntilResumed)
-{
+TEST_F(EngineSimFaults, StoppedGetsAreNotAnsweredUntilResumed) {
     ASSERT_TRUE(sim.control("gets off"));
     client.send("get /devices");
     client.send("subscribe /TalkbackOn");  // still served, and after the get
@@ -58,8 +55,7 @@ TEST_F(EngineSimFaults, StoppedGetsAreNotAnsweredUntilResumed)
     EXPECT_EQ(client.nextFrame()->path, "/devices");
 }
 
-TEST_F(EngineSimFaults, DeviceOnlineAndSurroundModeChangesReachSubscribers)
-{
+TEST_F(EngineSimFaults, DeviceOnlineAndSurroundModeChangesReachSubscribers) {
     client.send("subscribe /devices/0/DeviceOnline");
     client.send("subscribe /devices/0/SurroundMonitorMode");
     ASSERT_EQ(client.frameOn("/devices/0/DeviceOnline/value")->data, true);
@@ -74,8 +70,7 @@ TEST_F(EngineSimFaults, DeviceOnlineAndSurroundModeChangesReachSubscribers)
     EXPECT_FALSE(sim.control("warp 9"));
 }
 
-TEST_F(EngineSimFaults, MalformedAndOversizedMessagesArriveAsAsked)
-{
+TEST_F(EngineSimFaults, MalformedAndOversizedMessagesArriveAsAsked) {
     ASSERT_TRUE(sim.control("malformed"));
     const auto malformed = client.nextMessage();
     ASSERT_TRUE(malformed);
@@ -87,8 +82,7 @@ TEST_F(EngineSimFaults, MalformedAndOversizedMessagesArriveAsAsked)
     EXPECT_EQ(bytes.find('\0'), std::string::npos);
 }
 
-TEST_F(EngineSimFaults, RefusedConnectionsComeBackAfterTheRefusal)
-{
+TEST_F(EngineSimFaults, RefusedConnectionsComeBackAfterTheRefusal) {
     ASSERT_TRUE(sim.control("refuse 0.5"));
     SimClient refused(sim.port());
     EXPECT_FALSE(refused.isConnected());
@@ -100,14 +94,12 @@ TEST_F(EngineSimFaults, RefusedConnectionsComeBackAfterTheRefusal)
     bool connected = false;
     while (!connected && std::chrono::steady_clock::now() < deadline) {
         connected = SimClient(sim.port()).isConnected();
-        if (!connected)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));  // polling a deadline
+        if (!connected) std::this_thread::sleep_for(std::chrono::milliseconds(20));  // polling a deadline
     }
     EXPECT_TRUE(connected);
 }
 
-TEST(EngineSimCommandLine, HelpDocumentsEveryOptionAndControlLine)
-{
+TEST(EngineSimCommandLine, HelpDocumentsEveryOptionAndControlLine) {
     const std::string command = EngineSimProcess::executablePath() + " --help";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
     ASSERT_TRUE(pipe);
@@ -121,8 +113,7 @@ TEST(EngineSimCommandLine, HelpDocumentsEveryOptionAndControlLine)
         EXPECT_NE(text.find(word), std::string::npos) << word;
 }
 
-TEST(EngineSimCommandLine, StartStateOptions)
-{
+TEST(EngineSimCommandLine, StartStateOptions) {
     EngineSimProcess sim(EngineSimProcess::Options{.extraArgs = {"--offline", "--surround", "5.1", "--no-gets"}});
     ASSERT_TRUE(sim.isRunning());
     SimClient client(sim.port());

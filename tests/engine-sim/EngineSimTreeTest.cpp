@@ -19,22 +19,26 @@ const std::string kOutput = "/devices/0/outputs/22";
 
 class EngineSimTree : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(sim.isRunning()); ASSERT_TRUE(client.isConnected()); }
+    void SetUp() override {
+        ASSERT_TRUE(sim.isRunning());
+        ASSERT_TRUE(client.isConnected());
+    }
 
     EngineSimProcess sim;
     SimClient client{sim.port()};
 };
 
-TEST_F(EngineSimTree, GetAnswersOnExactlyTheRequestedPath)
-{
+TEST_F(EngineSimTree, GetAnswersOnExactlyTheRequestedPath) {
     struct Case {
         std::string path;
         std::function<bool(const json&)> holds;
     };
     const std::vector<Case> cases{
         {"/devices", [](const json& d) { return d["children"].contains("0"); }},
-        {"/devices/0", [](const json& d) { return d["properties"]["Type"]["value"] == "device"
-                                                   && d["children"].contains("outputs"); }},
+        {"/devices/0",
+         [](const json& d) {
+             return d["properties"]["Type"]["value"] == "device" && d["children"].contains("outputs");
+         }},
         {"/devices/0/outputs", [](const json& d) { return d["children"].size() > 1 && d["children"].contains("22"); }},
         {kOutput + "/", [](const json& d) { return d["properties"].contains("CRMonitorLevel"); }},
         {"/devices/0/outputs/2", [](const json& d) { return !d["properties"].contains("CRMonitorLevel"); }},
@@ -53,16 +57,21 @@ TEST_F(EngineSimTree, GetAnswersOnExactlyTheRequestedPath)
     }
 }
 
-TEST_F(EngineSimTree, UnknownPathsAndMalformedRequestsAreIgnoredAndServingGoesOn)
-{
+TEST_F(EngineSimTree, UnknownPathsAndMalformedRequestsAreIgnoredAndServingGoesOn) {
     SimClient other(sim.port());
     const std::vector<std::string> ignored{
-        "get /devices/7", "get /devices/0/outputs/22/Nope/value", "get", "get devices", "fetch /devices",
-        "", "subscribe /devices/0/Nope", "set /devices/0/outputs/22/Mute/value/ maybe",
-        "set /devices/0/outputs/22/Mute/value/", std::string("get /dev\xff\xfe", 11),
+        "get /devices/7",
+        "get /devices/0/outputs/22/Nope/value",
+        "get",
+        "get devices",
+        "fetch /devices",
+        "",
+        "subscribe /devices/0/Nope",
+        "set /devices/0/outputs/22/Mute/value/ maybe",
+        "set /devices/0/outputs/22/Mute/value/",
+        std::string("get /dev\xff\xfe", 11),
     };
-    for (const auto& request : ignored)
-        client.send(request);
+    for (const auto& request : ignored) client.send(request);
     client.sendRaw(std::string(3 << 20, 'a') + '\0');  // longer than any request
     // Requests are answered in order: the first frame to come is the answer to the last get.
     client.send("get /TalkbackOn/value");
@@ -72,13 +81,14 @@ TEST_F(EngineSimTree, UnknownPathsAndMalformedRequestsAreIgnoredAndServingGoesOn
 
     other.send("get /Sleep/value");
     ASSERT_TRUE(other.frameOn("/Sleep/value"));
-    EXPECT_TRUE(sim.waitForOutput([](const std::string& line) { return line == "ignored: not UTF-8: get /dev\\xff\\xfe"; }));
-    EXPECT_TRUE(sim.waitForOutput([](const std::string& line) { return line == "ignored: unknown verb: fetch /devices"; }));
+    EXPECT_TRUE(
+        sim.waitForOutput([](const std::string& line) { return line == "ignored: not UTF-8: get /dev\\xff\\xfe"; }));
+    EXPECT_TRUE(
+        sim.waitForOutput([](const std::string& line) { return line == "ignored: unknown verb: fetch /devices"; }));
     EXPECT_TRUE(sim.waitForOutput([](const std::string& line) { return line.starts_with("ignored: request longer"); }));
 }
 
-TEST_F(EngineSimTree, SubscribeReportsNowAndAfterEverySetWithLevelsClampedAndTaperKept)
-{
+TEST_F(EngineSimTree, SubscribeReportsNowAndAfterEverySetWithLevelsClampedAndTaperKept) {
     SimClient watcher(sim.port());
     for (auto* peer : {&client, &watcher}) {
         peer->send("subscribe " + kOutput + "/CRMonitorLevel");
@@ -105,8 +115,7 @@ TEST_F(EngineSimTree, SubscribeReportsNowAndAfterEverySetWithLevelsClampedAndTap
             // Both levels are reported, the one that was set first.
             std::map<std::string, double> reported;
             for (int i = 0; i < 2; ++i)
-                if (const auto frame = peer->nextFrame())
-                    reported[frame->path] = frame->data.get<double>();
+                if (const auto frame = peer->nextFrame()) reported[frame->path] = frame->data.get<double>();
             ASSERT_EQ(reported.size(), 2u) << c.request;
             EXPECT_DOUBLE_EQ(reported[kOutput + "/CRMonitorLevel/value"], c.levelDB) << c.request;
             EXPECT_DOUBLE_EQ(reported[kOutput + "/CRMonitorLevelTapered/value"], c.tapered) << c.request;
@@ -116,8 +125,7 @@ TEST_F(EngineSimTree, SubscribeReportsNowAndAfterEverySetWithLevelsClampedAndTap
     EXPECT_EQ(client.frameOn(kOutput + "/CRMonitorLevel/value")->data, 0.0);
 }
 
-TEST_F(EngineSimTree, SwitchesParseTrueFalseAndNumbersAndTheKeepAliveIsAccepted)
-{
+TEST_F(EngineSimTree, SwitchesParseTrueFalseAndNumbersAndTheKeepAliveIsAccepted) {
     client.send("subscribe " + kOutput + "/Mute");
     ASSERT_EQ(client.frameOn(kOutput + "/Mute/value")->data, false);
     client.send("set " + kOutput + "/Mute/value/ true");
@@ -144,8 +152,7 @@ TEST_F(EngineSimTree, SwitchesParseTrueFalseAndNumbersAndTheKeepAliveIsAccepted)
 
 class TreeFile {
 public:
-    explicit TreeFile(const json& root)
-    {
+    explicit TreeFile(const json& root) {
         path_ = ::testing::TempDir() + "engine-sim-tree-" + std::to_string(::getpid()) + ".json";
         std::ofstream(path_) << root.dump();
     }
@@ -156,8 +163,7 @@ private:
     std::string path_;
 };
 
-TEST(EngineSimTreeFile, ServesTheLoadedTreeWithNumericIdsAndOddShapes)
-{
+TEST(EngineSimTreeFile, ServesTheLoadedTreeWithNumericIdsAndOddShapes) {
     const json tree = json::parse(R"({
         "children": {"devices": {"children": {
             "10": {"properties": {"Type": {"value": "device"}},
@@ -185,8 +191,7 @@ TEST(EngineSimTreeFile, ServesTheLoadedTreeWithNumericIdsAndOddShapes)
     EXPECT_EQ(client.nextFrame()->path, "/devices/10/outputs");
 }
 
-TEST(EngineSimRequestLog, GoesToTheFileAskedFor)
-{
+TEST(EngineSimRequestLog, GoesToTheFileAskedFor) {
     TreeFile log(json::object());
     EngineSimProcess sim(EngineSimProcess::Options{.extraArgs = {"--log-requests", log.path()}});
     ASSERT_TRUE(sim.isRunning());
@@ -198,8 +203,7 @@ TEST(EngineSimRequestLog, GoesToTheFileAskedFor)
     EXPECT_NE(contents.find("recv: get /Sleep/value\n"), std::string::npos) << contents;
 }
 
-TEST(EngineSimTreeFile, ABadTreeFileStopsTheStart)
-{
+TEST(EngineSimTreeFile, ABadTreeFileStopsTheStart) {
     TreeFile file(json::array({1, 2}));
     EngineSimProcess sim(EngineSimProcess::Options{.treeFile = file.path()});
     EXPECT_FALSE(sim.isRunning());

@@ -21,11 +21,10 @@ const std::string kLevel = "/devices/0/outputs/22/CRMonitorLevel";
 
 class MixerEngineClientAgainstSim : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(sim.isRunning());
-        client.emplace("127.0.0.1", sim.port(), MixerEngineClient::Timing{.backoffUnitSeconds = 0.05,
-                                                                          .backoffCapSeconds = 0.2});
+        client.emplace("127.0.0.1", sim.port(),
+                       MixerEngineClient::Timing{.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.2});
         states = client->states(queue, [this](State state) { seenStates.push_back(state); });
         frames = client->frames(queue, [this](MixerFrame frame) { seenFrames.push_back(std::move(frame)); });
         client->connect();
@@ -33,13 +32,12 @@ protected:
         ASSERT_TRUE(sim.waitForOpenConnections(1));  // faults reach only connections accepted already
     }
 
-    bool waitForReadyCount(int count)
-    {
-        return queue.runUntil([&] { return std::count(seenStates.begin(), seenStates.end(), State::ready()) >= count; });
+    bool waitForReadyCount(int count) {
+        return queue.runUntil(
+            [&] { return std::count(seenStates.begin(), seenStates.end(), State::ready()) >= count; });
     }
 
-    std::optional<MixerFrame> get(const std::string& path)
-    {
+    std::optional<MixerFrame> get(const std::string& path) {
         std::optional<std::optional<MixerFrame>> result;
         client->get(path, 2.0, queue, [&](std::optional<MixerFrame> frame) { result = std::move(frame); });
         queue.runUntil([&] { return result.has_value(); });
@@ -47,8 +45,7 @@ protected:
     }
 
     // Waits until a frame on `path` has reported `expected`.
-    bool waitForValue(const std::string& path, double expected)
-    {
+    bool waitForValue(const std::string& path, double expected) {
         return queue.runUntil([&] {
             return std::any_of(seenFrames.begin(), seenFrames.end(), [&](const MixerFrame& frame) {
                 return frame.path == path && frame.data.asDouble() == expected;
@@ -65,8 +62,7 @@ protected:
     std::vector<MixerFrame> seenFrames;
 };
 
-TEST_F(MixerEngineClientAgainstSim, GetsSubscribesAndSetsOverTheWire)
-{
+TEST_F(MixerEngineClientAgainstSim, GetsSubscribesAndSetsOverTheWire) {
     const auto devices = get("/devices");
     ASSERT_TRUE(devices);
     EXPECT_EQ(devices->children(), std::vector<std::string>{"0"});
@@ -78,8 +74,7 @@ TEST_F(MixerEngineClientAgainstSim, GetsSubscribesAndSetsOverTheWire)
     EXPECT_TRUE(waitForValue(kLevel + "/value", -12.0));
 }
 
-TEST_F(MixerEngineClientAgainstSim, ReconnectsAfterADropAndIsServedAgain)
-{
+TEST_F(MixerEngineClientAgainstSim, ReconnectsAfterADropAndIsServedAgain) {
     ASSERT_TRUE(sim.control("drop"));
     ASSERT_TRUE(waitForReadyCount(2));
     EXPECT_TRUE(sim.waitForConnections(2));
@@ -88,8 +83,7 @@ TEST_F(MixerEngineClientAgainstSim, ReconnectsAfterADropAndIsServedAgain)
     EXPECT_EQ(answer->data.asBool(), false);
 }
 
-TEST_F(MixerEngineClientAgainstSim, SurvivesMalformedAndOversizedMessages)
-{
+TEST_F(MixerEngineClientAgainstSim, SurvivesMalformedAndOversizedMessages) {
     ASSERT_TRUE(sim.control("malformed"));
     ASSERT_TRUE(sim.control("oversized"));
     // The tail of the oversized message swallows the next answer; the one after is read.

@@ -12,8 +12,7 @@ namespace quillmark::testing {
 
 using Clock = std::chrono::steady_clock;
 
-SimClient::SimClient(std::uint16_t port)
-{
+SimClient::SimClient(std::uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -29,38 +28,27 @@ SimClient::SimClient(std::uint16_t port)
     fd_ = fd;
 }
 
-SimClient::~SimClient()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
+SimClient::~SimClient() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
-void SimClient::send(const std::string& text)
-{
-    sendRaw(text + std::string(1, '\0'));
-}
+void SimClient::send(const std::string& text) { sendRaw(text + std::string(1, '\0')); }
 
-void SimClient::sendRaw(const std::string& bytes)
-{
+void SimClient::sendRaw(const std::string& bytes) {
     std::size_t sent = 0;
     while (fd_ >= 0 && sent < bytes.size()) {
         const ssize_t count = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return;
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return;
         sent += static_cast<std::size_t>(count);
     }
 }
 
-bool SimClient::readSome(Clock::time_point deadline)
-{
-    if (fd_ < 0 || closed_)
-        return false;
+bool SimClient::readSome(Clock::time_point deadline) {
+    if (fd_ < 0 || closed_) return false;
     const auto left = std::chrono::duration_cast<Duration>(deadline - Clock::now()).count();
     pollfd entry{fd_, POLLIN, 0};
-    if (::poll(&entry, 1, static_cast<int>(std::max<long long>(0, left))) <= 0)
-        return false;
+    if (::poll(&entry, 1, static_cast<int>(std::max<long long>(0, left))) <= 0) return false;
     char chunk[65536];
     const ssize_t count = ::recv(fd_, chunk, sizeof chunk, 0);
     if (count <= 0) {
@@ -71,8 +59,7 @@ bool SimClient::readSome(Clock::time_point deadline)
     return true;
 }
 
-std::optional<std::string> SimClient::nextMessage(Duration timeout)
-{
+std::optional<std::string> SimClient::nextMessage(Duration timeout) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         if (const auto end = buffer_.find('\0'); end != std::string::npos) {
@@ -80,18 +67,15 @@ std::optional<std::string> SimClient::nextMessage(Duration timeout)
             buffer_.erase(0, end + 1);
             return message;
         }
-        if (!readSome(deadline))
-            return std::nullopt;
+        if (!readSome(deadline)) return std::nullopt;
     }
 }
 
-std::optional<SimClient::Frame> SimClient::nextFrame(Duration timeout)
-{
+std::optional<SimClient::Frame> SimClient::nextFrame(Duration timeout) {
     const auto deadline = Clock::now() + timeout;
     while (Clock::now() < deadline) {
         const auto message = nextMessage(std::chrono::duration_cast<Duration>(deadline - Clock::now()));
-        if (!message)
-            return std::nullopt;
+        if (!message) return std::nullopt;
         const auto parsed = nlohmann::json::parse(*message, nullptr, false);
         if (parsed.is_object() && parsed.contains("path") && parsed["path"].is_string())
             return Frame{parsed["path"].get<std::string>(), parsed.value("data", nlohmann::json())};
@@ -99,33 +83,26 @@ std::optional<SimClient::Frame> SimClient::nextFrame(Duration timeout)
     return std::nullopt;
 }
 
-std::optional<SimClient::Frame> SimClient::frameOn(const std::string& path, Duration timeout)
-{
+std::optional<SimClient::Frame> SimClient::frameOn(const std::string& path, Duration timeout) {
     const auto deadline = Clock::now() + timeout;
     while (Clock::now() < deadline) {
         auto frame = nextFrame(std::chrono::duration_cast<Duration>(deadline - Clock::now()));
-        if (!frame)
-            return std::nullopt;
-        if (frame->path == path)
-            return frame;
+        if (!frame) return std::nullopt;
+        if (frame->path == path) return frame;
     }
     return std::nullopt;
 }
 
-std::string SimClient::pendingBytes(std::size_t count, Duration timeout)
-{
+std::string SimClient::pendingBytes(std::size_t count, Duration timeout) {
     const auto deadline = Clock::now() + timeout;
-    while (buffer_.size() < count && readSome(deadline)) {
-    }
+    while (buffer_.size() < count && readSome(deadline)) {}
     return buffer_;
 }
 
-bool SimClient::waitForClose(Duration timeout)
-{
+bool SimClient::waitForClose(Duration timeout) {
     const auto deadline = Clock::now() + timeout;
     while (!closed_ && Clock::now() < deadline) {
-        if (!readSome(deadline) && !closed_)
-            return false;
+        if (!readSome(deadline) && !closed_) return false;
         buffer_.clear();
     }
     return closed_;

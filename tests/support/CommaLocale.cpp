@@ -32,7 +32,7 @@ std::string compiledLocaleDirectory(std::string& failure) {
     return directory;
 }
 
-} // namespace
+}  // namespace
 
 CommaLocale::CommaLocale() {
     if (!std::setlocale(LC_ALL, kName)) {
@@ -62,4 +62,4 @@ bool CommaLocale::isActive() const {
     return failure_.empty() && std::string(text) == "1,5";
 }
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -22,4 +22,4 @@ private:
     std::string failure_;
 };
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -17,17 +17,14 @@ namespace quillmark::testing {
 
 namespace {
 
-bool startsWith(const std::string& text, const std::string& prefix)
-{
+bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::uint16_t portFromLine(const std::string& line)
-{
+std::uint16_t portFromLine(const std::string& line) {
     const std::string prefix = "listening on ";
     const auto colon = line.rfind(':');
-    if (!startsWith(line, prefix) || colon == std::string::npos)
-        return 0;
+    if (!startsWith(line, prefix) || colon == std::string::npos) return 0;
     try {
         const int port = std::stoi(line.substr(colon + 1));
         return port > 0 && port < 65536 ? static_cast<std::uint16_t>(port) : 0;
@@ -40,23 +37,13 @@ std::uint16_t portFromLine(const std::string& line)
 
 EngineSimProcess::EngineSimProcess() : EngineSimProcess(Options{}) {}
 
-EngineSimProcess::EngineSimProcess(Options options)
-{
-    start(options);
-}
+EngineSimProcess::EngineSimProcess(Options options) { start(options); }
 
-EngineSimProcess::~EngineSimProcess()
-{
-    stop();
-}
+EngineSimProcess::~EngineSimProcess() { stop(); }
 
-std::string EngineSimProcess::executablePath()
-{
-    return QUILLMARK_ENGINE_SIM_PATH;
-}
+std::string EngineSimProcess::executablePath() { return QUILLMARK_ENGINE_SIM_PATH; }
 
-void EngineSimProcess::start(const Options& options)
-{
+void EngineSimProcess::start(const Options& options) {
     std::vector<std::string> args{executablePath(), "--port", "0", "--log-requests", "-"};
     if (options.treeFile) {
         args.push_back("--tree");
@@ -69,16 +56,14 @@ void EngineSimProcess::start(const Options& options)
     args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
 
     std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
+    for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     // Standard input is a socket so that writing to a process that has died fails with an error
     // (MSG_NOSIGNAL) rather than a SIGPIPE that would end the test.
     int toChild[2];
     int fromChild[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, toChild) != 0)
-        return;
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, toChild) != 0) return;
     if (pipe2(fromChild, O_CLOEXEC) != 0) {
         close(toChild[0]);
         close(toChild[1]);
@@ -89,8 +74,7 @@ void EngineSimProcess::start(const Options& options)
     if (pid == 0) {
         // Only async-signal-safe calls between fork and exec. The child dies with the test.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(127);
+        if (getppid() != parent) _exit(127);
         dup2(toChild[1], STDIN_FILENO);
         dup2(fromChild[1], STDOUT_FILENO);
         execv(argv[0], argv.data());
@@ -111,16 +95,13 @@ void EngineSimProcess::start(const Options& options)
     waitUntil([this] { return port_ != 0 || exited_; }, kDefaultTimeout);
 }
 
-void EngineSimProcess::readOutput(int fd)
-{
+void EngineSimProcess::readOutput(int fd) {
     std::string pending;
     char buffer[4096];
     for (;;) {
         const ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            break;
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;
         pending.append(buffer, static_cast<std::size_t>(count));
         std::size_t newline;
         while ((newline = pending.find('\n')) != std::string::npos) {
@@ -134,59 +115,47 @@ void EngineSimProcess::readOutput(int fd)
     changed_.notify_all();
 }
 
-void EngineSimProcess::takeLine(const std::string& line)
-{
+void EngineSimProcess::takeLine(const std::string& line) {
     std::lock_guard lock(mutex_);
     lines_.push_back(line);
-    if (port_ == 0)
-        port_ = portFromLine(line);
-    if (startsWith(line, "recv: "))
-        requests_.push_back(line.substr(6));
+    if (port_ == 0) port_ = portFromLine(line);
+    if (startsWith(line, "recv: ")) requests_.push_back(line.substr(6));
     else if (startsWith(line, "connected: ")) {
         ++connections_;
         ++openConnections_;
-    } else if (startsWith(line, "disconnected: "))
-        --openConnections_;
+    } else if (startsWith(line, "disconnected: ")) --openConnections_;
     changed_.notify_all();
 }
 
-bool EngineSimProcess::waitUntil(const std::function<bool()>& condition, Duration timeout) const
-{
+bool EngineSimProcess::waitUntil(const std::function<bool()>& condition, Duration timeout) const {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, timeout, condition);
 }
 
-bool EngineSimProcess::isRunning() const
-{
+bool EngineSimProcess::isRunning() const {
     std::lock_guard lock(mutex_);
     return pid_ > 0 && port_ != 0 && !exited_;
 }
 
-bool EngineSimProcess::writeLine(const std::string& line)
-{
-    if (stdinFd_ < 0)
-        return false;
+bool EngineSimProcess::writeLine(const std::string& line) {
+    if (stdinFd_ < 0) return false;
     const std::string text = line + "\n";
     std::size_t written = 0;
     while (written < text.size()) {
         const ssize_t count = send(stdinFd_, text.data() + written, text.size() - written, MSG_NOSIGNAL);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return false;
         written += static_cast<std::size_t>(count);
     }
     return true;
 }
 
-bool EngineSimProcess::control(const std::string& line, Duration timeout)
-{
+bool EngineSimProcess::control(const std::string& line, Duration timeout) {
     {
         std::lock_guard lock(mutex_);
         controlSeen_ = lines_.size();
     }
-    if (!writeLine(line))
-        return false;
+    if (!writeLine(line)) return false;
     bool ok = false;
     const bool answered = waitUntil(
         [&] {
@@ -196,8 +165,7 @@ bool EngineSimProcess::control(const std::string& line, Duration timeout)
                     ok = true;
                     return true;
                 }
-                if (startsWith(seen, "error: "))
-                    return true;
+                if (startsWith(seen, "error: ")) return true;
             }
             return exited_;
         },
@@ -205,90 +173,71 @@ bool EngineSimProcess::control(const std::string& line, Duration timeout)
     return answered && ok;
 }
 
-std::vector<std::string> EngineSimProcess::requests() const
-{
+std::vector<std::string> EngineSimProcess::requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
 }
 
-bool EngineSimProcess::waitForRequest(const std::string& text, Duration timeout)
-{
+bool EngineSimProcess::waitForRequest(const std::string& text, Duration timeout) {
     return waitForRequestMatching([&](const std::string& request) { return request == text; }, timeout);
 }
 
-bool EngineSimProcess::waitForRequestMatching(const std::function<bool(const std::string&)>& match,
-                                              Duration timeout)
-{
+bool EngineSimProcess::waitForRequestMatching(const std::function<bool(const std::string&)>& match, Duration timeout) {
     return waitUntil([&] { return std::any_of(requests_.begin(), requests_.end(), match); }, timeout);
 }
 
-bool EngineSimProcess::waitForRequestCount(std::size_t count, Duration timeout)
-{
+bool EngineSimProcess::waitForRequestCount(std::size_t count, Duration timeout) {
     return waitUntil([&] { return requests_.size() >= count; }, timeout);
 }
 
-bool EngineSimProcess::sync(Duration timeout)
-{
-    return control("ping", timeout);
-}
+bool EngineSimProcess::sync(Duration timeout) { return control("ping", timeout); }
 
-void EngineSimProcess::clearRequests()
-{
+void EngineSimProcess::clearRequests() {
     sync();
     std::lock_guard lock(mutex_);
     requests_.clear();
 }
 
-int EngineSimProcess::connectionCount() const
-{
+int EngineSimProcess::connectionCount() const {
     std::lock_guard lock(mutex_);
     return connections_;
 }
 
-int EngineSimProcess::openConnectionCount() const
-{
+int EngineSimProcess::openConnectionCount() const {
     std::lock_guard lock(mutex_);
     return openConnections_;
 }
 
-bool EngineSimProcess::waitForConnections(int count, Duration timeout)
-{
+bool EngineSimProcess::waitForConnections(int count, Duration timeout) {
     return waitUntil([&] { return connections_ >= count; }, timeout);
 }
 
-bool EngineSimProcess::waitForOpenConnections(int count, Duration timeout)
-{
+bool EngineSimProcess::waitForOpenConnections(int count, Duration timeout) {
     return waitUntil([&] { return openConnections_ == count; }, timeout);
 }
 
-std::vector<std::string> EngineSimProcess::outputLines() const
-{
+std::vector<std::string> EngineSimProcess::outputLines() const {
     std::lock_guard lock(mutex_);
     return lines_;
 }
 
-bool EngineSimProcess::waitForOutput(const std::function<bool(const std::string&)>& match, Duration timeout)
-{
+bool EngineSimProcess::waitForOutput(const std::function<bool(const std::string&)>& match, Duration timeout) {
     return waitUntil([&] { return std::any_of(lines_.begin(), lines_.end(), match); }, timeout);
 }
 
-void EngineSimProcess::stop()
-{
+void EngineSimProcess::stop() {
     if (stdinFd_ >= 0) {
         close(stdinFd_);
         stdinFd_ = -1;
     }
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
-        if (!waitUntil([this] { return exited_; }, Duration(2000)))
-            kill(pid_, SIGKILL);
+        if (!waitUntil([this] { return exited_; }, Duration(2000))) kill(pid_, SIGKILL);
         int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
         pid_ = -1;
     }
-    if (reader_.joinable())
-        reader_.join();
+    if (reader_.joinable()) reader_.join();
 }
 
 }  // namespace quillmark::testing

@@ -31,9 +31,9 @@ public:
     static constexpr Duration kDefaultTimeout{5000};
 
     struct Options {
-        std::optional<std::string> treeFile;   // --tree FILE
-        std::optional<double> meterRate;       // --meter-rate N (frames per second per meter)
-        std::vector<std::string> extraArgs;    // any other options, e.g. {"--surround", "5.1"}
+        std::optional<std::string> treeFile;  // --tree FILE
+        std::optional<double> meterRate;      // --meter-rate N (frames per second per meter)
+        std::vector<std::string> extraArgs;   // any other options, e.g. {"--surround", "5.1"}
     };
 
     // Starts the process and waits (up to kDefaultTimeout) for its port line. On failure the
@@ -84,8 +84,7 @@ public:
     // Every line the process printed so far (for diagnostics).
     std::vector<std::string> outputLines() const;
     // Waits until some printed line satisfies `match`.
-    bool waitForOutput(const std::function<bool(const std::string&)>& match,
-                       Duration timeout = kDefaultTimeout);
+    bool waitForOutput(const std::function<bool(const std::string&)>& match, Duration timeout = kDefaultTimeout);
 
 private:
     void start(const Options& options);

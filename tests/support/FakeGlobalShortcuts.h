@@ -41,4 +41,4 @@ private:
     Log& log_;
 };
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -89,4 +89,4 @@ std::size_t ManualMainQueue::delayedCount() const {
     return delayed_.size();
 }
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

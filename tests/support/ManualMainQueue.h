@@ -24,8 +24,7 @@ public:
     void advance(Clock::duration step);
     // Runs work posted by other threads as it arrives until `done()` holds or `realTimeout` of real
     // time has passed. Returns whether `done()` held. For tests against a real peer.
-    bool runUntil(const std::function<bool()>& done,
-                  std::chrono::milliseconds realTimeout = std::chrono::seconds(5));
+    bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds realTimeout = std::chrono::seconds(5));
     // Number of delayed items not yet run (cancelled ones included until their time comes).
     std::size_t delayedCount() const;
 
@@ -48,4 +47,4 @@ private:
     std::uint64_t sequence_ = 0;
 };
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -10,8 +10,7 @@ namespace quillmark::testing {
 // passes. Returns whether it held. Waits that can run in virtual time should.
 template <class Condition, class Step>
 bool pollUntil(Condition&& condition, std::chrono::milliseconds timeout, Step&& step,
-               std::chrono::milliseconds pause = std::chrono::milliseconds(1))
-{
+               std::chrono::milliseconds pause = std::chrono::milliseconds(1)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         step();
@@ -23,9 +22,9 @@ bool pollUntil(Condition&& condition, std::chrono::milliseconds timeout, Step&& 
 
 // For state outside this process (another program, the X server): nothing to run, a slower pace.
 template <class Condition>
-bool pollUntil(Condition&& condition, std::chrono::milliseconds timeout)
-{
-    return pollUntil(condition, timeout, [] {}, std::chrono::milliseconds(20));
+bool pollUntil(Condition&& condition, std::chrono::milliseconds timeout) {
+    return pollUntil(
+        condition, timeout, [] {}, std::chrono::milliseconds(20));
 }
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -20,7 +20,7 @@ Application& testApplication() {
     static char name[] = "quillmark-test";
     static char* argv[] = {name, nullptr};
     static Holder* holder = [] {
-        auto* made = new Holder; // owned by GoogleTest
+        auto* made = new Holder;  // owned by GoogleTest
         ::testing::AddGlobalTestEnvironment(made);
         made->application = std::make_unique<Application>(argc, argv);
         return made;
@@ -28,4 +28,4 @@ Application& testApplication() {
     return *holder->application;
 }
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

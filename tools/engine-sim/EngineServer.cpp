@@ -10,34 +10,22 @@ namespace quillmark::sim {
 using nlohmann::json;
 
 EngineServer::EngineServer(asio::io_context& io, PropertyTree tree, SimOutput& output, Settings settings)
-    : io_(io),
-      tree_(std::move(tree)),
-      output_(output),
-      settings_(settings),
-      generator_(settings.meterRate),
-      acceptor_(io),
-      reopenTimer_(io),
-      meterTimer_(io)
-{
-}
+    : io_(io), tree_(std::move(tree)), output_(output), settings_(settings), generator_(settings.meterRate),
+      acceptor_(io), reopenTimer_(io), meterTimer_(io) {}
 
-EngineServer::~EngineServer()
-{
+EngineServer::~EngineServer() {
     // Sessions outlive the server only as suspended tasks that never resume; they must not call back.
-    for (auto& [id, session] : std::map(sessions_))
-        session->close();
+    for (auto& [id, session] : std::map(sessions_)) session->close();
 }
 
-std::uint16_t EngineServer::listen()
-{
+std::uint16_t EngineServer::listen() {
     openAcceptor();
     settings_.port = acceptor_.local_endpoint().port();
     asio::co_spawn(io_, meterLoop(), reportTaskFailure("server"));
     return settings_.port;
 }
 
-void EngineServer::openAcceptor()
-{
+void EngineServer::openAcceptor() {
     const asio::ip::tcp::endpoint endpoint(asio::ip::address_v4::loopback(), settings_.port);
     acceptor_.open(endpoint.protocol());
     acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true));
@@ -46,12 +34,10 @@ void EngineServer::openAcceptor()
     asio::co_spawn(io_, acceptLoop(++acceptGeneration_), reportTaskFailure("server"));
 }
 
-asio::awaitable<void> EngineServer::acceptLoop(unsigned generation)
-{
+asio::awaitable<void> EngineServer::acceptLoop(unsigned generation) {
     while (generation == acceptGeneration_ && acceptor_.is_open()) {
         auto [error, socket] = co_await acceptor_.async_accept(asio::experimental::as_tuple(asio::use_awaitable));
-        if (generation != acceptGeneration_ || !acceptor_.is_open())
-            co_return;
+        if (generation != acceptGeneration_ || !acceptor_.is_open()) co_return;
         if (error) {
             // Out of descriptors and the like: breathe, then go on accepting.
             asio::steady_timer pause(io_, std::chrono::milliseconds(50));
@@ -66,21 +52,17 @@ asio::awaitable<void> EngineServer::acceptLoop(unsigned generation)
     }
 }
 
-void EngineServer::dropAll()
-{
-    for (auto& [id, session] : std::map(sessions_))
-        session->close();
+void EngineServer::dropAll() {
+    for (auto& [id, session] : std::map(sessions_)) session->close();
 }
 
-void EngineServer::refuseFor(std::chrono::milliseconds duration)
-{
+void EngineServer::refuseFor(std::chrono::milliseconds duration) {
     ++acceptGeneration_;
     asio::error_code ignored;
     acceptor_.close(ignored);
     reopenTimer_.expires_after(duration);
     reopenTimer_.async_wait([this](const asio::error_code& error) {
-        if (error)
-            return;  // a later refusal replaced this one
+        if (error) return;  // a later refusal replaced this one
         try {
             openAcceptor();
         } catch (const asio::system_error& failure) {
@@ -90,43 +72,32 @@ void EngineServer::refuseFor(std::chrono::milliseconds duration)
     });
 }
 
-void EngineServer::setAnsweringGets(bool answer)
-{
-    settings_.answerGets = answer;
+void EngineServer::setAnsweringGets(bool answer) { settings_.answerGets = answer; }
+
+void EngineServer::sendToAll(const std::string& bytes) {
+    for (auto& [id, session] : std::map(sessions_)) session->send(bytes);
 }
 
-void EngineServer::sendToAll(const std::string& bytes)
-{
-    for (auto& [id, session] : std::map(sessions_))
-        session->send(bytes);
-}
-
-bool EngineServer::setProperty(const std::string& path, const std::string& text)
-{
+bool EngineServer::setProperty(const std::string& path, const std::string& text) {
     const auto property = tree_.propertyPath(path);
-    if (!property)
-        return false;
+    if (!property) return false;
     const auto changes = tree_.set(*property, text);
-    if (!changes)
-        return false;
+    if (!changes) return false;
     report(*changes);
     return true;
 }
 
-void EngineServer::setOnEveryDevice(const std::string& name, const json& value)
-{
+void EngineServer::setOnEveryDevice(const std::string& name, const json& value) {
     report(tree_.setOnEveryDevice(name, value));
 }
 
-std::string EngineServer::frame(const std::string& path, const json& data)
-{
+std::string EngineServer::frame(const std::string& path, const json& data) {
     std::string bytes = json{{"path", path}, {"data", data}}.dump();
     bytes.push_back('\0');
     return bytes;
 }
 
-void EngineServer::onMessage(Session& session, const std::string& message)
-{
+void EngineServer::onMessage(Session& session, const std::string& message) {
     output_.request(message);
     std::string reason;
     const auto request = Request::parse(message, reason);
@@ -141,21 +112,17 @@ void EngineServer::onMessage(Session& session, const std::string& message)
     }
 }
 
-void EngineServer::onOversizedRequest(Session& session)
-{
-    ignore("request longer than " + std::to_string(Session::kMaxRequestBytes) + " bytes on connection "
-               + std::to_string(session.id()),
+void EngineServer::onOversizedRequest(Session& session) {
+    ignore("request longer than " + std::to_string(Session::kMaxRequestBytes) + " bytes on connection " +
+               std::to_string(session.id()),
            "");
 }
 
-void EngineServer::onClosed(Session& session)
-{
-    if (sessions_.erase(session.id()) > 0)
-        output_.line("disconnected: " + std::to_string(session.id()));
+void EngineServer::onClosed(Session& session) {
+    if (sessions_.erase(session.id()) > 0) output_.line("disconnected: " + std::to_string(session.id()));
 }
 
-void EngineServer::handleGet(Session& session, const Request& request, const std::string& text)
-{
+void EngineServer::handleGet(Session& session, const Request& request, const std::string& text) {
     if (!settings_.answerGets) {
         ignore("not answering gets", text);
         return;
@@ -168,8 +135,7 @@ void EngineServer::handleGet(Session& session, const Request& request, const std
     session.send(frame(request.path, *data));
 }
 
-void EngineServer::handleSubscribe(Session& session, const Request& request, const std::string& text)
-{
+void EngineServer::handleSubscribe(Session& session, const Request& request, const std::string& text) {
     if (const auto meter = MeterGenerator::parseMeterPath(request.path); meter && tree_.hasNode(meter->outputPath)) {
         session.subscribeMeter(*meter);
         return;
@@ -183,8 +149,7 @@ void EngineServer::handleSubscribe(Session& session, const Request& request, con
     session.send(frame(*property + "/value", tree_.valueOf(*property)));
 }
 
-void EngineServer::handleSet(Session&, const Request& request, const std::string& text)
-{
+void EngineServer::handleSet(Session&, const Request& request, const std::string& text) {
     if (!request.value) {
         ignore("no value", text);
         return;
@@ -202,23 +167,19 @@ void EngineServer::handleSet(Session&, const Request& request, const std::string
     report(*changes);
 }
 
-void EngineServer::report(const std::vector<PropertyTree::Change>& changes)
-{
+void EngineServer::report(const std::vector<PropertyTree::Change>& changes) {
     for (const auto& change : changes) {
         const std::string bytes = frame(change.propertyPath + "/value", change.value);
         for (auto& [id, session] : std::map(sessions_))
-            if (session->isSubscribed(change.propertyPath))
-                session->send(bytes);
+            if (session->isSubscribed(change.propertyPath)) session->send(bytes);
     }
 }
 
-void EngineServer::ignore(const std::string& reason, const std::string& text)
-{
+void EngineServer::ignore(const std::string& reason, const std::string& text) {
     output_.line("ignored: " + reason + (text.empty() ? std::string() : ": " + SimOutput::printable(text)));
 }
 
-asio::awaitable<void> EngineServer::meterLoop()
-{
+asio::awaitable<void> EngineServer::meterLoop() {
     const auto period = std::chrono::duration_cast<asio::steady_timer::duration>(
         std::chrono::duration<double>(1.0 / settings_.meterRate));
     auto next = asio::steady_timer::clock_type::now();
@@ -229,19 +190,17 @@ asio::awaitable<void> EngineServer::meterLoop()
             next = now;  // fell far behind (suspended): carry on from now rather than burst
         meterTimer_.expires_at(next);
         auto [error] = co_await meterTimer_.async_wait(asio::experimental::as_tuple(asio::use_awaitable));
-        if (error)
-            co_return;
+        if (error) co_return;
         sendMeters(frameNumber);
     }
 }
 
-void EngineServer::sendMeters(std::uint64_t frameNumber)
-{
+void EngineServer::sendMeters(std::uint64_t frameNumber) {
     for (auto& [id, session] : std::map(sessions_)) {
         for (const auto& meter : session->meters()) {
-            if (meter.meterIndex >= MeterGenerator::channelCount(tree_.surroundModeOf(meter.outputPath)))
-                continue;
-            const std::string path = meter.outputPath + "/meters/" + std::to_string(meter.meterIndex) + "/MeterLevel/value";
+            if (meter.meterIndex >= MeterGenerator::channelCount(tree_.surroundModeOf(meter.outputPath))) continue;
+            const std::string path =
+                meter.outputPath + "/meters/" + std::to_string(meter.meterIndex) + "/MeterLevel/value";
             session->send(frame(path, generator_.level(meter.meterIndex, frameNumber)));
         }
     }

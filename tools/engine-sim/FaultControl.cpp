@@ -15,8 +15,7 @@ namespace {
 constexpr std::size_t kDefaultOversizedBytes = 9u << 20;
 constexpr std::size_t kMaxOversizedBytes = 48u << 20;
 
-std::optional<double> parseSeconds(const std::string& text)
-{
+std::optional<double> parseSeconds(const std::string& text) {
     char* end = nullptr;
     const double seconds = std::strtod(text.c_str(), &end);
     if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(seconds) || seconds <= 0 || seconds > 3600)
@@ -24,11 +23,9 @@ std::optional<double> parseSeconds(const std::string& text)
     return seconds;
 }
 
-std::string oversizedMessage(std::size_t bytes)
-{
+std::string oversizedMessage(std::size_t bytes) {
     std::string message = R"({"path":"/devices","data":")";
-    if (message.size() < bytes)
-        message.append(bytes - message.size(), 'x');
+    if (message.size() < bytes) message.append(bytes - message.size(), 'x');
     return message;  // no closing quote, no NUL
 }
 
@@ -36,8 +33,7 @@ std::string oversizedMessage(std::size_t bytes)
 
 FaultControl::FaultControl(EngineServer& server) : server_(server) {}
 
-std::string FaultControl::usage()
-{
+std::string FaultControl::usage() {
     return R"(Control lines (standard input, one per line; each answered by "ok: <line>" or "error: ..."):
   drop                 close every connection now
   refuse SECONDS       stop listening for SECONDS (connections are refused); open ones stay
@@ -52,16 +48,14 @@ std::string FaultControl::usage()
 )";
 }
 
-std::optional<std::string> FaultControl::run(const std::string& line)
-{
+std::optional<std::string> FaultControl::run(const std::string& line) {
     std::istringstream words(line);
     std::string command;
     std::string argument;
     words >> command >> argument;
     std::string extra;
     std::getline(words, extra);
-    if (!extra.empty() && extra.front() == ' ')
-        extra.erase(0, 1);
+    if (!extra.empty() && extra.front() == ' ') extra.erase(0, 1);
 
     if (command == "ping" && argument.empty()) {
         // Nothing to do: the answer alone lets a reader catch up with the output.
@@ -69,8 +63,7 @@ std::optional<std::string> FaultControl::run(const std::string& line)
         server_.dropAll();
     } else if (command == "refuse") {
         const auto seconds = parseSeconds(argument);
-        if (!seconds)
-            return "refuse needs a number of seconds";
+        if (!seconds) return "refuse needs a number of seconds";
         server_.refuseFor(std::chrono::milliseconds(std::llround(*seconds * 1000)));
     } else if (command == "online" && (argument == "true" || argument == "false") && extra.empty()) {
         server_.setOnEveryDevice("DeviceOnline", argument == "true");
@@ -90,8 +83,7 @@ std::optional<std::string> FaultControl::run(const std::string& line)
         }
         server_.sendToAll(oversizedMessage(bytes));
     } else if (command == "set" && !argument.empty() && !extra.empty()) {
-        if (!server_.setProperty(argument, extra))
-            return "no property " + argument + " that takes " + extra;
+        if (!server_.setProperty(argument, extra)) return "no property " + argument + " that takes " + extra;
     } else {
         return "unknown command: " + line;
     }

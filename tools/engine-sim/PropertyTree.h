@@ -60,8 +60,8 @@ private:
     std::optional<Location> locate(const std::string& path) const;
     const nlohmann::json* node(const std::vector<std::string>& segments) const;
     nlohmann::json* mutableNode(const std::vector<std::string>& segments);
-    std::vector<Change> applyLevel(nlohmann::json& properties, const std::string& nodePath,
-                                   const std::string& name, double value);
+    std::vector<Change> applyLevel(nlohmann::json& properties, const std::string& nodePath, const std::string& name,
+                                   double value);
 
     nlohmann::json root_;
 };

@@ -6,21 +6,16 @@ namespace quillmark::sim {
 
 namespace {
 
-std::optional<Request::Verb> verbFrom(const std::string& text)
-{
-    if (text == "get")
-        return Request::Verb::get;
-    if (text == "set")
-        return Request::Verb::set;
-    if (text == "subscribe")
-        return Request::Verb::subscribe;
+std::optional<Request::Verb> verbFrom(const std::string& text) {
+    if (text == "get") return Request::Verb::get;
+    if (text == "set") return Request::Verb::set;
+    if (text == "subscribe") return Request::Verb::subscribe;
     return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<Request> Request::parse(const std::string& text, std::string& reason)
-{
+std::optional<Request> Request::parse(const std::string& text, std::string& reason) {
     if (!isValidUtf8(text)) {
         reason = "not UTF-8";
         return std::nullopt;
@@ -40,8 +35,7 @@ std::optional<Request> Request::parse(const std::string& text, std::string& reas
     Request request;
     request.verb = *verb;
     request.path = rest.substr(0, valueSpace);
-    if (valueSpace != std::string::npos)
-        request.value = rest.substr(valueSpace + 1);
+    if (valueSpace != std::string::npos) request.value = rest.substr(valueSpace + 1);
     if (request.path.empty() || request.path.front() != '/') {
         reason = "missing path";
         return std::nullopt;

@@ -9,19 +9,16 @@ namespace quillmark::sim {
 
 namespace {
 
-std::optional<double> parseDouble(const std::string& text)
-{
+std::optional<double> parseDouble(const std::string& text) {
     char* end = nullptr;
     const double number = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(number))
-        return std::nullopt;
+    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(number)) return std::nullopt;
     return number;
 }
 
 }  // namespace
 
-std::string SimOptions::usage()
-{
+std::string SimOptions::usage() {
     return R"(Usage: quillmark-engine-sim [options]
 
 A stand-in for the mixer engine: serves a property tree over TCP on 127.0.0.1 with the engine's
@@ -64,13 +61,12 @@ Behaviour:
 )" + FaultControl::usage();
 }
 
-std::optional<SimOptions> SimOptions::parse(const std::vector<std::string>& arguments, std::string& error)
-{
+std::optional<SimOptions> SimOptions::parse(const std::vector<std::string>& arguments, std::string& error) {
     SimOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
-        const bool takesValue = name == "--port" || name == "--tree" || name == "--meter-rate"
-                                || name == "--log-requests" || name == "--surround" || name == "--refuse-for";
+        const bool takesValue = name == "--port" || name == "--tree" || name == "--meter-rate" ||
+                                name == "--log-requests" || name == "--surround" || name == "--refuse-for";
         if (takesValue && i + 1 == arguments.size()) {
             error = name + " needs a value";
             return std::nullopt;

@@ -7,8 +7,7 @@
 
 namespace quillmark::sim {
 
-bool SimOutput::logRequestsTo(const std::string& target)
-{
+bool SimOutput::logRequestsTo(const std::string& target) {
     if (target == "-") {
         target_ = Target::standardOutput;
         return true;
@@ -18,22 +17,15 @@ bool SimOutput::logRequestsTo(const std::string& target)
     return target_ == Target::file;
 }
 
-void SimOutput::line(const std::string& text)
-{
-    std::cout << text << std::endl;
-}
+void SimOutput::line(const std::string& text) { std::cout << text << std::endl; }
 
-void SimOutput::request(const std::string& text)
-{
+void SimOutput::request(const std::string& text) {
     const std::string entry = "recv: " + printable(text);
-    if (target_ == Target::standardOutput)
-        line(entry);
-    else if (target_ == Target::file)
-        file_ << entry << std::endl;
+    if (target_ == Target::standardOutput) line(entry);
+    else if (target_ == Target::file) file_ << entry << std::endl;
 }
 
-std::string SimOutput::printable(const std::string& text)
-{
+std::string SimOutput::printable(const std::string& text) {
     const bool utf8 = isValidUtf8(text);
     std::string out;
     out.reserve(text.size());

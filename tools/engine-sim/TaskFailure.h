@@ -7,11 +7,9 @@ namespace quillmark::sim {
 
 // A completion for co_spawn that reports on standard error the exception a task ended with, rather
 // than losing it.
-inline auto reportTaskFailure(const char* task)
-{
+inline auto reportTaskFailure(const char* task) {
     return [task](std::exception_ptr failure) {
-        if (!failure)
-            return;
+        if (!failure) return;
         try {
             std::rethrow_exception(failure);
         } catch (const std::exception& error) {

@@ -16,31 +16,24 @@ using namespace quillmark::sim;
 
 namespace {
 
-std::optional<PropertyTree> makeTree(const SimOptions& options)
-{
-    if (!options.treeFile)
-        return PropertyTree::makeDefault();
+std::optional<PropertyTree> makeTree(const SimOptions& options) {
+    if (!options.treeFile) return PropertyTree::makeDefault();
     std::string error;
     auto tree = PropertyTree::load(*options.treeFile, error);
-    if (!tree)
-        std::cerr << "quillmark-engine-sim: " << error << std::endl;
+    if (!tree) std::cerr << "quillmark-engine-sim: " << error << std::endl;
     return tree;
 }
 
-void applyStartState(EngineServer& server, const SimOptions& options)
-{
-    if (options.surroundMode)
-        server.setOnEveryDevice("SurroundMonitorMode", *options.surroundMode);
-    if (options.offline)
-        server.setOnEveryDevice("DeviceOnline", false);
+void applyStartState(EngineServer& server, const SimOptions& options) {
+    if (options.surroundMode) server.setOnEveryDevice("SurroundMonitorMode", *options.surroundMode);
+    if (options.offline) server.setOnEveryDevice("DeviceOnline", false);
     if (options.refuseForSeconds)
         server.refuseFor(std::chrono::milliseconds(std::llround(*options.refuseForSeconds * 1000)));
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string error;
     const auto options = SimOptions::parse(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
@@ -52,8 +45,7 @@ int main(int argc, char** argv)
         return 0;
     }
     auto tree = makeTree(*options);
-    if (!tree)
-        return 1;
+    if (!tree) return 1;
     SimOutput output;
     if (options->requestLog && !output.logRequestsTo(*options->requestLog)) {
         std::cerr << "quillmark-engine-sim: cannot write " << *options->requestLog << std::endl;
@@ -66,7 +58,8 @@ int main(int argc, char** argv)
     try {
         output.line("listening on 127.0.0.1:" + std::to_string(server.listen()));
     } catch (const asio::system_error& failure) {
-        std::cerr << "quillmark-engine-sim: cannot listen on port " << options->port << ": " << failure.what() << std::endl;
+        std::cerr << "quillmark-engine-sim: cannot listen on port " << options->port << ": " << failure.what()
+                  << std::endl;
         return 1;
     }
     applyStartState(server, *options);

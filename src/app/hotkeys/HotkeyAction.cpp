@@ -32,7 +32,7 @@ constexpr ActionRow kRows[] = {
 
 const ActionRow& row(HotkeyAction action) noexcept { return *findRow(kRows, &ActionRow::action, action); }
 
-} // namespace
+}  // namespace
 
 std::string_view rawValue(HotkeyAction action) noexcept { return row(action).rawValue; }
 
@@ -49,4 +49,4 @@ std::optional<std::string_view> consoleDefaultHotkey(HotkeyAction action) noexce
     return row(action).consoleDefaultHotkey;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -24,10 +24,18 @@ enum class HotkeyAction {
 };
 
 inline constexpr std::array<HotkeyAction, 13> allHotkeyActions{
-    HotkeyAction::mute,           HotkeyAction::dim,              HotkeyAction::surround,
-    HotkeyAction::stereo,         HotkeyAction::mono,             HotkeyAction::talkback,
-    HotkeyAction::volumeUpFine,   HotkeyAction::volumeUpCoarse,   HotkeyAction::volumeDownFine,
-    HotkeyAction::volumeDownCoarse, HotkeyAction::recallReference1, HotkeyAction::recallReference2,
+    HotkeyAction::mute,
+    HotkeyAction::dim,
+    HotkeyAction::surround,
+    HotkeyAction::stereo,
+    HotkeyAction::mono,
+    HotkeyAction::talkback,
+    HotkeyAction::volumeUpFine,
+    HotkeyAction::volumeUpCoarse,
+    HotkeyAction::volumeDownFine,
+    HotkeyAction::volumeDownCoarse,
+    HotkeyAction::recallReference1,
+    HotkeyAction::recallReference2,
     HotkeyAction::recallReference3,
 };
 
@@ -42,4 +50,4 @@ std::optional<int> referenceLevelIndex(HotkeyAction action) noexcept;
 // The shortcut UA Console itself uses for the command ("⌘F10"), shown as a hint; nothing where it has none.
 std::optional<std::string_view> consoleDefaultHotkey(HotkeyAction action) noexcept;
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -27,11 +27,11 @@ std::optional<std::string_view> knownKeyName(std::uint32_t keyCode) {
         std::string_view label;
     };
     static constexpr Name kNames[] = {
-        {36, "↩"},   {48, "⇥"},   {49, "Space"}, {51, "⌫"},   {53, "⎋"},   {64, "F17"},  {79, "F18"},
-        {80, "F19"}, {90, "F20"}, {96, "F5"},    {97, "F6"},  {98, "F7"},  {99, "F3"},   {100, "F8"},
-        {101, "F9"}, {103, "F11"}, {105, "F13"}, {106, "F16"}, {107, "F14"}, {109, "F10"}, {111, "F12"},
-        {113, "F15"}, {115, "↖"}, {116, "⇞"},   {117, "⌦"},  {118, "F4"}, {119, "↘"},   {120, "F2"},
-        {121, "⇟"},  {122, "F1"}, {123, "←"},   {124, "→"},  {125, "↓"},  {126, "↑"},
+        {36, "↩"},    {48, "⇥"},    {49, "Space"}, {51, "⌫"},    {53, "⎋"},    {64, "F17"},  {79, "F18"},
+        {80, "F19"},  {90, "F20"},  {96, "F5"},    {97, "F6"},   {98, "F7"},   {99, "F3"},   {100, "F8"},
+        {101, "F9"},  {103, "F11"}, {105, "F13"},  {106, "F16"}, {107, "F14"}, {109, "F10"}, {111, "F12"},
+        {113, "F15"}, {115, "↖"},   {116, "⇞"},    {117, "⌦"},   {118, "F4"},  {119, "↘"},   {120, "F2"},
+        {121, "⇟"},   {122, "F1"},  {123, "←"},    {124, "→"},   {125, "↓"},   {126, "↑"},
     };
     for (const Name& name : kNames)
         if (name.keyCode == keyCode) return name.label;
@@ -47,12 +47,12 @@ bool isUsableLabel(const QString& characters) {
 
 bool isUInt32(const nlohmann::json& value) {
     if (value.is_number_unsigned()) return value.get<std::uint64_t>() <= std::numeric_limits<std::uint32_t>::max();
-    if (value.is_number_integer()) return value.get<std::int64_t>() >= 0
-                                          && value.get<std::int64_t>() <= std::numeric_limits<std::uint32_t>::max();
+    if (value.is_number_integer())
+        return value.get<std::int64_t>() >= 0 && value.get<std::int64_t>() <= std::numeric_limits<std::uint32_t>::max();
     return false;
 }
 
-} // namespace
+}  // namespace
 
 std::string HotkeyBinding::displayString() const { return carbonToString(carbonModifiers) + characters; }
 
@@ -114,4 +114,4 @@ std::optional<HotkeyBinding> HotkeyBinding::fromJSON(const nlohmann::json& objec
                          characters->get<std::string>()};
 }
 
-} // namespace quillmark
+}  // namespace quillmark

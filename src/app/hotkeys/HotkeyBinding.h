@@ -56,7 +56,7 @@ struct HotkeyBinding {
     static std::optional<HotkeyBinding> fromJSON(const nlohmann::json& object);
 };
 
-} // namespace quillmark
+}  // namespace quillmark
 
 template <>
 struct std::hash<quillmark::HotkeyBinding> {

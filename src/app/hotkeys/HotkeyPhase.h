@@ -8,4 +8,4 @@ enum class HotkeyPhase {
     released,
 };
 
-} // namespace quillmark
+}  // namespace quillmark

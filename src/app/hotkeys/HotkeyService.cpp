@@ -9,10 +9,10 @@ namespace quillmark {
 
 HotkeyService::HotkeyService() : HotkeyService(GlobalShortcuts::forThisDesktop()) {}
 
-HotkeyService::HotkeyService(std::unique_ptr<GlobalShortcuts> shortcuts) : shortcuts_(std::move(shortcuts))
-{
+HotkeyService::HotkeyService(std::unique_ptr<GlobalShortcuts> shortcuts) : shortcuts_(std::move(shortcuts)) {
     if (!shortcuts_->isAvailable()) {
-        SystemLog::write("Quillmark: global hotkeys need an X11 display; none is available, so no hotkey is registered");
+        SystemLog::write(
+            "Quillmark: global hotkeys need an X11 display; none is available, so no hotkey is registered");
         return;
     }
     shortcuts_->setListener([this](std::uint32_t id, GlobalShortcuts::Edge edge) {
@@ -20,14 +20,12 @@ HotkeyService::HotkeyService(std::unique_ptr<GlobalShortcuts> shortcuts) : short
     });
 }
 
-HotkeyService::~HotkeyService()
-{
+HotkeyService::~HotkeyService() {
     shortcuts_->setListener({});
     for (const Registration& registration : registrations_) shortcuts_->unregisterShortcut(registration.hotKeyID);
 }
 
-void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& binding)
-{
+void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& binding) {
     // The id is used up even when the registration fails.
     const std::uint32_t id = nextHotKeyID_++;
     if (!shortcuts_->isAvailable()) return;  // said once, at construction
@@ -40,15 +38,13 @@ void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& bin
                      " status=" + std::to_string(status));
 }
 
-void HotkeyService::unregisterAll()
-{
+void HotkeyService::unregisterAll() {
     for (const Registration& registration : registrations_) shortcuts_->unregisterShortcut(registration.hotKeyID);
     registrations_.clear();
     heldIDs_.clear();
 }
 
-void HotkeyService::dispatch(std::uint32_t hotKeyID, HotkeyPhase phase)
-{
+void HotkeyService::dispatch(std::uint32_t hotKeyID, HotkeyPhase phase) {
     const auto found = std::find_if(registrations_.begin(), registrations_.end(),
                                     [hotKeyID](const Registration& r) { return r.hotKeyID == hotKeyID; });
     if (found == registrations_.end()) return;  // stale or foreign id
@@ -62,4 +58,4 @@ void HotkeyService::dispatch(std::uint32_t hotKeyID, HotkeyPhase phase)
     if (Handler current = handler) current(action, phase);
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -50,4 +50,4 @@ private:
     std::set<std::uint32_t> heldIDs_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

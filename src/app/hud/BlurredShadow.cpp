@@ -44,7 +44,7 @@ std::vector<float> blurPass(const std::vector<float>& in, int width, int height,
     return out;
 }
 
-} // namespace
+}  // namespace
 
 void BlurredShadow::paint(QPainter& painter, const QRectF& rect, qreal blurRadius, const QColor& colour) {
     if (rect.isEmpty() || blurRadius <= 0) return;
@@ -79,7 +79,8 @@ void BlurredShadow::paint(QPainter& painter, const QRectF& rect, qreal blurRadiu
         auto* line = reinterpret_cast<QRgb*>(shadow.scanLine(y));
         for (int x = 0; x < width; ++x) {
             const double a = alpha[static_cast<std::size_t>(y * width + x)] * colour.alphaF();
-            line[x] = qRgba(static_cast<int>(std::lround(colour.red() * a)), static_cast<int>(std::lround(colour.green() * a)),
+            line[x] = qRgba(static_cast<int>(std::lround(colour.red() * a)),
+                            static_cast<int>(std::lround(colour.green() * a)),
                             static_cast<int>(std::lround(colour.blue() * a)), static_cast<int>(std::lround(255 * a)));
         }
     }
@@ -87,4 +88,4 @@ void BlurredShadow::paint(QPainter& painter, const QRectF& rect, qreal blurRadiu
     painter.drawImage(origin, shadow);
 }
 
-} // namespace quillmark
+}  // namespace quillmark

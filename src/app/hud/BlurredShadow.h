@@ -16,4 +16,4 @@ public:
     static void paint(QPainter& painter, const QRectF& rect, qreal blurRadius, const QColor& colour);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -63,7 +63,7 @@ void drawTextAt(QPainter& painter, const QFont& font, const QColor& colour, cons
     painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
 }
 
-} // namespace
+}  // namespace
 
 HUDView::HUDView(QWidget* parent) : QWidget(parent), lastEvent_(MonitorEvent::level) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -130,9 +130,9 @@ QString HUDView::compactDBText() const {
 
 HUDView::Readout HUDView::readout() const {
     Readout result;
-    result.mainColour = isTrue(snapshot_.mute) ? resolved(HUDTokens::red)
-                      : isTrue(snapshot_.dim)  ? resolved(HUDTokens::amber)
-                                               : resolved(HUDTokens::fg);
+    result.mainColour = isTrue(snapshot_.mute)  ? resolved(HUDTokens::red)
+                        : isTrue(snapshot_.dim) ? resolved(HUDTokens::amber)
+                                                : resolved(HUDTokens::fg);
     if (isSPLCase()) {
         result.main = splText();
         result.secondary = compactDBText();
@@ -176,8 +176,8 @@ bool HUDView::hasGlowTip() const {
 }
 
 std::vector<HUDView::Chip> HUDView::chips() const {
-    const std::optional<QString> surround = snapshot_.surroundMode
-        ? std::optional<QString>(QString::fromStdString(*snapshot_.surroundMode)) : std::nullopt;
+    const std::optional<QString> surround =
+        snapshot_.surroundMode ? std::optional<QString>(QString::fromStdString(*snapshot_.surroundMode)) : std::nullopt;
     const bool foldsSurround = isTrue(snapshot_.surroundStereoFoldDown) && surround && !surround->isEmpty() &&
                                *surround != QStringLiteral("STEREO");
     QString modeText;
@@ -186,8 +186,8 @@ std::vector<HUDView::Chip> HUDView::chips() const {
     else modeText = *surround;
 
     const bool altActive = snapshot_.altMonSelection && *snapshot_.altMonSelection >= 1;
-    const QString altText = altActive ? QStringLiteral("ALT ") + QString::number(*snapshot_.altMonSelection)
-                                      : QStringLiteral("ALT");
+    const QString altText =
+        altActive ? QStringLiteral("ALT ") + QString::number(*snapshot_.altMonSelection) : QStringLiteral("ALT");
 
     std::vector<Chip> result{
         {modeText, isTrue(snapshot_.mono) || foldsSurround, resolved(HUDTokens::accent)},
@@ -217,9 +217,7 @@ double HUDView::messageFontSizeFor(const QString& text) const {
 
 // MARK: fonts
 
-QFont HUDView::displayFont(double size, double kerning) const {
-    return withKerning(HUDFonts::display(size), kerning);
-}
+QFont HUDView::displayFont(double size, double kerning) const { return withKerning(HUDFonts::display(size), kerning); }
 
 QFont HUDView::mainReadoutFont() const { return HUDFonts::mono(16 * scale(), true); }
 
@@ -322,4 +320,4 @@ void HUDView::paintMessage(QPainter& painter) const {
                QPointF(width() / 2.0 - textWidth / 2, 50 * s - metrics.height() / 2), text);
 }
 
-} // namespace quillmark
+}  // namespace quillmark

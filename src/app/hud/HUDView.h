@@ -55,7 +55,7 @@ public:
     struct Readout {
         QString main;
         QColor mainColour;
-        std::optional<QString> secondary; // the compact dB text beside an SPL readout
+        std::optional<QString> secondary;  // the compact dB text beside an SPL readout
     };
     struct Chip {
         QString text;
@@ -106,4 +106,4 @@ private:
     HUDAppearance appearance_ = HUDAppearance::system;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -13,7 +13,7 @@ namespace quillmark {
 namespace {
 
 constexpr Qt::WindowFlags kHUDWindowFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                           Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
+                                            Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
 
 std::unique_ptr<QWidget> makeWindow() {
     auto window = std::make_unique<QWidget>(nullptr, kHUDWindowFlags);
@@ -26,7 +26,7 @@ std::unique_ptr<QWidget> makeWindow() {
     return window;
 }
 
-} // namespace
+}  // namespace
 
 HUDWindowController::HUDWindowController(MainQueue& queue) : queue_(queue), window_(makeWindow()) {
     view_ = new HUDView(window_.get());
@@ -129,4 +129,4 @@ QScreen* HUDWindowController::primaryScreen() {
     return QGuiApplication::screens().isEmpty() ? nullptr : QGuiApplication::primaryScreen();
 }
 
-} // namespace quillmark
+}  // namespace quillmark

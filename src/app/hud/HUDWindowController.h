@@ -61,7 +61,7 @@ private:
 
     MainQueue& queue_;
     std::unique_ptr<QWidget> window_;
-    HUDView* view_ = nullptr; // owned by window_
+    HUDView* view_ = nullptr;  // owned by window_
     std::unique_ptr<WindowFade> fade_;
     MainQueue::Handle hideTask_;
     bool pinned_ = false;
@@ -70,4 +70,4 @@ private:
     WeakGuard guard_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

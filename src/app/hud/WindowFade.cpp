@@ -53,4 +53,4 @@ void WindowFade::tick() {
     if (completion) completion();
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -41,4 +41,4 @@ private:
     std::function<void()> completion_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

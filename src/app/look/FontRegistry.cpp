@@ -59,7 +59,7 @@ QFont sized(QFont font, double size) {
     return font;
 }
 
-} // namespace
+}  // namespace
 
 FontRegistry::FontRegistry(ResourceBundle bundle) : bundle_(std::move(bundle)) {}
 
@@ -67,7 +67,9 @@ void FontRegistry::ensureRegistered() {
     if (registered_) return;
     registered_ = true;
     const Row rows[] = {
-        {display, "IsolationGrotesque-Regular", "otf",
+        {display,
+         "IsolationGrotesque-Regular",
+         "otf",
          {"IsolationGrotesque-Regular", "Isolation Grotesque", "IsolationGrotesque"}},
         {body, "IBMPlexSans-Regular", "ttf", {"IBMPlexSans-Regular", "IBM Plex Sans", "IBMPlexSans"}},
         {monoRegular, "JetBrainsMono-Regular", "ttf", {"JetBrainsMono-Regular", "JetBrains Mono", "JetBrainsMono"}},
@@ -143,4 +145,4 @@ QFont FontRegistry::displayFont(double size) const {
     return fallback;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -45,4 +45,4 @@ private:
     std::array<std::optional<QString>, 4> slots_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -11,7 +11,7 @@ FontRegistry& registry() {
     return fonts;
 }
 
-} // namespace
+}  // namespace
 
 void HUDFonts::ensureRegistered() { registry().ensureRegistered(); }
 
@@ -26,4 +26,4 @@ std::optional<QString> HUDFonts::bodyName() { return registry().name(FontRegistr
 std::optional<QString> HUDFonts::monoRegName() { return registry().name(FontRegistry::monoRegular); }
 std::optional<QString> HUDFonts::monoMedName() { return registry().name(FontRegistry::monoMedium); }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -33,4 +33,4 @@ public:
     HUDFonts() = delete;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -27,9 +27,7 @@ QColor HUDTokens::resolve(const Token& token, bool dark) {
     return QColor(rgb.r, rgb.g, rgb.b);
 }
 
-QColor HUDTokens::resolve(const Token& token, HUDAppearance appearance) {
-    return resolve(token, isDark(appearance));
-}
+QColor HUDTokens::resolve(const Token& token, HUDAppearance appearance) { return resolve(token, isDark(appearance)); }
 
 bool HUDTokens::isDark(HUDAppearance appearance) {
     switch (appearance) {
@@ -46,4 +44,4 @@ bool HUDTokens::systemIsDark() {
     return palette.color(QPalette::Window).lightness() < palette.color(QPalette::WindowText).lightness();
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -51,4 +51,4 @@ public:
     HUDTokens() = delete;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -25,7 +25,7 @@ std::string withTrueMinus(std::string text) {
     return result;
 }
 
-} // namespace
+}  // namespace
 
 std::string LevelFormatter::signedDB(double levelDB) {
     if (levelDB <= -96) return std::string(kMinus) + "\u221E dB";
@@ -40,4 +40,4 @@ std::string LevelFormatter::savedLevel(double levelDB, double splReference) {
     return withTrueMinus(fixed(rounded, decimals)) + " dB";
 }
 
-} // namespace quillmark
+}  // namespace quillmark

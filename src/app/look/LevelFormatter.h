@@ -16,4 +16,4 @@ public:
     LevelFormatter() = delete;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -29,7 +29,7 @@ QString shareBelow(const QString& prefix) {
     return prefix.isEmpty() ? QString() : QDir::cleanPath(prefix + QStringLiteral("/share/quillmark"));
 }
 
-} // namespace
+}  // namespace
 
 std::optional<QString> ResourceBundle::url(const QString& name, const QString& ext) const {
     const QString path = QDir(directory_).filePath(name + QLatin1Char('.') + ext);
@@ -50,7 +50,8 @@ std::optional<std::string> ResourceBundle::infoString(const std::string& key) co
 }
 
 ResourceBundle ResourceBundle::find(const Places& places, const ResourceBundle& fallback) {
-    for (const QString& place : {places.mainResources, places.mainLocation, places.codeResources, places.codeLocation}) {
+    for (const QString& place :
+         {places.mainResources, places.mainLocation, places.codeResources, places.codeLocation}) {
         if (existingDirectory(place).isEmpty()) continue;
         const QString candidate = QDir(place).filePath(QString::fromLatin1(resourceBundleName));
         if (QFileInfo(candidate).isDir()) return ResourceBundle(candidate);
@@ -80,4 +81,4 @@ const ResourceBundle& ResourceBundle::quillmarkResources() {
     return bundle;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -47,4 +47,4 @@ private:
     QString directory_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

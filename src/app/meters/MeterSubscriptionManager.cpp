@@ -31,4 +31,4 @@ void MeterSubscriptionManager::ensureSubscribed(std::int64_t maxMeterIndex) {
     }));
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -38,4 +38,4 @@ private:
     WeakGuard guard_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

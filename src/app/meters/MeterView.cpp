@@ -21,7 +21,7 @@ namespace {
 constexpr std::array<double, 12> kScaleAnchors{0, -3, -6, -9, -12, -15, -18, -21, -27, -36, -46, -60};
 constexpr double kAnchorSteps = kScaleAnchors.size() - 1;
 constexpr double kStripTop = MeterView::headerHeight + 6;  // from the top edge
-constexpr double kStripBottomMargin = 26;                   // from the bottom edge
+constexpr double kStripBottomMargin = 26;                  // from the bottom edge
 constexpr double kScaleWidth = 32;
 constexpr double kStripGap = 4;
 constexpr double kMinimumStripWidth = 6;
@@ -50,22 +50,19 @@ void drawTextAt(QPainter& painter, const QPointF& topLeft, const QString& text) 
     painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
 }
 
-} // namespace
+}  // namespace
 
 MeterView::MeterView(QWidget* parent)
-    : QWidget(parent),
-      colours_(resolveColours(false)),
-      titleFont_(displayFont(12, 0.96)),
-      labelFont_(displayFont(11, 1.0)),
-      scaleFont_(scaleDigitsFont()) {
+    : QWidget(parent), colours_(resolveColours(false)), titleFont_(displayFont(12, 0.96)),
+      labelFont_(displayFont(11, 1.0)), scaleFont_(scaleDigitsFont()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(220, 320);
 }
 
 void MeterView::setChannels(std::vector<MeterChannel> channels) {
     const bool sameStrips = channels.size() == channels_.size() &&
-        std::equal(channels.begin(), channels.end(), channels_.begin(),
-                   [](const MeterChannel& a, const MeterChannel& b) { return a.label == b.label; });
+                            std::equal(channels.begin(), channels.end(), channels_.begin(),
+                                       [](const MeterChannel& a, const MeterChannel& b) { return a.label == b.label; });
     if (!sameStrips) {
         channels_ = std::move(channels);
         update();
@@ -118,9 +115,7 @@ QRectF MeterView::stripRect(QSizeF viewSize, std::size_t count, std::size_t inde
     return {kScaleWidth + static_cast<double>(index) * (width + kStripGap), kStripTop, width, height};
 }
 
-double MeterView::stripHeight() const {
-    return height() - kStripTop - kStripBottomMargin;
-}
+double MeterView::stripHeight() const { return height() - kStripTop - kStripBottomMargin; }
 
 void MeterView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
@@ -149,7 +144,8 @@ void MeterView::paintMeters(QPainter& painter, const QRegion& region) const {
     const QRectF right(viewSize.width() - kScaleWidth, kStripTop, kScaleWidth, h);
     const int textMargin = 8;  // scale texts reach half a line above and below the column
     if (region.intersects(left.toAlignedRect().adjusted(0, -textMargin, 0, textMargin))) drawScale(painter, left, true);
-    if (region.intersects(right.toAlignedRect().adjusted(0, -textMargin, 0, textMargin))) drawScale(painter, right, false);
+    if (region.intersects(right.toAlignedRect().adjusted(0, -textMargin, 0, textMargin)))
+        drawScale(painter, right, false);
 
     for (std::size_t i = 0; i < channels_.size(); ++i) {
         const QRectF strip = stripRect(viewSize, channels_.size(), i);
@@ -168,7 +164,8 @@ void MeterView::drawHeader(QPainter& painter) const {
     painter.setPen(colours_.fg);
     const QFontMetricsF metrics(titleFont_);
     const double textWidth = metrics.horizontalAdvance(title);
-    drawTextAt(painter, QPointF(header.center().x() - textWidth / 2, header.center().y() - metrics.height() / 2), title);
+    drawTextAt(painter, QPointF(header.center().x() - textWidth / 2, header.center().y() - metrics.height() / 2),
+               title);
 }
 
 void MeterView::drawScale(QPainter& painter, const QRectF& column, bool ticksOnRight) const {
@@ -182,8 +179,8 @@ void MeterView::drawScale(QPainter& painter, const QRectF& column, bool ticksOnR
 
         const QString text = QString::asprintf("%.0f", std::abs(kScaleAnchors[i]));
         const double textWidth = metrics.horizontalAdvance(text);
-        const double textX = ticksOnRight ? column.right() - kScaleTextInset - textWidth
-                                          : column.left() + kScaleTextInset;
+        const double textX =
+            ticksOnRight ? column.right() - kScaleTextInset - textWidth : column.left() + kScaleTextInset;
         drawTextAt(painter, QPointF(textX, y - metrics.height() / 2), text);
     }
 }
@@ -239,9 +236,10 @@ void MeterView::drawLabel(QPainter& painter, const MeterChannel& channel, const 
 
 MeterView::Colours MeterView::resolveColours(bool dark) {
     auto pick = [dark](const auto& token) { return HUDTokens::resolve(token, dark); };
-    return {pick(HUDTokens::bg), pick(HUDTokens::bgRaised), pick(HUDTokens::bgHeader), pick(HUDTokens::border),
-            pick(HUDTokens::borderSubtle), pick(HUDTokens::fg), pick(HUDTokens::fgMid), pick(HUDTokens::fgMuted),
-            pick(HUDTokens::green), pick(HUDTokens::cobalt), pick(HUDTokens::amber), pick(HUDTokens::red)};
+    return {pick(HUDTokens::bg),     pick(HUDTokens::bgRaised),     pick(HUDTokens::bgHeader),
+            pick(HUDTokens::border), pick(HUDTokens::borderSubtle), pick(HUDTokens::fg),
+            pick(HUDTokens::fgMid),  pick(HUDTokens::fgMuted),      pick(HUDTokens::green),
+            pick(HUDTokens::cobalt), pick(HUDTokens::amber),        pick(HUDTokens::red)};
 }
 
-} // namespace quillmark
+}  // namespace quillmark

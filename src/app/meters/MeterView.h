@@ -81,4 +81,4 @@ private:
     QFont scaleFont_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -38,7 +38,7 @@ std::vector<QRectF> screenFrames() {
     return frames;
 }
 
-} // namespace
+}  // namespace
 
 MeterWindowController::MeterWindowController(MeterStore& store, UserDefaults& defaults, MainQueue& queue)
     : store_(store), defaults_(defaults), queue_(queue), window_(std::make_unique<QWidget>()) {
@@ -56,9 +56,8 @@ MeterWindowController::MeterWindowController(MeterStore& store, UserDefaults& de
     applyAppearance();
     window_->installEventFilter(this);
 
-    observerID_ = store_.observe(guard_.wrap([this](const std::vector<MeterChannel>& channels) {
-        view_->setChannels(channels);
-    }));
+    observerID_ = store_.observe(
+        guard_.wrap([this](const std::vector<MeterChannel>& channels) { view_->setChannels(channels); }));
 }
 
 MeterWindowController::~MeterWindowController() {
@@ -86,13 +85,9 @@ void MeterWindowController::show() {
     if (onShow) onShow();
 }
 
-void MeterWindowController::hide() {
-    window_->hide();
-}
+void MeterWindowController::hide() { window_->hide(); }
 
-bool MeterWindowController::isVisible() const {
-    return window_->isVisible();
-}
+bool MeterWindowController::isVisible() const { return window_->isVisible(); }
 
 void MeterWindowController::setSurroundMode(const std::optional<std::string>& mode) {
     const QString text = mode ? QString::fromStdString(*mode) : QString();
@@ -128,8 +123,7 @@ bool MeterWindowController::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ThemeChange:
         if (appearance_ == HUDAppearance::system) applyAppearance();
         break;
-    default:
-        break;
+    default: break;
     }
     return false;
 }
@@ -158,4 +152,4 @@ void MeterWindowController::setFrame(const QRectF& frame) {
     window_->setGeometry(MeterWindowFrame::toDesktop(frame, primaryScreenGeometry()).toRect());
 }
 
-} // namespace quillmark
+}  // namespace quillmark

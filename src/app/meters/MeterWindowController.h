@@ -71,4 +71,4 @@ private:
     WeakGuard guard_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

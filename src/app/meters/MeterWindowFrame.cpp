@@ -31,7 +31,7 @@ std::optional<double> number(const QString& piece) {
     return value;
 }
 
-} // namespace
+}  // namespace
 
 QString MeterWindowFrame::format(const QRectF& frame) {
     const std::array<double, 4> values{frame.x(), frame.y(), frame.width(), frame.height()};
@@ -70,14 +70,13 @@ std::optional<QRectF> MeterWindowFrame::validated(const QString& text, const std
 
 QRectF MeterWindowFrame::fromDesktop(const QRectF& desktopRect, const QRectF& primaryScreen) {
     return {desktopRect.x() - primaryScreen.x(),
-            primaryScreen.y() + primaryScreen.height() - desktopRect.y() - desktopRect.height(),
-            desktopRect.width(), desktopRect.height()};
+            primaryScreen.y() + primaryScreen.height() - desktopRect.y() - desktopRect.height(), desktopRect.width(),
+            desktopRect.height()};
 }
 
 QRectF MeterWindowFrame::toDesktop(const QRectF& frame, const QRectF& primaryScreen) {
-    return {frame.x() + primaryScreen.x(),
-            primaryScreen.y() + primaryScreen.height() - frame.y() - frame.height(),
+    return {frame.x() + primaryScreen.x(), primaryScreen.y() + primaryScreen.height() - frame.y() - frame.height(),
             frame.width(), frame.height()};
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -31,4 +31,4 @@ public:
     static QRectF toDesktop(const QRectF& frame, const QRectF& primaryScreen);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -17,7 +17,7 @@ constexpr AppearanceRow kRows[] = {
     {HUDAppearance::dark, "dark"},
 };
 
-} // namespace
+}  // namespace
 
 std::string_view rawValue(HUDAppearance appearance) noexcept {
     return findRow(kRows, &AppearanceRow::appearance, appearance)->rawValue;
@@ -28,4 +28,4 @@ std::optional<HUDAppearance> hudAppearanceFromRawValue(std::string_view rawValue
     return row ? std::optional(row->appearance) : std::nullopt;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -16,4 +16,4 @@ std::string_view rawValue(HUDAppearance appearance) noexcept;
 // Exactly "system", "light" or "dark" (case-sensitive); nothing otherwise.
 std::optional<HUDAppearance> hudAppearanceFromRawValue(std::string_view rawValue) noexcept;
 
-} // namespace quillmark
+}  // namespace quillmark

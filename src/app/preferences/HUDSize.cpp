@@ -17,7 +17,7 @@ constexpr SizeRow kRows[] = {
     {HUDSize::large, "large"},
 };
 
-} // namespace
+}  // namespace
 
 std::string_view rawValue(HUDSize size) noexcept { return findRow(kRows, &SizeRow::size, size)->rawValue; }
 
@@ -26,4 +26,4 @@ std::optional<HUDSize> hudSizeFromRawValue(std::string_view rawValue) noexcept {
     return row ? std::optional(row->size) : std::nullopt;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -16,4 +16,4 @@ std::string_view rawValue(HUDSize size) noexcept;
 // Exactly "small", "medium" or "large" (case-sensitive); nothing otherwise.
 std::optional<HUDSize> hudSizeFromRawValue(std::string_view rawValue) noexcept;
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -11,7 +11,7 @@ struct Overloaded : Visitors... {
     using Visitors::operator()...;
 };
 
-} // namespace
+}  // namespace
 
 const MemoryUserDefaults::Value* MemoryUserDefaults::find(const std::string& key) const {
     const auto found = values_.find(key);
@@ -23,8 +23,7 @@ bool MemoryUserDefaults::contains(const std::string& key) const { return find(ke
 double MemoryUserDefaults::number(const std::string& key) const {
     const Value* value = find(key);
     if (!value) return 0;
-    return std::visit(Overloaded{[](double number) { return number; },
-                                 [](bool flag) { return flag ? 1.0 : 0.0; },
+    return std::visit(Overloaded{[](double number) { return number; }, [](bool flag) { return flag ? 1.0 : 0.0; },
                                  [](const std::string& text) { return UserDefaultsText::number(text).value_or(0); },
                                  [](const Bytes&) { return 0.0; }},
                       *value);
@@ -71,4 +70,4 @@ int MemoryUserDefaults::writeCount(const std::string& key) const {
     return found == writes_.end() ? 0 : found->second;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -40,4 +40,4 @@ private:
     std::map<std::string, int> writes_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -68,7 +68,7 @@ std::optional<std::string> encodeReferenceLevels(const std::vector<ReferenceLeve
     return document.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-} // namespace
+}  // namespace
 
 std::vector<ReferenceLevel> PreferencesStore::initialReferenceLevels() {
     return {{"Reference 1", std::nullopt}, {"Reference 2", std::nullopt}, {"Reference 3", std::nullopt}};
@@ -81,33 +81,24 @@ std::function<void()> PreferencesStore::announcer() {
 PreferencesStore::PreferencesStore(UserDefaults& defaults)
     : bindings({}, announcer(), [this](const HotkeyBindings& value) { persistBindings(value); }),
       volumeStepFineDB(1.0, announcer(), [this](double value) { defaults_.setNumber(volumeStepFineKey, value); }),
-      volumeStepCoarseDB(3.0, announcer(),
-                         [this](double value) { defaults_.setNumber(volumeStepCoarseKey, value); }),
-      splReadoutEnabled(false, announcer(),
-                        [this](bool value) { defaults_.setBool(splReadoutEnabledKey, value); }),
-      splReferenceAt0dBFS(0.0, announcer(),
-                          [this](double value) { defaults_.setNumber(splReferenceKey, value); }),
-      hudAppearance(HUDAppearance::system, announcer(),
-                    [this](HUDAppearance value) {
-                        defaults_.setString(hudAppearanceKey, std::string(rawValue(value)));
-                    }),
+      volumeStepCoarseDB(3.0, announcer(), [this](double value) { defaults_.setNumber(volumeStepCoarseKey, value); }),
+      splReadoutEnabled(false, announcer(), [this](bool value) { defaults_.setBool(splReadoutEnabledKey, value); }),
+      splReferenceAt0dBFS(0.0, announcer(), [this](double value) { defaults_.setNumber(splReferenceKey, value); }),
+      hudAppearance(
+          HUDAppearance::system, announcer(),
+          [this](HUDAppearance value) { defaults_.setString(hudAppearanceKey, std::string(rawValue(value))); }),
       hudSize(HUDSize::medium, announcer(),
               [this](HUDSize value) { defaults_.setString(hudSizeKey, std::string(rawValue(value))); }),
-      hudDurationSeconds(2.0, announcer(),
-                         [this](double value) { defaults_.setNumber(hudDurationKey, value); }),
-      clipLatchPersistent(false, announcer(),
-                          [this](bool value) { defaults_.setBool(clipLatchPersistentKey, value); }),
-      meterChannelOrder(MeterChannelOrder::film, announcer(),
-                        [this](MeterChannelOrder value) {
-                            defaults_.setString(meterChannelOrderKey, std::string(rawValue(value)));
-                        }),
-      showMetersOnLaunch(true, announcer(),
-                         [this](bool value) { defaults_.setBool(showMetersOnLaunchKey, value); }),
+      hudDurationSeconds(2.0, announcer(), [this](double value) { defaults_.setNumber(hudDurationKey, value); }),
+      clipLatchPersistent(false, announcer(), [this](bool value) { defaults_.setBool(clipLatchPersistentKey, value); }),
+      meterChannelOrder(
+          MeterChannelOrder::film, announcer(),
+          [this](MeterChannelOrder value) { defaults_.setString(meterChannelOrderKey, std::string(rawValue(value))); }),
+      showMetersOnLaunch(true, announcer(), [this](bool value) { defaults_.setBool(showMetersOnLaunchKey, value); }),
       referenceLevels(initialReferenceLevels(), announcer(),
                       [this](const std::vector<ReferenceLevel>& value) { persistReferenceLevels(value); }),
       crashReporting(false, announcer(), [this](bool value) { defaults_.setBool(crashReportingKey, value); }),
-      automaticUpdates(false, announcer(),
-                       [this](bool value) { defaults_.setBool(automaticUpdatesKey, value); }),
+      automaticUpdates(false, announcer(), [this](bool value) { defaults_.setBool(automaticUpdatesKey, value); }),
       defaults_(defaults) {
     loadAll();
 }
@@ -145,7 +136,7 @@ void PreferencesStore::loadNumbers() {
     if (defaults_.contains(volumeStepCoarseKey)) volumeStepCoarseDB.set(defaults_.number(volumeStepCoarseKey));
     if (defaults_.contains(splReferenceKey)) splReferenceAt0dBFS.set(defaults_.number(splReferenceKey));
     splReadoutEnabled.set(defaults_.contains(splReadoutEnabledKey) ? defaults_.boolean(splReadoutEnabledKey)
-                                                                    : splReferenceAt0dBFS.value() > 0);
+                                                                   : splReferenceAt0dBFS.value() > 0);
 }
 
 // Steps 6 to 8 and 10: exact raw values only; the HUD duration only above 0.
@@ -163,10 +154,8 @@ void PreferencesStore::loadChoices() {
 
 // Steps 9 and 11.
 void PreferencesStore::loadSwitches() {
-    if (defaults_.contains(clipLatchPersistentKey))
-        clipLatchPersistent.set(defaults_.boolean(clipLatchPersistentKey));
-    if (defaults_.contains(showMetersOnLaunchKey))
-        showMetersOnLaunch.set(defaults_.boolean(showMetersOnLaunchKey));
+    if (defaults_.contains(clipLatchPersistentKey)) clipLatchPersistent.set(defaults_.boolean(clipLatchPersistentKey));
+    if (defaults_.contains(showMetersOnLaunchKey)) showMetersOnLaunch.set(defaults_.boolean(showMetersOnLaunchKey));
 }
 
 void PreferencesStore::loadReferenceLevels() {
@@ -185,4 +174,4 @@ void PreferencesStore::persistReferenceLevels(const std::vector<ReferenceLevel>&
     if (const auto bytes = encodeReferenceLevels(value)) defaults_.setData(referenceLevelsKey, *bytes);
 }
 
-} // namespace quillmark
+}  // namespace quillmark

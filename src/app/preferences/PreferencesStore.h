@@ -78,4 +78,4 @@ private:
     UserDefaults& defaults_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -13,15 +13,17 @@ QString keyOf(const std::string& key) { return QString::fromStdString(key); }
 
 bool isNumeric(const QVariant& value) {
     switch (value.typeId()) {
-    case QMetaType::Double: case QMetaType::Float: case QMetaType::Int: case QMetaType::UInt:
-    case QMetaType::LongLong: case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: return true;
+    default: return false;
     }
 }
 
-} // namespace
+}  // namespace
 
 QSettingsUserDefaults::QSettingsUserDefaults()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillmark"),
@@ -88,4 +90,4 @@ void QSettingsUserDefaults::remove(const std::string& key) {
     settings_->sync();
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -41,4 +41,4 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -13,4 +13,4 @@ struct ReferenceLevel {
     friend bool operator==(const ReferenceLevel&, const ReferenceLevel&) = default;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -30,4 +30,4 @@ public:
     virtual void remove(const std::string& key) = 0;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

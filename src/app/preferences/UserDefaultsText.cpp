@@ -17,7 +17,7 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<double> UserDefaultsText::number(std::string_view text) {
     text = trimmed(text);
@@ -39,4 +39,4 @@ bool UserDefaultsText::boolean(std::string_view text) {
     return value && *value != 0;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -16,4 +16,4 @@ public:
     UserDefaultsText() = delete;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -2,17 +2,13 @@
 
 namespace quillmark {
 
-CrashReporter& CrashReporter::shared()
-{
+CrashReporter& CrashReporter::shared() {
     static CrashReporter instance;
     return instance;
 }
 
 void CrashReporter::startIfConsented(bool /*consent*/) {}
 
-void CrashReporter::stop()
-{
-    started_ = false;
-}
+void CrashReporter::stop() { started_ = false; }
 
-} // namespace quillmark
+}  // namespace quillmark

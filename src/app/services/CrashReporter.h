@@ -17,4 +17,4 @@ private:
     bool started_ = false;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

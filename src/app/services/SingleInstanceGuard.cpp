@@ -4,4 +4,4 @@ namespace quillmark {
 
 void SingleInstanceGuard::adoptSingleInstance(double /*forceAfter*/) {}
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -10,4 +10,4 @@ public:
     static void adoptSingleInstance(double forceAfter);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -17,4 +17,4 @@ private:
     bool didStart_ = false;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -30,16 +30,15 @@ QString referenceTitle(const std::vector<ReferenceLevel>& references, int index,
     const QString label = QString::fromStdString(reference.label);
     if (!reference.level) return label + QStringLiteral(" \u2014 not set");
     enabled = true;
-    return label + QStringLiteral("   ") + QString::fromStdString(LevelFormatter::savedLevel(*reference.level, splReference));
+    return label + QStringLiteral("   ") +
+           QString::fromStdString(LevelFormatter::savedLevel(*reference.level, splReference));
 }
 
-} // namespace
+}  // namespace
 
 StatusBarController::StatusBarController(Callbacks callbacks)
-    : connectionState(MixerEngineClient::ConnectionState::connecting()),
-      callbacks_(std::move(callbacks)),
-      connectionTitle_(QStringLiteral("Connecting\u2026")),
-      trayMenu_(std::make_unique<QMenu>()),
+    : connectionState(MixerEngineClient::ConnectionState::connecting()), callbacks_(std::move(callbacks)),
+      connectionTitle_(QStringLiteral("Connecting\u2026")), trayMenu_(std::make_unique<QMenu>()),
       tray_(std::make_unique<QSystemTrayIcon>()) {
     refreshIcon();
     tray_->setToolTip(connectionTitle_);
@@ -57,9 +56,7 @@ StatusBarController::StatusBarController(Callbacks callbacks)
     tray_->show();
 }
 
-StatusBarController::~StatusBarController() {
-    tray_->hide();
-}
+StatusBarController::~StatusBarController() { tray_->hide(); }
 
 void StatusBarController::attach(QMenu& menu) {
     connect(&menu, &QMenu::aboutToShow, this, [this, target = &menu] { rebuild(*target); });
@@ -75,7 +72,9 @@ void StatusBarController::rebuild(QMenu& menu) {
     QAction* meters = menu.addAction(metersVisible ? QStringLiteral("Hide Meters") : QStringLiteral("Show Meters"));
     meters->setCheckable(true);
     meters->setChecked(metersVisible);
-    connect(meters, &QAction::triggered, this, [this] { if (callbacks_.onToggleMeters) callbacks_.onToggleMeters(); });
+    connect(meters, &QAction::triggered, this, [this] {
+        if (callbacks_.onToggleMeters) callbacks_.onToggleMeters();
+    });
     menu.addSeparator();
 
     addReferenceItems(menu);
@@ -108,10 +107,13 @@ void StatusBarController::addReferenceItems(QMenu& menu) {
 void StatusBarController::addAction(QMenu& menu, const QString& title, const std::function<void()>& callback) {
     QAction* item = menu.addAction(title);
     // The callback is looked up when chosen, from the stored set (the reference passed in is that set's).
-    connect(item, &QAction::triggered, this, [&callback] { if (callback) callback(); });
+    connect(item, &QAction::triggered, this, [&callback] {
+        if (callback) callback();
+    });
 }
 
-QString StatusBarController::titleFor(const MixerEngineClient::ConnectionState& state, std::optional<bool> interfaceOnline) {
+QString StatusBarController::titleFor(const MixerEngineClient::ConnectionState& state,
+                                      std::optional<bool> interfaceOnline) {
     using Kind = MixerEngineClient::ConnectionState::Kind;
     switch (state.kind()) {
     case Kind::waiting: return QStringLiteral("Waiting for UA Console…");
@@ -134,4 +136,4 @@ void StatusBarController::refreshIcon() {
     tray_->setIcon(StatusBarIcon::icon(QGuiApplication::palette().color(QPalette::WindowText)));
 }
 
-} // namespace quillmark
+}  // namespace quillmark

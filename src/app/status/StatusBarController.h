@@ -24,17 +24,17 @@ class StatusBarController : public QObject {
 public:
     // What the application provides. Unset callbacks do nothing (and read as false, empty, 0).
     struct Callbacks {
-        std::function<void()> onQuit;                                    // "Quit Quillmark"
-        std::function<void()> onPreferences;                             // "Preferences…"
-        std::function<void()> onToggleMeters;                            // "Show Meters" / "Hide Meters"
-        std::function<bool()> isMetersVisible;                           // whether the meter window shows
-        std::function<void()> onCheckForUpdates;                         // "Check for Updates…"
-        std::function<void()> onAbout;                                   // "About Quillmark"
-        std::function<void()> onOpenManual;                              // "User Guide"
-        std::function<void()> onOpenLicenseAgreement;                    // "License Agreement"
-        std::function<std::vector<ReferenceLevel>()> referenceLevels;    // the saved references
-        std::function<void(int index)> onRecallReference;                // a reference item, by index
-        std::function<double()> splReferenceAt0dBFS;                     // 0 when the SPL readout is off
+        std::function<void()> onQuit;                                  // "Quit Quillmark"
+        std::function<void()> onPreferences;                           // "Preferences…"
+        std::function<void()> onToggleMeters;                          // "Show Meters" / "Hide Meters"
+        std::function<bool()> isMetersVisible;                         // whether the meter window shows
+        std::function<void()> onCheckForUpdates;                       // "Check for Updates…"
+        std::function<void()> onAbout;                                 // "About Quillmark"
+        std::function<void()> onOpenManual;                            // "User Guide"
+        std::function<void()> onOpenLicenseAgreement;                  // "License Agreement"
+        std::function<std::vector<ReferenceLevel>()> referenceLevels;  // the saved references
+        std::function<void(int index)> onRecallReference;              // a reference item, by index
+        std::function<double()> splReferenceAt0dBFS;                   // 0 when the SPL readout is off
     };
 
     // Creates the tray icon and its menu. Without a tray host it logs one line and goes on: the
@@ -73,4 +73,4 @@ private:
     std::unique_ptr<QSystemTrayIcon> tray_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

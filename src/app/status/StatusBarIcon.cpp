@@ -13,11 +13,9 @@ constexpr double kRadius = 7.0;
 constexpr double kArcStartDegrees = 225.0;
 constexpr double kArcEndDegrees = 30.6;
 
-QRectF circleBounds() {
-    return {kCentre.x() - kRadius, kCentre.y() - kRadius, 2 * kRadius, 2 * kRadius};
-}
+QRectF circleBounds() { return {kCentre.x() - kRadius, kCentre.y() - kRadius, 2 * kRadius, 2 * kRadius}; }
 
-} // namespace
+}  // namespace
 
 void StatusBarIcon::draw(QPainter& painter, const QColor& ink) {
     painter.save();
@@ -58,4 +56,4 @@ QIcon StatusBarIcon::icon(const QColor& ink) {
     return icon;
 }
 
-} // namespace quillmark
+}  // namespace quillmark

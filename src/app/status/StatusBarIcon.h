@@ -22,4 +22,4 @@ public:
     static QIcon icon(const QColor& ink);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -11,11 +11,12 @@ namespace quillmark {
 
 // One key as stored (Carbon virtual key code) and as this platform names it.
 struct CarbonKey {
-    std::uint32_t carbonCode;      // Carbon virtual key code (ANSI layout)
-    int qtKey;                     // Qt::Key
-    std::uint32_t keysym;          // X11 keysym of the unshifted key (letters: the lower-case keysym)
-    std::string_view text;         // display text: "A", "1", "-", "F12", "←", "Space", "↩", ...
-    std::string_view unmodified;   // what the key types without modifiers ("a", "1", "-", " "); empty when it types nothing
+    std::uint32_t carbonCode;  // Carbon virtual key code (ANSI layout)
+    int qtKey;                 // Qt::Key
+    std::uint32_t keysym;      // X11 keysym of the unshifted key (letters: the lower-case keysym)
+    std::string_view text;     // display text: "A", "1", "-", "F12", "←", "Space", "↩", ...
+    std::string_view
+        unmodified;  // what the key types without modifiers ("a", "1", "-", " "); empty when it types nothing
 };
 
 // Our own table between Carbon virtual key codes and Qt keys / X11 keysyms, used both ways: letters,
@@ -43,4 +44,4 @@ public:
     static std::uint32_t carbonModifiers(Qt::KeyboardModifiers modifiers);
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -7,8 +7,7 @@
 
 namespace quillmark {
 
-std::unique_ptr<GlobalShortcuts> GlobalShortcuts::forThisDesktop()
-{
+std::unique_ptr<GlobalShortcuts> GlobalShortcuts::forThisDesktop() {
     // Only Qt's own X connection works: the grabbed keys arrive in its event stream.
     auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (application && QGuiApplication::platformName() == QLatin1String("xcb")) {
@@ -20,4 +19,4 @@ std::unique_ptr<GlobalShortcuts> GlobalShortcuts::forThisDesktop()
     return std::make_unique<NullGlobalShortcuts>();
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -21,8 +21,9 @@ public:
     static constexpr std::int32_t unknownKey = -1;        // no key on this keyboard for the key code
     static constexpr std::int32_t combinationInUse = -2;  // this program already holds the combination
     static constexpr std::int32_t idInUse = -3;
-    static constexpr std::int32_t unavailable = -4;       // no X11 display
-    static constexpr std::int32_t reservedBySystem = -5;  // the server acts on it itself: Ctrl+Alt+F1...F12 switch consoles
+    static constexpr std::int32_t unavailable = -4;  // no X11 display
+    static constexpr std::int32_t reservedBySystem =
+        -5;  // the server acts on it itself: Ctrl+Alt+F1...F12 switch consoles
 
     virtual ~GlobalShortcuts() = default;
 
@@ -39,4 +40,4 @@ public:
     static std::unique_ptr<GlobalShortcuts> forThisDesktop();
 };
 
-} // namespace quillmark
+}  // namespace quillmark

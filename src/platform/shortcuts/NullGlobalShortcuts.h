@@ -14,4 +14,4 @@ public:
     void setListener(Listener listener) override;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -16,10 +16,9 @@ struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }
 };
 
-} // namespace
+}  // namespace
 
-bool enableDetectableAutoRepeat(xcb_connection_t* connection)
-{
+bool enableDetectableAutoRepeat(xcb_connection_t* connection) {
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_xkb_id);
     if (!extension || !extension->present) return false;
     std::unique_ptr<xcb_xkb_use_extension_reply_t, FreeDeleter> use(xcb_xkb_use_extension_reply(
@@ -32,4 +31,4 @@ bool enableDetectableAutoRepeat(xcb_connection_t* connection)
     return reply && (reply->value & flag);
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -8,4 +8,4 @@ namespace quillmark {
 // release/press pairs. The flag belongs to the connection. Returns whether the server agreed.
 bool enableDetectableAutoRepeat(xcb_connection_t* connection);
 
-} // namespace quillmark
+}  // namespace quillmark

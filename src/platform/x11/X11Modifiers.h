@@ -25,4 +25,4 @@ struct X11Modifiers {
     std::vector<std::uint16_t> lockVariants() const;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -1,7 +1,7 @@
 #include "platform/x11/XcbGlobalShortcuts.h"
 
-#include "platform/keys/CarbonKeyTable.h"
 #include "log/SystemLog.h"
+#include "platform/keys/CarbonKeyTable.h"
 #include "platform/x11/DetectableAutoRepeat.h"
 #include "platform/x11/X11Modifiers.h"
 
@@ -27,10 +27,9 @@ struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }
 };
 
-} // namespace
+}  // namespace
 
-XcbGlobalShortcuts::XcbGlobalShortcuts(xcb_connection_t* connection) : connection_(connection)
-{
+XcbGlobalShortcuts::XcbGlobalShortcuts(xcb_connection_t* connection) : connection_(connection) {
     for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection_)); screens.rem; xcb_screen_next(&screens))
         roots_.push_back(screens.data->root);
     if (!enableDetectableAutoRepeat(connection_))
@@ -38,8 +37,7 @@ XcbGlobalShortcuts::XcbGlobalShortcuts(xcb_connection_t* connection) : connectio
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
-XcbGlobalShortcuts::~XcbGlobalShortcuts()
-{
+XcbGlobalShortcuts::~XcbGlobalShortcuts() {
     auto* application = QCoreApplication::instance();
     // Without the application its connection is gone, and the grabs with it.
     if (!application) return;
@@ -48,8 +46,8 @@ XcbGlobalShortcuts::~XcbGlobalShortcuts()
     xcb_flush(connection_);
 }
 
-std::int32_t XcbGlobalShortcuts::registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers, std::uint32_t id)
-{
+std::int32_t XcbGlobalShortcuts::registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers,
+                                                  std::uint32_t id) {
     if (std::any_of(grabs_.begin(), grabs_.end(), [id](const Grab& grab) { return grab.id == id; })) return idInUse;
     const Key key = keyFor(keyCode);
     if (key.keycode == XCB_NO_SYMBOL) return unknownKey;
@@ -77,8 +75,7 @@ std::int32_t XcbGlobalShortcuts::registerShortcut(std::uint32_t keyCode, std::ui
     return ok;
 }
 
-void XcbGlobalShortcuts::unregisterShortcut(std::uint32_t id)
-{
+void XcbGlobalShortcuts::unregisterShortcut(std::uint32_t id) {
     const auto found = std::find_if(grabs_.begin(), grabs_.end(), [id](const Grab& grab) { return grab.id == id; });
     if (found == grabs_.end()) return;
     ungrab(found->keycode, found->variants);
@@ -87,17 +84,13 @@ void XcbGlobalShortcuts::unregisterShortcut(std::uint32_t id)
     std::erase_if(held_, [id](const auto& entry) { return entry.second == id; });
 }
 
-void XcbGlobalShortcuts::setListener(Listener listener)
-{
-    listener_ = std::move(listener);
-}
+void XcbGlobalShortcuts::setListener(Listener listener) { listener_ = std::move(listener); }
 
-XcbGlobalShortcuts::Key XcbGlobalShortcuts::keyFor(std::uint32_t carbonKeyCode) const
-{
+XcbGlobalShortcuts::Key XcbGlobalShortcuts::keyFor(std::uint32_t carbonKeyCode) const {
     const auto carbonKey = CarbonKeyTable::fromCarbon(carbonKeyCode);
     if (!carbonKey) return {};
-    std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(
-        xcb_key_symbols_alloc(connection_), &xcb_key_symbols_free);
+    std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(xcb_key_symbols_alloc(connection_),
+                                                                                &xcb_key_symbols_free);
     if (!symbols) return {};
     std::unique_ptr<xcb_keycode_t, FreeDeleter> codes(xcb_key_symbols_get_keycode(symbols.get(), carbonKey->keysym));
     if (!codes || codes.get()[0] == XCB_NO_SYMBOL) return {};
@@ -109,8 +102,7 @@ XcbGlobalShortcuts::Key XcbGlobalShortcuts::keyFor(std::uint32_t carbonKeyCode) 
     return key;
 }
 
-std::int32_t XcbGlobalShortcuts::grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants)
-{
+std::int32_t XcbGlobalShortcuts::grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants) {
     std::vector<xcb_void_cookie_t> cookies;
     for (const Variant& variant : variants)
         cookies.push_back(xcb_grab_key_checked(connection_, 0, variant.root, variant.modifiers, keycode,
@@ -132,27 +124,21 @@ std::int32_t XcbGlobalShortcuts::grabAll(xcb_keycode_t keycode, const std::vecto
     return status;
 }
 
-void XcbGlobalShortcuts::ungrab(xcb_keycode_t keycode, const std::vector<Variant>& variants)
-{
+void XcbGlobalShortcuts::ungrab(xcb_keycode_t keycode, const std::vector<Variant>& variants) {
     for (const Variant& variant : variants) xcb_ungrab_key(connection_, keycode, variant.root, variant.modifiers);
 }
 
-bool XcbGlobalShortcuts::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
-{
+bool XcbGlobalShortcuts::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     switch (event->response_type & ~sentByAnotherClient) {
-    case XCB_KEY_PRESS:
-        return onPress(*reinterpret_cast<const xcb_key_press_event_t*>(event));
-    case XCB_KEY_RELEASE:
-        return onRelease(*reinterpret_cast<const xcb_key_release_event_t*>(event));
-    default:
-        return false;
+    case XCB_KEY_PRESS: return onPress(*reinterpret_cast<const xcb_key_press_event_t*>(event));
+    case XCB_KEY_RELEASE: return onRelease(*reinterpret_cast<const xcb_key_release_event_t*>(event));
+    default: return false;
     }
 }
 
-bool XcbGlobalShortcuts::onPress(const xcb_key_press_event_t& event)
-{
+bool XcbGlobalShortcuts::onPress(const xcb_key_press_event_t& event) {
     if (!isRoot(event.event)) return false;
     if (const auto held = held_.find(event.detail); held != held_.end()) {
         // A repeat; its modifiers may have changed while the key stayed down.
@@ -168,8 +154,7 @@ bool XcbGlobalShortcuts::onPress(const xcb_key_press_event_t& event)
     return true;
 }
 
-bool XcbGlobalShortcuts::onRelease(const xcb_key_release_event_t& event)
-{
+bool XcbGlobalShortcuts::onRelease(const xcb_key_release_event_t& event) {
     // Matched by key alone: the modifiers may already be up when the key comes up.
     const auto held = held_.find(event.detail);
     if (held == held_.end()) return false;
@@ -179,15 +164,13 @@ bool XcbGlobalShortcuts::onRelease(const xcb_key_release_event_t& event)
     return true;
 }
 
-bool XcbGlobalShortcuts::isRoot(xcb_window_t window) const
-{
+bool XcbGlobalShortcuts::isRoot(xcb_window_t window) const {
     return std::find(roots_.begin(), roots_.end(), window) != roots_.end();
 }
 
-void XcbGlobalShortcuts::notify(std::uint32_t id, Edge edge) const
-{
+void XcbGlobalShortcuts::notify(std::uint32_t id, Edge edge) const {
     // A copy: the listener may re-register shortcuts, replacing this one.
     if (Listener listener = listener_) listener(id, edge);
 }
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -64,4 +64,4 @@ private:
     Listener listener_;
 };
 
-} // namespace quillmark
+}  // namespace quillmark

@@ -43,5 +43,5 @@ TEST(HotkeyAction, RawValuesMatchExactly) {
         EXPECT_FALSE(hotkeyActionFromRawValue(text)) << text;
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -89,8 +89,8 @@ TEST(HotkeyBinding, StoredFormRoundTripsAndNeedsAllThreeMembers) {
     const HotkeyBinding binding{111, 0x1900, "F12"};
     EXPECT_EQ(binding.toJSON(), nlohmann::json::parse(R"({"keyCode":111,"carbonModifiers":6400,"characters":"F12"})"));
     EXPECT_EQ(HotkeyBinding::fromJSON(binding.toJSON()), binding);
-    EXPECT_EQ(HotkeyBinding::fromJSON(nlohmann::json::parse(
-                  R"({"characters":"T","extra":1,"carbonModifiers":4294967295,"keyCode":0})")),
+    EXPECT_EQ(HotkeyBinding::fromJSON(
+                  nlohmann::json::parse(R"({"characters":"T","extra":1,"carbonModifiers":4294967295,"keyCode":0})")),
               (HotkeyBinding{0, 0xFFFFFFFF, "T"}));
     for (const char* bad : {
              R"({"keyCode":111,"carbonModifiers":6400})",
@@ -108,10 +108,10 @@ TEST(HotkeyBinding, StoredFormRoundTripsAndNeedsAllThreeMembers) {
 }
 
 TEST(HotkeyBinding, EqualAndHashedOnAllFields) {
-    std::unordered_set<HotkeyBinding> set{{111, 0x800, "F12"}, {111, 0x800, "F12"}, {111, 0x1800, "F12"},
-                                          {111, 0x800, "X"}, {103, 0x800, "F12"}};
+    std::unordered_set<HotkeyBinding> set{
+        {111, 0x800, "F12"}, {111, 0x800, "F12"}, {111, 0x1800, "F12"}, {111, 0x800, "X"}, {103, 0x800, "F12"}};
     EXPECT_EQ(set.size(), 4u);
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

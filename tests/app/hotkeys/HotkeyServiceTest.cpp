@@ -42,7 +42,8 @@ protected:
     void apply(const HotkeyBindings& bindings) {
         service->unregisterAll();
         for (HotkeyAction action : allHotkeyActions)
-            if (auto binding = bindings.find(action); binding != bindings.end()) service->registerHotkey(action, binding->second);
+            if (auto binding = bindings.find(action); binding != bindings.end())
+                service->registerHotkey(action, binding->second);
     }
     void fire(std::uint32_t id, Edge edge) { shortcuts.listener(id, edge); }
 
@@ -77,7 +78,8 @@ TEST_F(HotkeyServiceTest, EveryApplicationGivesFreshIdsInActionOrder) {
 TEST_F(HotkeyServiceTest, RefusedBindingIsLoggedUsesUpItsIdAndTheOthersRegister) {
     shortcuts.refusedKeys[103] = 10;
     makeService();
-    apply({{HotkeyAction::volumeUpCoarse, optionF12}, {HotkeyAction::volumeDownCoarse, optionF11},
+    apply({{HotkeyAction::volumeUpCoarse, optionF12},
+           {HotkeyAction::volumeDownCoarse, optionF11},
            {HotkeyAction::recallReference1, HotkeyBinding{17, 0x1800, "T"}}});
     EXPECT_THAT(logged, ElementsAre("Quillmark: failed to register hotkey for volumeDownCoarse status=10"));
     ASSERT_THAT(idsOf(*service), ElementsAre(1, 3));
@@ -92,7 +94,7 @@ TEST_F(HotkeyServiceTest, OnePressAndOneReleasePerStroke) {
     fire(1, Edge::down);
     fire(1, Edge::down);  // key repeat
     fire(1, Edge::down);
-    fire(2, Edge::up);    // release without a press
+    fire(2, Edge::up);  // release without a press
     fire(1, Edge::up);
     fire(1, Edge::up);    // second release
     fire(7, Edge::down);  // id nobody holds
@@ -156,5 +158,5 @@ TEST_F(HotkeyServiceTest, WithoutGlobalShortcutsRegistersNothingAndSaysSoOnce) {
     EXPECT_THAT(logged[0], ::testing::HasSubstr("X11"));
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

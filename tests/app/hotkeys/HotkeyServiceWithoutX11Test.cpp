@@ -33,5 +33,5 @@ TEST(HotkeyServiceWithoutX11, RegistersNothingLogsOneLineAndRuns) {
     EXPECT_EQ(logged.size(), 1u);
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -64,14 +64,15 @@ protected:
     void apply(const HotkeyBindings& bindings) {
         service->unregisterAll();
         for (HotkeyAction action : allHotkeyActions)
-            if (auto binding = bindings.find(action); binding != bindings.end()) service->registerHotkey(action, binding->second);
+            if (auto binding = bindings.find(action); binding != bindings.end())
+                service->registerHotkey(action, binding->second);
     }
     // First-run bindings that the stock keymap lets through, plus F1 for mute, whose stroke tells that
     // every earlier event has come through.
     static HotkeyBindings defaultsWithMarker() {
         HotkeyBindings bindings;
-        for (HotkeyAction action : {HotkeyAction::dim, HotkeyAction::talkback, HotkeyAction::volumeUpCoarse,
-                                    HotkeyAction::volumeDownCoarse})
+        for (HotkeyAction action :
+             {HotkeyAction::dim, HotkeyAction::talkback, HotkeyAction::volumeUpCoarse, HotkeyAction::volumeDownCoarse})
             bindings[action] = HotkeyBinding::firstRunDefaults().at(action);
         bindings[HotkeyAction::mute] = HotkeyBinding{122, 0, "F1"};
         return bindings;
@@ -168,5 +169,5 @@ TEST_F(HotkeyServiceX11Test, FirstRunDefaultsOnConsoleSwitchKeysAreLoggedAsRefus
     EXPECT_EQ(service->registrations().size(), 4u);
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

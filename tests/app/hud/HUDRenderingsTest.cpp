@@ -2,8 +2,8 @@
 // (<build>/hud-renderings/), so that a person can look at them.
 #include "HUDTestSupport.h"
 
-#include "app/look/HUDFonts.h"
 #include "app/hud/HUDView.h"
+#include "app/look/HUDFonts.h"
 
 #include <gtest/gtest.h>
 
@@ -32,15 +32,40 @@ std::vector<State> states() {
     };
     return {
         {"empty", MonitorSnapshot{}},
-        {"level", with([](auto& s) { s.levelDB = -12.5; s.levelTapered = 0.79; s.mute = false; s.dim = false;
-                                     s.altMonSelection = 0; s.surroundMode = "STEREO"; })},
-        {"reference-spl", with([](auto& s) { s.levelDB = -20; s.levelTapered = 0.66; s.altMonSelection = 0; }), 85,
-         QStringLiteral("Mix reference")},
-        {"dim-alt-talk", with([](auto& s) { s.levelDB = -32.4; s.levelTapered = 0.46; s.dim = true; s.talkback = true;
-                                            s.altMonSelection = 2; s.surroundMode = "5.1";
-                                            s.surroundStereoFoldDown = true; })},
-        {"muted-spl", with([](auto& s) { s.levelDB = -18; s.levelTapered = 0.7; s.mute = true; s.mono = true; }), 85},
-        {"floor", with([](auto& s) { s.levelDB = -96; s.surroundMode = "LCRS"; })},
+        {"level", with([](auto& s) {
+             s.levelDB = -12.5;
+             s.levelTapered = 0.79;
+             s.mute = false;
+             s.dim = false;
+             s.altMonSelection = 0;
+             s.surroundMode = "STEREO";
+         })},
+        {"reference-spl", with([](auto& s) {
+             s.levelDB = -20;
+             s.levelTapered = 0.66;
+             s.altMonSelection = 0;
+         }),
+         85, QStringLiteral("Mix reference")},
+        {"dim-alt-talk", with([](auto& s) {
+             s.levelDB = -32.4;
+             s.levelTapered = 0.46;
+             s.dim = true;
+             s.talkback = true;
+             s.altMonSelection = 2;
+             s.surroundMode = "5.1";
+             s.surroundStereoFoldDown = true;
+         })},
+        {"muted-spl", with([](auto& s) {
+             s.levelDB = -18;
+             s.levelTapered = 0.7;
+             s.mute = true;
+             s.mono = true;
+         }),
+         85},
+        {"floor", with([](auto& s) {
+             s.levelDB = -96;
+             s.surroundMode = "LCRS";
+         })},
         {"message", MonitorSnapshot{}, 0, std::nullopt, QStringLiteral("No Interface Detected")},
     };
 }
@@ -66,14 +91,15 @@ const char* nameOf(HUDSize size) {
 
 TEST(HUDRenderings, SavesEverySizeAndAppearance) {
     hudTestApplication();
-    HUDFonts::ensureRegistered(); // as the program does at launch, so the bundled faces are drawn
+    HUDFonts::ensureRegistered();  // as the program does at launch, so the bundled faces are drawn
     const QString binaryDir = qEnvironmentVariable("QUILLMARK_BINARY_DIR", QDir::currentPath());
     QDir directory(QDir(binaryDir).filePath(QStringLiteral("hud-renderings")));
     ASSERT_TRUE(directory.mkpath(QStringLiteral(".")));
 
     HUDView view;
     const std::vector<State> all = states();
-    for (auto [appearance, appearanceName] : {std::pair{HUDAppearance::light, "light"}, std::pair{HUDAppearance::dark, "dark"}}) {
+    for (auto [appearance, appearanceName] :
+         {std::pair{HUDAppearance::light, "light"}, std::pair{HUDAppearance::dark, "dark"}}) {
         // One sheet per appearance: a row per state, the three sizes side by side.
         const int gap = 12;
         QImage sheet(gap + (240 + 288 + 336) + 3 * gap, gap + static_cast<int>(all.size()) * (123 + gap),
@@ -101,5 +127,5 @@ TEST(HUDRenderings, SavesEverySizeAndAppearance) {
     std::printf("HUD renderings in %s\n", qPrintable(directory.absolutePath()));
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -36,4 +36,4 @@ inline int colourDistance(const QColor& a, const QColor& b) {
     return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
 }
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -1,7 +1,7 @@
 #include "HUDTestSupport.h"
 
-#include "app/look/HUDTokens.h"
 #include "app/hud/HUDView.h"
+#include "app/look/HUDTokens.h"
 
 #include <gtest/gtest.h>
 
@@ -153,22 +153,54 @@ TEST_F(HUDViewTest, ChipTextsAndStates) {
         return snapshot;
     };
     const std::vector<Case> cases{
-        {"mono", with([](auto& s) { s.mono = true; s.surroundMode = "5.1"; }),
-         {"MONO", "DIM", "MUTE", "ALT"}, {true, false, false, false}},
-        {"surround folded down", with([](auto& s) { s.surroundMode = "LCRS"; s.surroundStereoFoldDown = true; }),
-         {"STEREO", "DIM", "MUTE", "ALT"}, {true, false, false, false}},
-        {"surround not folded", with([](auto& s) { s.surroundMode = "LCRS"; s.surroundStereoFoldDown = false; }),
-         {"LCRS", "DIM", "MUTE", "ALT"}, {false, false, false, false}},
-        {"stereo folded is not active", with([](auto& s) { s.surroundMode = "STEREO"; s.surroundStereoFoldDown = true; }),
-         {"STEREO", "DIM", "MUTE", "ALT"}, {false, false, false, false}},
-        {"dim, mute, alt 2", with([](auto& s) { s.dim = true; s.mute = true; s.altMonSelection = 2; }),
-         {"STEREO", "DIM", "MUTE", "ALT 2"}, {false, true, true, true}},
-        {"alt 0 inactive", with([](auto& s) { s.altMonSelection = 0; }),
-         {"STEREO", "DIM", "MUTE", "ALT"}, {false, false, false, false}},
-        {"talkback adds a fifth chip", with([](auto& s) { s.talkback = true; }),
-         {"STEREO", "DIM", "MUTE", "ALT", "TALK"}, {false, false, false, false, true}},
-        {"talkback off has no chip", with([](auto& s) { s.talkback = false; }),
-         {"STEREO", "DIM", "MUTE", "ALT"}, {false, false, false, false}},
+        {"mono",
+         with([](auto& s) {
+             s.mono = true;
+             s.surroundMode = "5.1";
+         }),
+         {"MONO", "DIM", "MUTE", "ALT"},
+         {true, false, false, false}},
+        {"surround folded down",
+         with([](auto& s) {
+             s.surroundMode = "LCRS";
+             s.surroundStereoFoldDown = true;
+         }),
+         {"STEREO", "DIM", "MUTE", "ALT"},
+         {true, false, false, false}},
+        {"surround not folded",
+         with([](auto& s) {
+             s.surroundMode = "LCRS";
+             s.surroundStereoFoldDown = false;
+         }),
+         {"LCRS", "DIM", "MUTE", "ALT"},
+         {false, false, false, false}},
+        {"stereo folded is not active",
+         with([](auto& s) {
+             s.surroundMode = "STEREO";
+             s.surroundStereoFoldDown = true;
+         }),
+         {"STEREO", "DIM", "MUTE", "ALT"},
+         {false, false, false, false}},
+        {"dim, mute, alt 2",
+         with([](auto& s) {
+             s.dim = true;
+             s.mute = true;
+             s.altMonSelection = 2;
+         }),
+         {"STEREO", "DIM", "MUTE", "ALT 2"},
+         {false, true, true, true}},
+        {"alt 0 inactive",
+         with([](auto& s) { s.altMonSelection = 0; }),
+         {"STEREO", "DIM", "MUTE", "ALT"},
+         {false, false, false, false}},
+        {"talkback adds a fifth chip",
+         with([](auto& s) { s.talkback = true; }),
+         {"STEREO", "DIM", "MUTE", "ALT", "TALK"},
+         {false, false, false, false, true}},
+        {"talkback off has no chip",
+         with([](auto& s) { s.talkback = false; }),
+         {"STEREO", "DIM", "MUTE", "ALT"},
+         {false, false, false, false}},
     };
     for (const auto& c : cases) {
         show(c.snapshot);
@@ -181,7 +213,11 @@ TEST_F(HUDViewTest, ChipTextsAndStates) {
         EXPECT_EQ(texts, c.texts) << c.name;
         EXPECT_EQ(active, c.active) << c.name;
     }
-    show(with([](auto& s) { s.dim = true; s.mute = true; s.mono = true; }));
+    show(with([](auto& s) {
+        s.dim = true;
+        s.mute = true;
+        s.mono = true;
+    }));
     const auto chips = view.chips();
     EXPECT_EQ(chips[0].colour, token(HUDTokens::accent));
     EXPECT_EQ(chips[1].colour, token(HUDTokens::amber));
@@ -295,7 +331,8 @@ TEST_F(HUDRenderingTest, ActiveChipIsTintedAndInactiveChipIsRaised) {
         snapshot.mono = true;
         const QImage active = render(size, snapshot);
         EXPECT_LE(colourDistance(at(active, 12 * s + 2, 52 * s + 2),
-                                 blended(token(HUDTokens::bg), token(HUDTokens::accent), 0.12)), 1);
+                                 blended(token(HUDTokens::bg), token(HUDTokens::accent), 0.12)),
+                  1);
         if (size == HUDSize::small) {
             EXPECT_EQ(at(active, 12, 58), token(HUDTokens::accent));
         }
@@ -343,5 +380,5 @@ TEST_F(HUDRenderingTest, MessageScreenReplacesBarAndChipsWithAmberText) {
     EXPECT_NE(state, message);
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -1,8 +1,8 @@
 #include "HUDTestSupport.h"
 #include "ManualMainQueue.h"
 
-#include "app/look/HUDTokens.h"
 #include "app/hud/HUDWindowController.h"
+#include "app/look/HUDTokens.h"
 
 #include <gtest/gtest.h>
 
@@ -84,8 +84,8 @@ TEST_F(HUDWindowControllerTest, SitsSixteenPointsInsideTheTopRightOfThePrimarySc
         HUDSize size;
         QSize expected;
     };
-    for (const Case& c : {Case{HUDSize::small, {240, 88}}, Case{HUDSize::medium, {288, 106}},
-                          Case{HUDSize::large, {336, 123}}}) {
+    for (const Case& c :
+         {Case{HUDSize::small, {240, 88}}, Case{HUDSize::medium, {288, 106}}, Case{HUDSize::large, {336, 123}}}) {
         hud.applySize(c.size);
         showLevel(-10);
         EXPECT_EQ(hud.window().size(), c.expected);
@@ -103,13 +103,13 @@ TEST_F(HUDWindowControllerTest, FadesInThenHidesAfterTheDelayWithAShortFadeOut) 
     EXPECT_LT(opacity(), 1.0);
     queue.advance(200ms);
     EXPECT_EQ(opacity(), 1.0);
-    queue.advance(1690ms); // 1.99 s after the show
+    queue.advance(1690ms);  // 1.99 s after the show
     EXPECT_EQ(opacity(), 1.0);
-    queue.advance(100ms); // 2.09 s: fading out
+    queue.advance(100ms);  // 2.09 s: fading out
     EXPECT_TRUE(onScreen());
     EXPECT_LT(opacity(), 1.0);
     EXPECT_GT(opacity(), 0.0);
-    queue.advance(100ms); // 2.19 s: the 0.18 s fade is over
+    queue.advance(100ms);  // 2.19 s: the 0.18 s fade is over
     EXPECT_FALSE(onScreen());
     EXPECT_EQ(opacity(), 0.0);
 }
@@ -118,7 +118,7 @@ TEST_F(HUDWindowControllerTest, AShowRestartsTheDelay) {
     showLevel(-10);
     queue.advance(1s);
     showLevel(-9);
-    queue.advance(1900ms); // 2.9 s after the first show
+    queue.advance(1900ms);  // 2.9 s after the first show
     EXPECT_TRUE(onScreen());
     EXPECT_EQ(opacity(), 1.0);
     queue.advance(300ms);
@@ -169,8 +169,7 @@ TEST_F(HUDWindowControllerTest, DisplayTimeIsLimitedToAQuarterSecondAndAMinute) 
         std::chrono::milliseconds delay;
     };
     for (const Case& c : {Case{0.1, 250ms}, Case{0.25, 250ms}, Case{-3, 250ms}, Case{std::nan(""), 250ms},
-                          Case{2.5, 2500ms}, Case{1.2345, 1234ms}, Case{60, 60s}, Case{90, 60s},
-                          Case{INFINITY, 60s}}) {
+                          Case{2.5, 2500ms}, Case{1.2345, 1234ms}, Case{60, 60s}, Case{90, 60s}, Case{INFINITY, 60s}}) {
         hud.applyDisplayTime(c.seconds);
         EXPECT_EQ(hud.autoHideDelay(), c.delay) << c.seconds;
     }
@@ -201,7 +200,7 @@ TEST_F(HUDWindowControllerTest, MessagesAndAppearanceArePerShow) {
 
 TEST_F(HUDWindowControllerTest, WorkLeftOnTheQueueAfterTheControllerIsGoneDoesNothing) {
     ManualMainQueue ownQueue;
-    for (std::chrono::milliseconds pending : {1000ms, 2050ms}) { // a pending hide; a fade-out under way
+    for (std::chrono::milliseconds pending : {1000ms, 2050ms}) {  // a pending hide; a fade-out under way
         {
             HUDWindowController gone(ownQueue);
             gone.show(MonitorSnapshot{}, MonitorEvent::level, 0, HUDAppearance::dark, std::nullopt);
@@ -212,5 +211,5 @@ TEST_F(HUDWindowControllerTest, WorkLeftOnTheQueueAfterTheControllerIsGoneDoesNo
     SUCCEED();
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

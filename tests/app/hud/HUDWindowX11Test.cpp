@@ -21,7 +21,8 @@ namespace {
 using namespace std::chrono_literals;
 
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
-    return pollUntil(done, timeout, [] { QApplication::processEvents(QEventLoop::AllEvents, 20); }, 0ms);
+    return pollUntil(
+        done, timeout, [] { QApplication::processEvents(QEventLoop::AllEvents, 20); }, 0ms);
 }
 
 // An ordinary window that counts the mouse presses it receives.
@@ -74,9 +75,9 @@ TEST_F(HUDWindowX11Test, WindowPropertiesKeepItAboveUnfocusedAndFading) {
     showHUD();
     EXPECT_EQ(hud.window().geometry(), QRect(1920 - 240 - 16, 16, 240, 88));
     const QString properties = windowProperties();
-    for (const char* expected : {"Client accepts input or input focus: False", "_NET_WM_USER_TIME(CARDINAL) = 0",
-                                 "_NET_WM_STATE_ABOVE", "_NET_WM_WINDOW_TYPE_UTILITY",
-                                 "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x1, 0x0"}) {
+    for (const char* expected :
+         {"Client accepts input or input focus: False", "_NET_WM_USER_TIME(CARDINAL) = 0", "_NET_WM_STATE_ABOVE",
+          "_NET_WM_WINDOW_TYPE_UTILITY", "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x1, 0x0"}) {
         EXPECT_TRUE(properties.contains(QLatin1String(expected))) << expected << "\n" << properties.toStdString();
     }
     EXPECT_TRUE(properties.contains(QLatin1String("_NET_WM_WINDOW_OPACITY(CARDINAL) = 0\n")));
@@ -90,12 +91,13 @@ TEST_F(HUDWindowX11Test, ClicksOnTheHUDReachTheWindowBelow) {
     showHUD();
     const QPoint centre = hud.window().geometry().center();
     QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(centre.x()),
-                                               QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
+    xdotool.start(QStringLiteral("xdotool"),
+                  {QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
+                   QStringLiteral("click"), QStringLiteral("1")});
     ASSERT_TRUE(xdotool.waitForFinished(5000));
     ASSERT_EQ(xdotool.exitCode(), 0) << xdotool.readAllStandardError().toStdString();
     EXPECT_TRUE(waitFor([&] { return below.presses > 0; })) << "the press went to the HUD instead";
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -100,13 +100,14 @@ TEST_F(FontRegistryTest, ARefusedFileStillResolvesAFaceThatIsAvailable) {
                                        {"IBMPlexSans-Regular.ttf", QByteArray(64, '\0')},
                                        {"IsolationGrotesque-Regular.otf", "OTTO truncated"}}));
     fonts.ensureRegistered();
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "Quillmark: font register for IsolationGrotesque-Regular returned unknown — attempting name resolve",
-                         "Quillmark: IsolationGrotesque-Regular registered but no usable PostScript / family name resolved",
-                         "Quillmark: font register for IBMPlexSans-Regular returned unknown — attempting name resolve",
-                         "Quillmark: font register for JetBrainsMono-Regular returned unknown — attempting name resolve",
-                         "Quillmark: bundled font JetBrainsMono-Medium.ttf not found",
-                     }));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "Quillmark: font register for IsolationGrotesque-Regular returned unknown — attempting name resolve",
+                  "Quillmark: IsolationGrotesque-Regular registered but no usable PostScript / family name resolved",
+                  "Quillmark: font register for IBMPlexSans-Regular returned unknown — attempting name resolve",
+                  "Quillmark: font register for JetBrainsMono-Regular returned unknown — attempting name resolve",
+                  "Quillmark: bundled font JetBrainsMono-Medium.ttf not found",
+              }));
     EXPECT_EQ(fonts.name(FontRegistry::body), "IBMPlexSans-Regular");
     EXPECT_EQ(fonts.name(FontRegistry::monoRegular), "JetBrainsMono-Regular");
     EXPECT_FALSE(fonts.name(FontRegistry::display));
@@ -124,5 +125,5 @@ TEST_F(FontRegistryTest, HUDFontsBeforeAndAfterRegistration) {
     EXPECT_EQ(QFontInfo(HUDFonts::mono(16, true)).styleName(), "Medium");
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

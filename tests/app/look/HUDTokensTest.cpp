@@ -92,5 +92,5 @@ TEST_F(HUDTokensTest, SystemAppearanceFollowsTheDesktopPalette) {
     }
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -13,16 +13,18 @@ struct Case {
     const char* text;
 };
 
-const Case kSignedDB[] = {
-    {-96, 0, "−∞ dB"},     {-120, 0, "−∞ dB"},     {-95.96, 0, "−96.0 dB"}, {-6, 0, "−6.0 dB"},
-    {0, 0, "0.0 dB"},      {3, 0, "+3.0 dB"},      {-0.04, 0, "−0.0 dB"},   {-95.99, 0, "−96.0 dB"},
-    {-12.25, 0, "−12.2 dB"},  // printf rounding of the binary value, as "%.1f" does
+const Case
+    kSignedDB[] =
+        {
+            {-96, 0, "−∞ dB"},       {-120, 0, "−∞ dB"}, {-95.96, 0, "−96.0 dB"}, {-6, 0, "−6.0 dB"},
+            {0, 0, "0.0 dB"},        {3, 0, "+3.0 dB"},  {-0.04, 0, "−0.0 dB"},   {-95.99, 0, "−96.0 dB"},
+            {-12.25, 0, "−12.2 dB"},  // printf rounding of the binary value, as "%.1f" does
 };
 
 const Case kSavedLevel[] = {
-    {-20, 0, "−20 dB"},       {-20.04, 0, "−20 dB"},      {-20.25, 0, "−20.3 dB"}, {-0.5, 0, "−0.5 dB"},
-    {0, 0, "0 dB"},           {-0.04, 0, "−0 dB"},        {-20, 85, "65 dB SPL"},  {-20.6, 85, "64 dB SPL"},
-    {-20, -3, "−20 dB"},      {2.5, 0, "2.5 dB"},         {-96, 0, "−96 dB"},      {-120, 0, "−120 dB"},
+    {-20, 0, "−20 dB"},  {-20.04, 0, "−20 dB"}, {-20.25, 0, "−20.3 dB"}, {-0.5, 0, "−0.5 dB"},
+    {0, 0, "0 dB"},      {-0.04, 0, "−0 dB"},   {-20, 85, "65 dB SPL"},  {-20.6, 85, "64 dB SPL"},
+    {-20, -3, "−20 dB"}, {2.5, 0, "2.5 dB"},    {-96, 0, "−96 dB"},      {-120, 0, "−120 dB"},
 };
 
 void expectAllTexts() {
@@ -39,5 +41,5 @@ TEST(LevelFormatter, FullStopUnderACommaLocale) {
     expectAllTexts();
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -39,7 +39,7 @@ TEST_F(ResourceBundleTest, TheFirstPlaceHoldingTheBundleWinsInTheFixedOrder) {
     const Case cases[] = {
         {{a, b, c, d}, bundleIn(a)},
         {{bare, b, c, d}, bundleIn(b)},
-        {{"", "", c, d}, bundleIn(c)},     // next to the code rather than in the main bundle
+        {{"", "", c, d}, bundleIn(c)},  // next to the code rather than in the main bundle
         {{bare, bare, bare, d}, bundleIn(d)},
         {{root.filePath("missing"), "", "", d}, bundleIn(d)},
         {{bare, bare, bare, bare}, "/nonexistent/main"},  // nowhere: the main bundle
@@ -87,5 +87,5 @@ TEST(ResourceBundleOfTheBuild, IsFoundFromATestExecutable) {
     EXPECT_EQ(ResourceBundle::main().infoString("SUFeedURL"), "");
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -20,7 +20,8 @@ constexpr const char* kBase = "/devices/0/outputs/22";
 
 std::vector<std::string> subscriptions(const std::string& base, int from, int to) {
     std::vector<std::string> texts;
-    for (int n = from; n <= to; ++n) texts.push_back("subscribe " + base + "/meters/" + std::to_string(n) + "/MeterLevel");
+    for (int n = from; n <= to; ++n)
+        texts.push_back("subscribe " + base + "/meters/" + std::to_string(n) + "/MeterLevel");
     return texts;
 }
 
@@ -30,7 +31,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(sim.isRunning());
         client = std::make_unique<MixerEngineClient>("127.0.0.1", sim.port(), fastRetry());
-        stateStream = client->states(queue, [this](State state) { if (state == State::ready()) ++readyCount; });
+        stateStream = client->states(queue, [this](State state) {
+            if (state == State::ready()) ++readyCount;
+        });
         client->connect();
         ASSERT_TRUE(queue.runUntil([this] { return readyCount == 1; }));
         manager = std::make_unique<MeterSubscriptionManager>(*client, queue, kBase);
@@ -71,7 +74,8 @@ protected:
 
 TEST(MeterSubscriptionPath, IsTheOutputBaseThenMetersNumberAndMeterLevel) {
     EXPECT_EQ(MeterSubscriptionManager::meterPath(kBase, 3), "/devices/0/outputs/22/meters/3/MeterLevel");
-    EXPECT_EQ(MeterSubscriptionManager::meterPath("/devices/1/outputs/9", 23), "/devices/1/outputs/9/meters/23/MeterLevel");
+    EXPECT_EQ(MeterSubscriptionManager::meterPath("/devices/1/outputs/9", 23),
+              "/devices/1/outputs/9/meters/23/MeterLevel");
 }
 
 TEST_F(MeterSubscriptionManagerTest, SubscribesEachMeterOnceInIncreasingOrder) {
@@ -130,5 +134,5 @@ TEST_F(MeterSubscriptionManagerTest, NothingIsSentOnceTheManagerIsGone) {
     EXPECT_TRUE(receivedSubscriptions().empty());
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

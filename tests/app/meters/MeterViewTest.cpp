@@ -1,8 +1,8 @@
 #include "app/meters/MeterView.h"
 
+#include "TestApplication.h"
 #include "app/look/HUDTokens.h"
 #include "core/ChannelLayout.h"
-#include "TestApplication.h"
 
 #include <QApplication>
 
@@ -79,7 +79,10 @@ protected:
 };
 
 TEST(MeterViewScale, MapsAnchorsToEqualSteps) {
-    struct Case { double db; double position; };
+    struct Case {
+        double db;
+        double position;
+    };
     for (const Case& c : {Case{0, 1}, Case{3, 1}, Case{-3, 10.0 / 11}, Case{-8, 25.0 / 33}, Case{-21, 4.0 / 11},
                           Case{-24, 3.5 / 11}, Case{-46, 1.0 / 11}, Case{-53, 0.5 / 11}, Case{-60, 0}, Case{-90, 0},
                           Case{NAN, 0}, Case{-INFINITY, 0}, Case{INFINITY, 1}}) {
@@ -144,14 +147,21 @@ TEST_F(MeterViewTest, JustAboveTheFloorDrawsACobaltSliver) {
 }
 
 TEST_F(MeterViewTest, DrawsThePeakMarkerAndClipBand) {
-    struct Case { double peak; double expectedCentre; QColor colour; };
-    for (const Case& c : {Case{-3, kInnerBottom - kInnerHeight * 10 / 11, token(HUDTokens::fg)},
-                          Case{0.5, kInnerTop + 0.5, token(HUDTokens::red)},
-                          Case{0, kInnerTop + 0.5, token(HUDTokens::red)}}) {
+    struct Case {
+        double peak;
+        double expectedCentre;
+        QColor colour;
+    };
+    for (const Case& c :
+         {Case{-3, kInnerBottom - kInnerHeight * 10 / 11, token(HUDTokens::fg)},
+          Case{0.5, kInnerTop + 0.5, token(HUDTokens::red)}, Case{0, kInnerTop + 0.5, token(HUDTokens::red)}}) {
         const QImage image = renderOne(channel(-70, c.peak));
         int found = -1;
         for (int y = static_cast<int>(kInnerTop); y < kInnerBottom; ++y) {
-            if (pixel(image, centreX(), y) == c.colour) { found = y; break; }
+            if (pixel(image, centreX(), y) == c.colour) {
+                found = y;
+                break;
+            }
         }
         EXPECT_NEAR(found + 0.5, c.expectedCentre, 1.0) << c.peak;
     }
@@ -192,16 +202,20 @@ TEST_F(MeterViewTest, ClicksBelowTheHeaderCallOnClick) {
     click(5);
     click(38);
     EXPECT_EQ(clicks, 0);
-    click(39);      // scale and strips
-    click(330);     // labels
+    click(39);   // scale and strips
+    click(330);  // labels
     EXPECT_EQ(clicks, 2);
     view.onClick = nullptr;
-    click(200);     // no action set: nothing happens
+    click(200);  // no action set: nothing happens
 }
 
 // Stereo, 5.1, 7.1.4 and 22.2 drawn with one distinct level per channel: every strip shows its own
 // fill height and a label.
-struct LayoutCase { const char* mode; std::size_t count; int width; };
+struct LayoutCase {
+    const char* mode;
+    std::size_t count;
+    int width;
+};
 
 class MeterViewLayouts : public MeterViewTest, public ::testing::WithParamInterface<LayoutCase> {};
 
@@ -240,14 +254,16 @@ TEST_P(MeterViewLayouts, DrawsEveryChannelAtItsLevel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, MeterViewLayouts, ::testing::Values(
-    LayoutCase{"STEREO", 2, 220}, LayoutCase{"5.1", 6, 320}, LayoutCase{"7.1.4", 12, 480},
-    LayoutCase{"22.2", 24, 640}, LayoutCase{"22.2", 24, 220}),
-    [](const auto& info) {
-        std::string name = std::string(info.param.mode) + "_" + std::to_string(info.param.width);
-        for (char& ch : name) if (ch == '.') ch = '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Layouts, MeterViewLayouts,
+                         ::testing::Values(LayoutCase{"STEREO", 2, 220}, LayoutCase{"5.1", 6, 320},
+                                           LayoutCase{"7.1.4", 12, 480}, LayoutCase{"22.2", 24, 640},
+                                           LayoutCase{"22.2", 24, 220}),
+                         [](const auto& info) {
+                             std::string name = std::string(info.param.mode) + "_" + std::to_string(info.param.width);
+                             for (char& ch : name)
+                                 if (ch == '.') ch = '_';
+                             return name;
+                         });
 
 // Records what each paint was asked to cover.
 class RecordingMeterView : public MeterView {
@@ -292,5 +308,5 @@ TEST(MeterViewRepaint, RepaintsOnlyTheStripsThatChanged) {
     EXPECT_EQ(view.painted.back(), QRegion(view.rect()));
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

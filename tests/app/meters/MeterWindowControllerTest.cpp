@@ -3,11 +3,11 @@
 #include "ManualMainQueue.h"
 #include "TestApplication.h"
 
-#include <QApplication>
 #include "app/look/HUDTokens.h"
 #include "app/meters/MeterWindowFrame.h"
 #include "app/preferences/MemoryUserDefaults.h"
 #include "core/ChannelLayout.h"
+#include <QApplication>
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -72,12 +72,15 @@ TEST_F(MeterWindowControllerTest, TheFrameRoundTripsThroughTheSettings) {
 }
 
 TEST_F(MeterWindowControllerTest, UsesOnlyValidSavedFrames) {
-    struct Case { const char* text; bool used; };
+    struct Case {
+        const char* text;
+        bool used;
+    };
     const double top = screenHeight();
     const std::string onTop = "100 " + std::to_string(top - 39) + " 300 400";  // 39 high on the screen
-    for (const Case& c : {Case{"100 50 300 400", true}, Case{"100 x 50 300 400", true},
-                          Case{"100 50 300 400 5", false}, Case{"100 50 300", false}, Case{"100 50 139 400", false},
-                          Case{"100 50 300 219", false}, Case{"-221 50 300 400", false},  // 79 wide on screen
+    for (const Case& c : {Case{"100 50 300 400", true}, Case{"100 x 50 300 400", true}, Case{"100 50 300 400 5", false},
+                          Case{"100 50 300", false}, Case{"100 50 139 400", false}, Case{"100 50 300 219", false},
+                          Case{"-221 50 300 400", false},  // 79 wide on screen
                           Case{onTop.c_str(), false}, Case{"garbage", false}}) {
         defaults.setString(kKey, c.text);
         auto controller = makeController();
@@ -167,5 +170,5 @@ TEST_F(MeterWindowControllerTest, IsTheFloatingMonitorMetersWindow) {
     EXPECT_FALSE(window.testAttribute(Qt::WA_QuitOnClose));
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

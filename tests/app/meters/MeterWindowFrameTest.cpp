@@ -21,19 +21,19 @@ TEST_P(MeterWindowFrameParse, KeepsExactlyFourNumbers) {
     EXPECT_EQ(MeterWindowFrame::parse(QString::fromUtf8(c.text)), c.expected) << c.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, MeterWindowFrameParse, ::testing::Values(
-    ParseCase{"100 200 300 400", QRectF(100, 200, 300, 400)},              // whole numbers without ".0"
-    ParseCase{"100.0 200.5 300.0 400.25", QRectF(100, 200.5, 300, 400.25)},
-    ParseCase{"  100  200 300   400 ", QRectF(100, 200, 300, 400)},       // empty pieces skipped
-    ParseCase{"100 200 300 400 500", std::nullopt},                        // a fifth number
-    ParseCase{"100 200 300", std::nullopt},                                // only three
-    ParseCase{"100 wide 200 300 400", QRectF(100, 200, 300, 400)},        // a non-number is dropped
-    ParseCase{"-5e1 +2 3e2 4E2", QRectF(-50, 2, 300, 400)},
-    ParseCase{"1 2 3 4x", std::nullopt},                                   // a piece must convert whole
-    ParseCase{"nan 2 300 400", std::nullopt},                              // not finite: unusable
-    ParseCase{"1 inf 300 400", std::nullopt},
-    ParseCase{"", std::nullopt},
-    ParseCase{"100\t200 300 400", std::nullopt}));                         // only spaces separate
+INSTANTIATE_TEST_SUITE_P(
+    Texts, MeterWindowFrameParse,
+    ::testing::Values(ParseCase{"100 200 300 400", QRectF(100, 200, 300, 400)},  // whole numbers without ".0"
+                      ParseCase{"100.0 200.5 300.0 400.25", QRectF(100, 200.5, 300, 400.25)},
+                      ParseCase{"  100  200 300   400 ", QRectF(100, 200, 300, 400)},  // empty pieces skipped
+                      ParseCase{"100 200 300 400 500", std::nullopt},                  // a fifth number
+                      ParseCase{"100 200 300", std::nullopt},                          // only three
+                      ParseCase{"100 wide 200 300 400", QRectF(100, 200, 300, 400)},   // a non-number is dropped
+                      ParseCase{"-5e1 +2 3e2 4E2", QRectF(-50, 2, 300, 400)},
+                      ParseCase{"1 2 3 4x", std::nullopt},       // a piece must convert whole
+                      ParseCase{"nan 2 300 400", std::nullopt},  // not finite: unusable
+                      ParseCase{"1 inf 300 400", std::nullopt}, ParseCase{"", std::nullopt},
+                      ParseCase{"100\t200 300 400", std::nullopt}));  // only spaces separate
 
 TEST(MeterWindowFrame, FormatsShortestRoundTripText) {
     EXPECT_EQ(MeterWindowFrame::format(QRectF(100, 200, 300, 400)), "100.0 200.0 300.0 400.0");
@@ -73,5 +73,5 @@ TEST(MeterWindowFrame, FlipsBetweenDesktopAndBottomLeftCoordinates) {
     EXPECT_EQ(MeterWindowFrame::fromDesktop(QRectF(0, 1080, 1920, 1080), primary), QRectF(0, -1080, 1920, 1080));
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -42,7 +42,7 @@ TEST(PreferencesStore, EmptyDomainGivesInitialValuesAndWritesFourKeys) {
     EXPECT_FALSE(store.crashReporting());
     EXPECT_FALSE(store.automaticUpdates());
     EXPECT_EQ(keysOf(defaults), (std::set<std::string>{"Quillmark.hotkeyBindings.v1", "Quillmark.splReadoutEnabled",
-                                                        "Quillmark.crashReporting", "Quillmark.automaticUpdates"}));
+                                                       "Quillmark.crashReporting", "Quillmark.automaticUpdates"}));
     const json bindings = storedDocument(defaults, Store::bindingsKey);
     EXPECT_EQ(bindings.size(), 10u);
     EXPECT_EQ(bindings["talkback"], json::parse(R"({"keyCode":17,"carbonModifiers":6144,"characters":"T"})"));
@@ -109,17 +109,17 @@ TEST(PreferencesStore, HudDurationNeedsMoreThanZeroAndLeavesOtherValuesAlone) {
 
 TEST(PreferencesStore, ValuesOfTheWrongKindFallBack) {
     MemoryUserDefaults defaults;
-    defaults.setString(Store::volumeStepFineKey, "loud");  // a number read of text: 0, taken
-    defaults.setString(Store::volumeStepCoarseKey, "2.5");  // numeric text converts
-    defaults.setString(Store::splReferenceKey, "nan");      // not numeric text: 0
-    defaults.setString(Store::hudAppearanceKey, "Dark");    // case-sensitive
-    defaults.setNumber(Store::hudSizeKey, 1);               // not text
-    defaults.setData(Store::meterChannelOrderKey, "music"); // bytes are not text
-    defaults.setString(Store::hudDurationKey, "soon");      // 0: not above 0
-    defaults.setNumber(Store::clipLatchPersistentKey, 2);   // non-zero number: true
+    defaults.setString(Store::volumeStepFineKey, "loud");    // a number read of text: 0, taken
+    defaults.setString(Store::volumeStepCoarseKey, "2.5");   // numeric text converts
+    defaults.setString(Store::splReferenceKey, "nan");       // not numeric text: 0
+    defaults.setString(Store::hudAppearanceKey, "Dark");     // case-sensitive
+    defaults.setNumber(Store::hudSizeKey, 1);                // not text
+    defaults.setData(Store::meterChannelOrderKey, "music");  // bytes are not text
+    defaults.setString(Store::hudDurationKey, "soon");       // 0: not above 0
+    defaults.setNumber(Store::clipLatchPersistentKey, 2);    // non-zero number: true
     defaults.setString(Store::showMetersOnLaunchKey, "NO");
-    defaults.setData(Store::crashReportingKey, "true");     // bytes: false
-    defaults.setString(Store::bindingsKey, "{}");           // text, not bytes: first-run defaults
+    defaults.setData(Store::crashReportingKey, "true");  // bytes: false
+    defaults.setString(Store::bindingsKey, "{}");        // text, not bytes: first-run defaults
     Store store(defaults);
     EXPECT_EQ(store.volumeStepFineDB(), 0.0);
     EXPECT_EQ(store.volumeStepCoarseDB(), 2.5);
@@ -247,5 +247,5 @@ TEST(PreferencesStore, AssigningTheCurrentValueStillAnnouncesAndWrites) {
     EXPECT_EQ(defaults.string(Store::hudSizeKey), "small");
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

@@ -81,17 +81,16 @@ TEST_F(QSettingsUserDefaultsTest, TheStoreRoundTripsThroughTheFile) {
 }
 
 TEST_F(QSettingsUserDefaultsTest, DamagedFilesLoadWithFallbacksAndKeepForeignKeys) {
-    const QByteArray valid =
-        "[General]\n"
-        "Quillmark.didFirstRunSetup.v1=true\n"
-        "Quillmark.meterWindowFrame.v1=\"10 20 300 200\"\n"
-        "Quillmark.hudSize=large\n"
-        "Quillmark.volumeStepFineDB=abc\n"
-        "Quillmark.hudAppearance=1.5\n"
-        "Quillmark.showMetersOnLaunch=@ByteArray(true)\n"
-        "Quillmark.hotkeyBindings.v1=@ByteArray({\\\"mute\\\":{\\\"keyCode\\\":96)\n"
-        "Quillmark.referenceLevels.v1=[1, 2, 3]\n"
-        "[Other]\nkey=kept\n";
+    const QByteArray valid = "[General]\n"
+                             "Quillmark.didFirstRunSetup.v1=true\n"
+                             "Quillmark.meterWindowFrame.v1=\"10 20 300 200\"\n"
+                             "Quillmark.hudSize=large\n"
+                             "Quillmark.volumeStepFineDB=abc\n"
+                             "Quillmark.hudAppearance=1.5\n"
+                             "Quillmark.showMetersOnLaunch=@ByteArray(true)\n"
+                             "Quillmark.hotkeyBindings.v1=@ByteArray({\\\"mute\\\":{\\\"keyCode\\\":96)\n"
+                             "Quillmark.referenceLevels.v1=[1, 2, 3]\n"
+                             "[Other]\nkey=kept\n";
     struct Case {
         const char* what;
         QByteArray bytes;
@@ -141,5 +140,5 @@ TEST_F(QSettingsUserDefaultsTest, DamagedFilesLoadWithFallbacksAndKeepForeignKey
     }
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

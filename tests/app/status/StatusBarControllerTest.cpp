@@ -3,8 +3,8 @@
 
 #include "TestApplication.h"
 
-#include <QApplication>
 #include "log/SystemLog.h"
+#include <QApplication>
 
 #include <QAction>
 #include <QImage>
@@ -39,7 +39,10 @@ void PrintTo(const Item& item, std::ostream* out) {
 std::vector<Item> itemsOf(const QMenu& menu) {
     std::vector<Item> items;
     for (const QAction* action : menu.actions()) {
-        if (action->isSeparator()) { items.push_back({"---"}); continue; }
+        if (action->isSeparator()) {
+            items.push_back({"---"});
+            continue;
+        }
         items.push_back({action->text().toStdString(), action->isEnabled(), action->isCheckable(), action->isChecked(),
                          action->shortcut().toString(QKeySequence::PortableText).toStdString()});
     }
@@ -47,7 +50,8 @@ std::vector<Item> itemsOf(const QMenu& menu) {
 }
 
 QAction* actionTitled(const QMenu& menu, const QString& title) {
-    for (QAction* action : menu.actions()) if (action->text() == title) return action;
+    for (QAction* action : menu.actions())
+        if (action->text() == title) return action;
     return nullptr;
 }
 
@@ -74,8 +78,8 @@ protected:
 
     StatusBarController::Callbacks callbacks;
     bool metersVisible = false;
-    std::vector<ReferenceLevel> references{{"Reference 1", std::nullopt}, {"Reference 2", std::nullopt},
-                                           {"Reference 3", std::nullopt}};
+    std::vector<ReferenceLevel> references{
+        {"Reference 1", std::nullopt}, {"Reference 2", std::nullopt}, {"Reference 3", std::nullopt}};
     double splReference = 0;
     std::vector<int> recalled;
     std::unique_ptr<StatusBarController> made;
@@ -147,7 +151,8 @@ TEST_F(StatusBarControllerTest, EachItemCallsItsCallback) {
         ASSERT_NE(action, nullptr) << title;
         action->trigger();
     }
-    EXPECT_EQ(calls, (std::vector<std::string>{"meters", "about", "manual", "licence", "preferences", "updates", "quit"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"meters", "about", "manual", "licence", "preferences", "updates", "quit"}));
 }
 
 TEST_F(StatusBarControllerTest, UnsetCallbacksDoNothing) {
@@ -160,7 +165,11 @@ TEST_F(StatusBarControllerTest, UnsetCallbacksDoNothing) {
 }
 
 TEST(StatusBarTitle, NamesEveryConnectionState) {
-    struct Case { State state; std::optional<bool> online; const char* title; };
+    struct Case {
+        State state;
+        std::optional<bool> online;
+        const char* title;
+    };
     for (const Case& c : {
              Case{State::waiting("Connection refused"), std::nullopt, "Waiting for UA Console\u2026"},
              Case{State::failed("connection lost"), std::nullopt, "Disconnected \u2014 connection lost"},
@@ -218,8 +227,8 @@ TEST_F(StatusBarControllerTest, WithoutATrayLogsOneLineAndCarriesOn) {
     EXPECT_EQ(itemsOf(bar.trayMenu()).size(), 15u);
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark
 
 namespace quillmark {
 namespace {
@@ -229,12 +238,12 @@ TEST(StatusBarIcon, DrawsAThinRingUnderAThickArc) {
     const QImage image = StatusBarIcon::image(Qt::black);
     ASSERT_EQ(image.size(), QSize(22, 22));
     auto alpha = [&](int x, int y) { return qAlpha(image.pixel(x, y)); };
-    EXPECT_EQ(alpha(11, 11), 0);                                   // hollow centre
-    EXPECT_EQ(alpha(11, 4), 255);                                  // arc at the top
-    EXPECT_EQ(alpha(4, 11), 255);                                  // and at the left
-    EXPECT_EQ(alpha(15, 5), 255);                                  // and up to the right
-    EXPECT_LT(alpha(17, 11), 0.35 * 255);                          // it ends 30.6 degrees above horizontal
-    const int bottom = std::max(alpha(11, 17), alpha(11, 18));     // the ring alone, 0.8 wide at 35 %
+    EXPECT_EQ(alpha(11, 11), 0);                                // hollow centre
+    EXPECT_EQ(alpha(11, 4), 255);                               // arc at the top
+    EXPECT_EQ(alpha(4, 11), 255);                               // and at the left
+    EXPECT_EQ(alpha(15, 5), 255);                               // and up to the right
+    EXPECT_LT(alpha(17, 11), 0.35 * 255);                       // it ends 30.6 degrees above horizontal
+    const int bottom = std::max(alpha(11, 17), alpha(11, 18));  // the ring alone, 0.8 wide at 35 %
     EXPECT_GT(bottom, 10);
     EXPECT_LT(bottom, 0.35 * 255);
     EXPECT_EQ(alpha(11, 21), 0);
@@ -243,5 +252,5 @@ TEST(StatusBarIcon, DrawsAThinRingUnderAThickArc) {
     EXPECT_EQ(qAlpha(doubled.pixel(23, 8)), 255);
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

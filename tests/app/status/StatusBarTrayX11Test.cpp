@@ -38,8 +38,8 @@ protected:
     void SetUp() override {
         testing::testApplication<QApplication>();
         tray.setProgram("trayer");
-        tray.setArguments({"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
-                           "--height", "32"});
+        tray.setArguments(
+            {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120", "--height", "32"});
         tray.start();
         ASSERT_TRUE(tray.waitForStarted(5000)) << "trayer did not start";
     }
@@ -73,10 +73,13 @@ TEST_F(StatusBarTrayX11Test, TheIconDocksInTheTrayAndShowsTheDrawing) {
         return ink;
     };
     ASSERT_TRUE(waitFor([&] {
-        shot = QGuiApplication::primaryScreen()->grabWindow(0, where.x(), where.y(), where.width(), where.height()).toImage();
+        shot = QGuiApplication::primaryScreen()
+                   ->grabWindow(0, where.x(), where.y(), where.width(), where.height())
+                   .toImage();
         const int ink = shot.isNull() ? 0 : inkIn(shot.rect());
         return ink > 10 && ink < shot.width() * shot.height() / 2;
-    })) << "no icon drawing on screen at " << where.x() << "," << where.y() << " " << where.width() << "x" << where.height();
+    })) << "no icon drawing on screen at "
+        << where.x() << "," << where.y() << " " << where.width() << "x" << where.height();
     if (const char* dir = std::getenv("QUILLMARK_BINARY_DIR")) shot.save(QString(dir) + "/tray-icon.png");
     const int half = shot.height() / 2;
     EXPECT_GT(inkIn(QRect(0, 0, shot.width(), half)), inkIn(QRect(0, half, shot.width(), shot.height() - half)));
@@ -84,5 +87,5 @@ TEST_F(StatusBarTrayX11Test, TheIconDocksInTheTrayAndShowsTheDrawing) {
     EXPECT_EQ(bar.trayIcon().toolTip(), "Connecting\u2026");
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

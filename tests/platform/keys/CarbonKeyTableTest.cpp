@@ -32,12 +32,12 @@ TEST(CarbonKeyTable, KnownCodesOfTheAnsiLayout) {
         std::string_view text;
     };
     const Case cases[] = {
-        {0x00, Qt::Key_A, 0x61, "A"},        {17, Qt::Key_T, 0x74, "T"},         {0x1D, Qt::Key_0, 0x30, "0"},
-        {0x12, Qt::Key_1, 0x31, "1"},        {0x1B, Qt::Key_Minus, 0x2d, "-"},   {122, Qt::Key_F1, 0xffbe, "F1"},
-        {109, Qt::Key_F10, 0xffc7, "F10"},   {111, Qt::Key_F12, 0xffc9, "F12"},  {90, Qt::Key_F20, 0xffd1, "F20"},
-        {126, Qt::Key_Up, 0xff52, "↑"},      {116, Qt::Key_PageUp, 0xff55, "⇞"}, {51, Qt::Key_Backspace, 0xff08, "⌫"},
-        {117, Qt::Key_Delete, 0xffff, "⌦"},  {49, Qt::Key_Space, 0x20, "Space"}, {36, Qt::Key_Return, 0xff0d, "↩"},
-        {48, Qt::Key_Tab, 0xff09, "⇥"},      {53, Qt::Key_Escape, 0xff1b, "⎋"},
+        {0x00, Qt::Key_A, 0x61, "A"},       {17, Qt::Key_T, 0x74, "T"},         {0x1D, Qt::Key_0, 0x30, "0"},
+        {0x12, Qt::Key_1, 0x31, "1"},       {0x1B, Qt::Key_Minus, 0x2d, "-"},   {122, Qt::Key_F1, 0xffbe, "F1"},
+        {109, Qt::Key_F10, 0xffc7, "F10"},  {111, Qt::Key_F12, 0xffc9, "F12"},  {90, Qt::Key_F20, 0xffd1, "F20"},
+        {126, Qt::Key_Up, 0xff52, "↑"},     {116, Qt::Key_PageUp, 0xff55, "⇞"}, {51, Qt::Key_Backspace, 0xff08, "⌫"},
+        {117, Qt::Key_Delete, 0xffff, "⌦"}, {49, Qt::Key_Space, 0x20, "Space"}, {36, Qt::Key_Return, 0xff0d, "↩"},
+        {48, Qt::Key_Tab, 0xff09, "⇥"},     {53, Qt::Key_Escape, 0xff1b, "⎋"},
     };
     for (const Case& c : cases) {
         const auto key = CarbonKeyTable::fromCarbon(c.carbon);
@@ -49,13 +49,13 @@ TEST(CarbonKeyTable, KnownCodesOfTheAnsiLayout) {
 }
 
 TEST(CarbonKeyTable, ShiftedSymbolsUpperCaseKeysymsAndUnknownKeys) {
-    EXPECT_EQ(CarbonKeyTable::fromQtKey(Qt::Key_Exclam)->carbonCode, 0x12u);   // Shift+1
-    EXPECT_EQ(CarbonKeyTable::fromQtKey(Qt::Key_Backtab)->carbonCode, 48u);    // Shift+Tab
-    EXPECT_EQ(CarbonKeyTable::fromQtKey(Qt::Key_Enter)->carbonCode, 36u);      // keypad Enter
+    EXPECT_EQ(CarbonKeyTable::fromQtKey(Qt::Key_Exclam)->carbonCode, 0x12u);  // Shift+1
+    EXPECT_EQ(CarbonKeyTable::fromQtKey(Qt::Key_Backtab)->carbonCode, 48u);   // Shift+Tab
+    EXPECT_EQ(CarbonKeyTable::fromQtKey(Qt::Key_Enter)->carbonCode, 36u);     // keypad Enter
     EXPECT_EQ(CarbonKeyTable::fromKeysym('T')->carbonCode, 17u);
-    EXPECT_FALSE(CarbonKeyTable::fromCarbon(71));            // keypad Clear: not in the table
+    EXPECT_FALSE(CarbonKeyTable::fromCarbon(71));  // keypad Clear: not in the table
     EXPECT_FALSE(CarbonKeyTable::fromQtKey(Qt::Key_VolumeUp));
-    EXPECT_FALSE(CarbonKeyTable::fromKeysym(0xff7f));        // Num_Lock
+    EXPECT_FALSE(CarbonKeyTable::fromKeysym(0xff7f));  // Num_Lock
 }
 
 TEST(CarbonKeyTable, ModifierMasksMapToQtModifiersBothWays) {
@@ -79,5 +79,5 @@ TEST(CarbonKeyTable, ModifierMasksMapToQtModifiersBothWays) {
     EXPECT_EQ(CarbonKeyTable::qtModifiers(0x4000 | CarbonKeyTable::optionKey), Qt::AltModifier);
 }
 
-} // namespace
-} // namespace quillmark
+}  // namespace
+}  // namespace quillmark

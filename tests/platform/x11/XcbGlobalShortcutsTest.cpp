@@ -1,6 +1,6 @@
+#include "platform/x11/XcbGlobalShortcuts.h"
 #include "platform/keys/CarbonKeyTable.h"
 #include "platform/x11/X11Modifiers.h"
-#include "platform/x11/XcbGlobalShortcuts.h"
 
 #include "X11TestSupport.h"
 #include "XTestKeyboard.h"
@@ -101,7 +101,8 @@ protected:
         keyboard.tap({keysym::F1});
         EXPECT_TRUE(waitFor([&] { return !events.empty() && events.back() == Event{markerID, Edge::up}; }));
         std::vector<Event> before;
-        std::copy_if(events.begin(), events.end(), std::back_inserter(before), [](const Event& e) { return e.id != markerID; });
+        std::copy_if(events.begin(), events.end(), std::back_inserter(before),
+                     [](const Event& e) { return e.id != markerID; });
         events.clear();
         return before;
     }
@@ -156,7 +157,8 @@ TEST_F(XcbGlobalShortcutsTest, MatchesWhateverLockIsOn) {
         bool numLock;
         bool capsLock;
     };
-    for (const Case& lockCase : {Case{"Num Lock", true, false}, Case{"Caps Lock", false, true}, Case{"both", true, true}}) {
+    for (const Case& lockCase :
+         {Case{"Num Lock", true, false}, Case{"Caps Lock", false, true}, Case{"both", true, true}}) {
         keyboard.setLock(keysym::Num_Lock, modifiers.numLock, lockCase.numLock);
         keyboard.setLock(keysym::Caps_Lock, XCB_MOD_MASK_LOCK, lockCase.capsLock);
         keyboard.tap({keysym::Super_L, keysym::F12});
@@ -166,8 +168,8 @@ TEST_F(XcbGlobalShortcutsTest, MatchesWhateverLockIsOn) {
 
 TEST_F(XcbGlobalShortcutsTest, LockBitsComeFromTheModifierMap) {
     // Num Lock on Mod3 rather than the usual Mod2, and Scroll Lock on Mod2.
-    ModifierMapOverride map(keyboard.connection(), {{keyboard.keycode(keysym::Num_Lock), 5},
-                                                    {keyboard.keycode(keysym::Scroll_Lock), 4}});
+    ModifierMapOverride map(keyboard.connection(),
+                            {{keyboard.keycode(keysym::Num_Lock), 5}, {keyboard.keycode(keysym::Scroll_Lock), 4}});
     modifiers = X11Modifiers::read(keyboard.connection());
     ASSERT_EQ(modifiers.numLock, XCB_MOD_MASK_3);
     ASSERT_EQ(modifiers.scrollLock, XCB_MOD_MASK_2);
@@ -193,7 +195,8 @@ TEST_F(XcbGlobalShortcutsTest, HeldKeyRepeatsDownAndComesUpOnce) {
     ASSERT_TRUE(waitFor([&] { return events.back().edge == Edge::up; }));
     const auto all = eventsUpToMarker();
     ASSERT_GE(all.size(), 4u);
-    EXPECT_EQ(std::count(all.begin(), all.end(), Event{1, Edge::up}), 1) << "detectable auto-repeat: no release until the key is up";
+    EXPECT_EQ(std::count(all.begin(), all.end(), Event{1, Edge::up}), 1)
+        << "detectable auto-repeat: no release until the key is up";
     EXPECT_EQ(all.back(), (Event{1, Edge::up}));
 }
 
@@ -270,5 +273,5 @@ TEST_F(XcbGlobalShortcutsTest, TheDesktopFacilityOnAnXDisplayIsTheX11One) {
     EXPECT_NE(dynamic_cast<XcbGlobalShortcuts*>(desktop.get()), nullptr);
 }
 
-} // namespace
-} // namespace quillmark::testing
+}  // namespace
+}  // namespace quillmark::testing

@@ -20,7 +20,8 @@ inline QGuiApplication& x11TestApplication() { return testApplication<QGuiApplic
 // Runs the event loop until `condition` holds or `timeout` passes; returns whether it held.
 template <typename Condition>
 bool waitFor(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-    return pollUntil(condition, timeout, [] { QCoreApplication::processEvents(); }, std::chrono::milliseconds(2));
+    return pollUntil(
+        condition, timeout, [] { QCoreApplication::processEvents(); }, std::chrono::milliseconds(2));
 }
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing

@@ -11,9 +11,8 @@ namespace quillmark::testing {
 namespace keysym {
 inline constexpr std::uint32_t F1 = 0xffbe, F10 = 0xffc7, F11 = 0xffc8, F12 = 0xffc9, t = 0x74;
 inline constexpr std::uint32_t Shift_L = 0xffe1, Control_L = 0xffe3, Caps_Lock = 0xffe5, Alt_L = 0xffe9,
-                               Super_L = 0xffeb, Num_Lock = 0xff7f,
-                               Scroll_Lock = 0xff14;
-} // namespace keysym
+                               Super_L = 0xffeb, Num_Lock = 0xff7f, Scroll_Lock = 0xff14;
+}  // namespace keysym
 
 // Real key events from another X client, through the XTest extension, as a user's keyboard makes them.
 // Every call returns once the server has processed the events.
@@ -62,4 +61,4 @@ private:
     xcb_window_t root_;
 };
 
-} // namespace quillmark::testing
+}  // namespace quillmark::testing
