@@ -23,6 +23,9 @@ Result callOr(const Function& function, Result fallback) {
     return function ? function() : fallback;
 }
 
+// Menus read "&" as the mark of a mnemonic; "&&" shows one ampersand.
+QString menuText(QString text) { return text.replace(u'&', QStringLiteral("&&")); }
+
 QString referenceTitle(const std::vector<ReferenceLevel>& references, int index, double splReference, bool& enabled) {
     enabled = false;
     if (index >= static_cast<int>(references.size())) return QStringLiteral("Reference %1").arg(index + 1);
@@ -64,7 +67,7 @@ void StatusBarController::attach(QMenu& menu) {
 
 void StatusBarController::rebuild(QMenu& menu) {
     menu.clear();
-    QAction* title = menu.addAction(connectionTitle_);
+    QAction* title = menu.addAction(menuText(connectionTitle_));
     title->setEnabled(false);
     menu.addSeparator();
 
@@ -95,7 +98,7 @@ void StatusBarController::addReferenceItems(QMenu& menu) {
     const double splReference = callOr(callbacks_.splReferenceAt0dBFS, 0.0);
     for (int index = 0; index < kReferenceCount; ++index) {
         bool enabled = false;
-        QAction* item = menu.addAction(referenceTitle(references, index, splReference, enabled));
+        QAction* item = menu.addAction(menuText(referenceTitle(references, index, splReference, enabled)));
         item->setData(index);
         item->setEnabled(enabled);
         connect(item, &QAction::triggered, this, [this, item] {

@@ -36,6 +36,17 @@ void PrintTo(const Item& item, std::ostream* out) {
          << (item.checked ? " checked" : "") << (item.shortcut.empty() ? "" : " " + item.shortcut);
 }
 
+// A menu title as drawn: "&&" shows one ampersand, a lone "&" marks the next character as the
+// mnemonic and is not shown.
+QString shownText(const QString& title) {
+    QString shown;
+    for (qsizetype i = 0; i < title.size(); ++i) {
+        if (title[i] == u'&' && ++i == title.size()) break;
+        shown += title[i];
+    }
+    return shown;
+}
+
 std::vector<Item> itemsOf(const QMenu& menu) {
     std::vector<Item> items;
     for (const QAction* action : menu.actions()) {
@@ -43,15 +54,15 @@ std::vector<Item> itemsOf(const QMenu& menu) {
             items.push_back({"---"});
             continue;
         }
-        items.push_back({action->text().toStdString(), action->isEnabled(), action->isCheckable(), action->isChecked(),
-                         action->shortcut().toString(QKeySequence::PortableText).toStdString()});
+        items.push_back({shownText(action->text()).toStdString(), action->isEnabled(), action->isCheckable(),
+                         action->isChecked(), action->shortcut().toString(QKeySequence::PortableText).toStdString()});
     }
     return items;
 }
 
 QAction* actionTitled(const QMenu& menu, const QString& title) {
     for (QAction* action : menu.actions())
-        if (action->text() == title) return action;
+        if (shownText(action->text()) == title) return action;
     return nullptr;
 }
 
@@ -122,6 +133,26 @@ TEST_F(StatusBarControllerTest, ReferenceTitlesFollowTheSplReadout) {
     references.clear();
     const auto items = rebuilt();
     for (int i = 0; i < 3; ++i) EXPECT_EQ(items[4 + i], (Item{"Reference " + std::to_string(i + 1), false}));
+}
+
+// Ampersands are text, not mnemonic marks: every title shows exactly as stored and gives the menu
+// no mnemonic key.
+TEST_F(StatusBarControllerTest, AmpersandsInLabelsAndTheTitleShowAsStored) {
+    references = {{"R&B", -20.0}, {"&&", std::nullopt}, {"Rock &", -6.0}};
+    StatusBarController& bar = controller();
+    bar.connectionState = State::failed("Tom & Jerry's &engine");
+    bar.updateConnectionTitle();
+    QMenu menu;
+    bar.rebuild(menu);
+    const std::vector<Item> items = itemsOf(menu);
+    EXPECT_EQ(items[0].title, "Disconnected \u2014 Tom & Jerry's &engine");
+    EXPECT_EQ(items[4].title, "R&B   \u221220 dB");
+    EXPECT_EQ(items[5].title, "&& \u2014 not set");
+    EXPECT_EQ(items[6].title, "Rock &   \u22126 dB");
+    for (const QAction* action : menu.actions()) {
+        EXPECT_TRUE(QKeySequence::mnemonic(action->text()).isEmpty()) << action->text().toStdString();
+    }
+    EXPECT_EQ(bar.trayIcon().toolTip(), "Disconnected \u2014 Tom & Jerry's &engine");  // a tooltip has no mnemonics
 }
 
 TEST_F(StatusBarControllerTest, ChoosingAReferenceRecallsItsIndex) {
