@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
@@ -44,6 +45,7 @@ StatusBarController::StatusBarController(Callbacks callbacks)
       connectionTitle_(QStringLiteral("Connecting\u2026")), trayMenu_(std::make_unique<QMenu>()),
       tray_(std::make_unique<QSystemTrayIcon>()) {
     refreshIcon();
+    QCoreApplication::instance()->installEventFilter(this);
     tray_->setToolTip(connectionTitle_);
     attach(*trayMenu_);
     rebuild(*trayMenu_);
@@ -59,7 +61,19 @@ StatusBarController::StatusBarController(Callbacks callbacks)
     tray_->show();
 }
 
-StatusBarController::~StatusBarController() { tray_->hide(); }
+StatusBarController::~StatusBarController() {
+    QCoreApplication::instance()->removeEventFilter(this);
+    tray_->hide();
+}
+
+// A new palette reaches the application object; a theme change reaches each window. Either may
+// bring a new text colour for the icon.
+bool StatusBarController::eventFilter(QObject* watched, QEvent* event) {
+    const bool paletteChanged =
+        event->type() == QEvent::ApplicationPaletteChange && watched == QCoreApplication::instance();
+    if (paletteChanged || event->type() == QEvent::ThemeChange) refreshIcon();
+    return false;
+}
 
 void StatusBarController::attach(QMenu& menu) {
     connect(&menu, &QMenu::aboutToShow, this, [this, target = &menu] { rebuild(*target); });
@@ -135,8 +149,12 @@ void StatusBarController::updateConnectionTitle() {
     tray_->setToolTip(connectionTitle_);
 }
 
+// A tray has no template images: the icon is drawn in the palette's text colour, anew when it changes.
 void StatusBarController::refreshIcon() {
-    tray_->setIcon(StatusBarIcon::icon(QGuiApplication::palette().color(QPalette::WindowText)));
+    const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
+    if (ink == ink_) return;
+    ink_ = ink;
+    tray_->setIcon(StatusBarIcon::icon(ink));
 }
 
 }  // namespace quillmark

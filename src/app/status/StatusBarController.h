@@ -3,6 +3,7 @@
 #include "app/preferences/ReferenceLevel.h"
 #include "core/MixerEngineClient.h"
 
+#include <QColor>
 #include <QObject>
 #include <QString>
 
@@ -62,6 +63,10 @@ public:
     // The first menu line for a connection state and the interface's reported online state.
     static QString titleFor(const MixerEngineClient::ConnectionState& state, std::optional<bool> interfaceOnline);
 
+protected:
+    // Installed on the application object, so it sees every event; it acts on palette and theme changes.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void addReferenceItems(QMenu& menu);
     void addAction(QMenu& menu, const QString& title, const std::function<void()>& callback);
@@ -71,6 +76,7 @@ private:
     QString connectionTitle_;
     std::unique_ptr<QMenu> trayMenu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    QColor ink_;  // the colour the icon was last drawn in
 };
 
 }  // namespace quillmark

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QImage>
 #include <QMenu>
+#include <QPalette>
 #include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
@@ -246,6 +247,26 @@ TEST_F(StatusBarControllerTest, RebuildEmptiesAMenuThatHeldOtherItems) {
     controller().rebuild(menu);
     EXPECT_EQ(itemsOf(menu).size(), 15u);
     EXPECT_EQ(actionTitled(menu, "Stale"), nullptr);
+}
+
+// The icon is drawn in the palette's text colour; a new palette (a theme switch, a light or dark
+// panel) redraws it in the new colour.
+TEST_F(StatusBarControllerTest, TheIconFollowsEveryPaletteChange) {
+    const QPalette original = QApplication::palette();
+    StatusBarController& bar = controller();
+    auto arcColour = [&] {
+        const QImage image = bar.trayIcon().icon().pixmap(StatusBarIcon::kSize).toImage();
+        return image.pixelColor(11, 4).rgb();  // opaque arc at the top
+    };
+    EXPECT_EQ(arcColour(), original.color(QPalette::WindowText).rgb());
+    for (const QColor ink : {QColor(200, 30, 40), QColor(240, 240, 240)}) {
+        QPalette palette = original;
+        palette.setColor(QPalette::WindowText, ink);
+        QApplication::setPalette(palette);
+        EXPECT_EQ(arcColour(), ink.rgb()) << ink.name().toStdString();
+    }
+    QApplication::setPalette(original);
+    EXPECT_EQ(arcColour(), original.color(QPalette::WindowText).rgb());
 }
 
 TEST_F(StatusBarControllerTest, WithoutATrayLogsOneLineAndCarriesOn) {
