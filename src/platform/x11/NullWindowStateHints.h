@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/x11/WindowStateHints.h"
+
+namespace quillmark {
+
+// Where there is no X display (offscreen, a Wayland-native session): no window manager to tell.
+class NullWindowStateHints final : public WindowStateHints {};
+
+}  // namespace quillmark
