@@ -29,6 +29,10 @@ std::unique_ptr<QWidget> makeWindow() {
 }  // namespace
 
 HUDWindowController::HUDWindowController(MainQueue& queue) : queue_(queue), window_(makeWindow()) {
+    // The native window exists from now on, so it carries its states before it is first mapped.
+    window_->winId();
+    windowStates_ = WindowStateHints::keep(*window_->windowHandle(),
+                                           {.onAllWorkspaces = true, .skipTaskbar = true, .skipPager = true});
     view_ = new HUDView(window_.get());
     view_->setGeometry(QRect(QPoint(0, 0), HUDView::baseSize));
     fade_ = std::make_unique<WindowFade>(queue_, *window_);

@@ -8,6 +8,7 @@
 #include "core/MonitorEvent.h"
 #include "core/MonitorSnapshot.h"
 #include "core/WeakGuard.h"
+#include "platform/x11/WindowStateHints.h"
 
 #include <QString>
 
@@ -21,8 +22,9 @@ class QWidget;
 namespace quillmark {
 
 // Owns the HUD window: undecorated, always on top, click-through and never focused, in the top-right
-// corner of the primary screen. It fades in on every show, stays for the display time and fades out;
-// the hide and the fades run on the given main queue.
+// corner of the primary screen, on every workspace and out of the taskbar, the pager and the window
+// cycle. It fades in on every show, stays for the display time and fades out; the hide and the fades
+// run on the given main queue.
 class HUDWindowController {
 public:
     static constexpr std::chrono::milliseconds fadeInDuration{250};
@@ -61,6 +63,8 @@ private:
 
     MainQueue& queue_;
     std::unique_ptr<QWidget> window_;
+    // On every workspace, out of the taskbar, the pager and the window cycle.
+    std::unique_ptr<WindowStateHints> windowStates_;
     HUDView* view_ = nullptr;  // owned by window_
     std::unique_ptr<WindowFade> fade_;
     MainQueue::Handle hideTask_;

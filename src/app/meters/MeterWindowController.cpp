@@ -55,6 +55,8 @@ MeterWindowController::MeterWindowController(MeterStore& store, UserDefaults& de
     layout->addWidget(view_);
     applyAppearance();
     window_->installEventFilter(this);
+    window_->winId();  // the native window, so that it carries its states before it is first mapped
+    windowStates_ = WindowStateHints::keep(*window_->windowHandle(), {.onAllWorkspaces = true});
 
     observerID_ = store_.observe(
         guard_.wrap([this](const std::vector<MeterChannel>& channels) { view_->setChannels(channels); }));

@@ -7,6 +7,7 @@
 #include "core/MeterStore.h"
 #include "core/Uuid.h"
 #include "core/WeakGuard.h"
+#include "platform/x11/WindowStateHints.h"
 
 #include <QObject>
 #include <QRectF>
@@ -61,7 +62,8 @@ private:
     UserDefaults& defaults_;
     MainQueue& queue_;
     std::unique_ptr<QWidget> window_;
-    MeterView* view_ = nullptr;  // owned by window_
+    std::unique_ptr<WindowStateHints> windowStates_;  // on every workspace; it stays in the window cycle
+    MeterView* view_ = nullptr;                       // owned by window_
     std::optional<Uuid> observerID_;
     bool didShowYet_ = false;
     bool didInstallObservers_ = false;

@@ -87,6 +87,27 @@ TEST_F(HUDWindowX11Test, WindowPropertiesKeepItAboveUnfocusedAndFading) {
     EXPECT_EQ(QApplication::activeWindow(), &below);
 }
 
+// On every workspace, out of the taskbar, the pager and the window cycle: set on the native window
+// before it is first mapped, and still there on every later show.
+TEST_F(HUDWindowX11Test, TheHUDIsOnEveryWorkspaceAndOutOfTaskbarAndPager) {
+    auto expectStates = [&](const char* when) {
+        const QString properties = windowProperties();
+        for (const char* expected : {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+                                     "_NET_WM_DESKTOP(CARDINAL) = 4294967295\n"}) {
+            EXPECT_TRUE(properties.contains(QLatin1String(expected))) << when << ": " << expected << "\n"
+                                                                      << properties.toStdString();
+        }
+    };
+    ASSERT_FALSE(hud.window().isVisible());
+    expectStates("before the first show");
+    showHUD();
+    expectStates("shown");
+    queue.advance(hud.autoHideDelay() + HUDWindowController::fadeOutDuration + 50ms);
+    ASSERT_TRUE(waitFor([&] { return !hud.window().isVisible(); }));
+    showHUD();
+    expectStates("shown again");
+}
+
 TEST_F(HUDWindowX11Test, ClicksOnTheHUDReachTheWindowBelow) {
     showHUD();
     const QPoint centre = hud.window().geometry().center();
