@@ -578,6 +578,50 @@ TEST_F(MixerEngineClientTest, RequestsHoldingNulAreNeverWritten) {
     }
 }
 
+// MARK: Unsent requests
+
+TEST_F(MixerEngineClientTest, EngineThatStopsReadingFailsTheConnectionAndTheClientReconnects) {
+    startConnected();
+    peer.stopReading();
+    // The socket buffers take a few MiB before anything waits in the client; 64 MiB is far past them.
+    const State stopped = State::failed("engine stopped reading requests");
+    const std::string bulk(64 * 1024, 'x');
+    for (int i = 0; i < 1024 && countOf(stopped) == 0; ++i) {
+        client->send(MixerRequest::setRaw("/bulk", bulk));
+        queue.runPending();
+    }
+    ASSERT_TRUE(waitForState(State::ready(), 2));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready(), stopped,
+                                            State::failed("connection lost"), State::connecting(), State::ready()}));
+    ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return p.connectionCount() == 2; }));
+    fence();  // the new connection is served
+}
+
+TEST_F(MixerEngineClientTest, RequestsQueuedWhileConnectingFailTheConnectionOnlyPastTheCap) {
+    HeldListener held;
+    ASSERT_TRUE(held.full());
+    start(held.port(),
+          {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 30, .keepAliveSeconds = 60});
+    client->connect();
+    ASSERT_TRUE(waitForState(State::connecting()));
+    const std::string get = "get /mark";
+    // "set /bulk " + value + NUL, then the get and its NUL: exactly the cap.
+    const std::size_t value =
+        MixerEngineClient::maximumUnsentBytes - std::string("set /bulk ").size() - 1 - (get.size() + 1);
+    client->send(MixerRequest::setRaw("/bulk", std::string(value, 'x')));
+    // A get that may not wait: its answer shows the engine thread has queued both requests.
+    bool answered = false;
+    client->get("/mark", 0, queue, [&](std::optional<MixerFrame>) { answered = true; });
+    ASSERT_TRUE(queue.runUntil([&] { return answered; }));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting()}));
+
+    client->send(MixerRequest::setRaw("/n", "1"));
+    ASSERT_TRUE(waitForState(State::connecting(), 2));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::failed("engine stopped reading requests"),
+                                            State::connecting()}));
+    client.reset();
+}
+
 // MARK: Keep-alive
 
 TEST_F(MixerEngineClientTest, KeepAliveEveryIntervalWhileReadyAndNotCarriedIntoTheNextConnection) {
