@@ -417,17 +417,24 @@ void MixerEngineClient::ingest(std::string_view bytes) {
 }
 
 void MixerEngineClient::decodeAndYield(std::string_view message) {
-    std::optional<MixerFrame> frame = MixerMessageDecoder::decode(message);
-    if (!frame) return;
-    const auto answers = std::find_if(pendingGets_.begin(), pendingGets_.end(),
-                                      [&](const auto& entry) { return entry.second.path == frame->path; });
-    if (answers == pendingGets_.end()) {
-        yieldOn(framesContinuation_, std::move(*frame));
+    std::optional<MixerMessageDecoder::Message> decoded = MixerMessageDecoder::decodeMessage(message);
+    if (!decoded) return;
+    MixerFrame& frame = decoded->frame;
+    std::optional<Uuid> answered;
+    const auto found = std::find_if(pendingGets_.begin(), pendingGets_.end(),
+                                    [&](const auto& entry) { return entry.second.path == frame.path; });
+    if (found != pendingGets_.end()) answered = found->first;
+    if (decoded->isRefusal) {
+        // No report of the tree: never streamed, and the get it answers gets nothing, at once.
+        if (answered) resolvePendingGet(*answered, std::nullopt);
         return;
     }
-    const Uuid id = answers->first;
-    yieldOn(framesContinuation_, *frame);
-    resolvePendingGet(id, std::move(frame));
+    if (!answered) {
+        yieldOn(framesContinuation_, std::move(frame));
+        return;
+    }
+    yieldOn(framesContinuation_, frame);
+    resolvePendingGet(*answered, std::move(frame));
 }
 
 // MARK: Keep-alive

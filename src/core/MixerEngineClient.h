@@ -28,9 +28,9 @@ namespace quillmark {
 
 // The one connection to the mixer engine: connects and reconnects with back-off, keeps the connection
 // alive, writes requests, splits and decodes what the engine sends, answers gets, and publishes frames
-// and connection states. It owns one io_context and the one engine thread that runs it; its fields are
-// touched only there. Every public operation is safe from any thread and takes effect on the engine
-// thread in call order.
+// and connection states (a message the engine marks as an error refuses a request and is never published
+// as a frame). It owns one io_context and the one engine thread that runs it; its fields are touched only
+// there. Every public operation is safe from any thread and takes effect on the engine thread in call order.
 class MixerEngineClient {
 public:
     class ConnectionState {
@@ -122,7 +122,8 @@ public:
     void send(MixerRequest request);
 
     // The first frame whose path equals `path`, or no frame after `timeoutSeconds`, on teardown, at once
-    // without a connection, or at once for a path holding a NUL byte. Delivered through `queue`.
+    // when the engine refuses the path, at once without a connection, or at once for a path holding a
+    // NUL byte. Delivered through `queue`.
     void get(std::string path, double timeoutSeconds, MainQueue& queue,
              std::function<void(std::optional<MixerFrame>)> completion);
     // The same, for a coroutine; it resumes on the engine thread. Await it from a coroutine spawned on

@@ -465,6 +465,36 @@ TEST_F(MixerEngineClientTest, TeardownCompletesWaitingGetsEmpty) {
     EXPECT_EQ(answers, (std::vector<std::optional<MixerFrame>>{std::nullopt, std::nullopt}));
 }
 
+TEST_F(MixerEngineClientTest, RefusalIsNeverStreamedAndAnswersAWaitingGetWithNothingAtOnce) {
+    startConnected();
+    struct Case {
+        const char* name;
+        std::string message;
+        std::optional<MixerFrame> answer;  // also what is streamed
+    };
+    const std::vector<Case> cases = {
+        {"refusal", R"({"path":"/p","error":true,"data":"unknown path"})", std::nullopt},
+        {"refusal read leniently", R"({"path":"/p","error":1,"data":0})", std::nullopt},
+        {"refusal without data", R"({"path":"/p","error":true})", std::nullopt},
+        {"error false", R"({"path":"/p","error":false,"data":-12})", MixerFrame{"/p", -12.0}},
+        {"error zero", R"({"path":"/p","error":0,"data":true})", MixerFrame{"/p", true}},
+        {"no error", R"({"path":"/p","data":"x"})", MixerFrame{"/p", "x"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        frames.clear();
+        std::optional<std::optional<MixerFrame>> answer;
+        // Long enough that only the message itself can answer within the wait below.
+        client->get("/p", 30, queue, [&](std::optional<MixerFrame> frame) { answer = std::move(frame); });
+        ASSERT_TRUE(peer.waitUntil([&](const LoopbackPeer& p) { return !p.messages("get /p").empty(); }));
+        peer.write(c.message + '\0');
+        ASSERT_TRUE(queue.runUntil([&] { return answer.has_value(); }, 5s));
+        EXPECT_EQ(*answer, c.answer);
+        fence();
+        EXPECT_EQ(frames, c.answer ? std::vector<MixerFrame>{*c.answer} : std::vector<MixerFrame>{});
+    }
+}
+
 asio::awaitable<void> getFromEngineThread(MixerEngineClient& client, std::string path, double timeout,
                                           std::promise<std::pair<std::optional<MixerFrame>, std::thread::id>>& out) {
     std::optional<MixerFrame> frame = co_await client.asyncGet(std::move(path), timeout);
