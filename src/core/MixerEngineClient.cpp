@@ -28,6 +28,7 @@ struct MixerEngineClient::Connection {
     bool ready = false;
     // Requests wait here until the connection is ready, then go out one whole message at a time.
     std::deque<std::string> outbox;
+    std::size_t unsentBytes = 0;  // the outbox's bytes, the message being written included
     bool writing = false;
     std::array<char, 65536> received{};
 };
@@ -57,6 +58,7 @@ namespace {
 
 constexpr std::string_view kKeepAliveText = "set /Sleep false";
 constexpr std::string_view kConnectionLostText = "connection lost";
+constexpr std::string_view kStoppedReadingText = "engine stopped reading requests";
 
 asio::steady_timer::duration seconds(double value) {
     // Finite, never negative and far from the duration's overflow.
@@ -238,6 +240,10 @@ void MixerEngineClient::beginGet(Uuid id, std::string path, double timeoutSecond
         return;
     }
     write("get " + path);
+    if (!connection_) {  // the request overflowed the outbox and failed the connection
+        continuation(std::nullopt);
+        return;
+    }
     auto timer = std::make_shared<asio::steady_timer>(io_, seconds(timeoutSeconds));
     timer->async_wait([this, id](const std::error_code& error) {
         if (!error) resolvePendingGet(id, std::nullopt);
@@ -323,9 +329,13 @@ void MixerEngineClient::openConnection() {
 
 void MixerEngineClient::handleTransportError(const std::shared_ptr<Connection>& failed, const std::error_code& error) {
     if (failed != connection_) return;  // a connection already torn down reports nothing more
-    teardownConnection();
     const std::string text = error.message();
-    yieldState(meansWaiting(error) ? ConnectionState::waiting(text) : ConnectionState::failed(text));
+    failConnection(meansWaiting(error) ? ConnectionState::waiting(text) : ConnectionState::failed(text));
+}
+
+void MixerEngineClient::failConnection(ConnectionState reported) {
+    teardownConnection();
+    yieldState(std::move(reported));
     backOff();
 }
 
@@ -407,17 +417,24 @@ void MixerEngineClient::ingest(std::string_view bytes) {
 }
 
 void MixerEngineClient::decodeAndYield(std::string_view message) {
-    std::optional<MixerFrame> frame = MixerMessageDecoder::decode(message);
-    if (!frame) return;
-    const auto answers = std::find_if(pendingGets_.begin(), pendingGets_.end(),
-                                      [&](const auto& entry) { return entry.second.path == frame->path; });
-    if (answers == pendingGets_.end()) {
-        yieldOn(framesContinuation_, std::move(*frame));
+    std::optional<MixerMessageDecoder::Message> decoded = MixerMessageDecoder::decodeMessage(message);
+    if (!decoded) return;
+    MixerFrame& frame = decoded->frame;
+    std::optional<Uuid> answered;
+    const auto found = std::find_if(pendingGets_.begin(), pendingGets_.end(),
+                                    [&](const auto& entry) { return entry.second.path == frame.path; });
+    if (found != pendingGets_.end()) answered = found->first;
+    if (decoded->isRefusal) {
+        // No report of the tree: never streamed, and the get it answers gets nothing, at once.
+        if (answered) resolvePendingGet(*answered, std::nullopt);
         return;
     }
-    const Uuid id = answers->first;
-    yieldOn(framesContinuation_, *frame);
-    resolvePendingGet(id, std::move(frame));
+    if (!answered) {
+        yieldOn(framesContinuation_, std::move(frame));
+        return;
+    }
+    yieldOn(framesContinuation_, frame);
+    resolvePendingGet(*answered, std::move(frame));
 }
 
 // MARK: Keep-alive
@@ -433,7 +450,7 @@ void MixerEngineClient::keepAliveNext(std::shared_ptr<Task> task) {
     task->timer.async_wait([this, task](const std::error_code&) mutable {
         if (task->cancelled) return;
         if (connection_) write(std::string(kKeepAliveText));
-        keepAliveNext(std::move(task));
+        if (!task->cancelled) keepAliveNext(std::move(task));  // the write may have failed the connection
     });
 }
 
@@ -442,6 +459,11 @@ void MixerEngineClient::keepAliveNext(std::shared_ptr<Task> task) {
 void MixerEngineClient::write(std::string text) {
     if (!connection_) return;
     text += '\0';
+    connection_->unsentBytes += text.size();
+    if (connection_->unsentBytes > maximumUnsentBytes) {
+        failConnection(ConnectionState::failed(std::string(kStoppedReadingText)));
+        return;
+    }
     connection_->outbox.push_back(std::move(text));
     if (connection_->ready && !connection_->writing) writeNext(connection_);
 }
@@ -457,9 +479,11 @@ void MixerEngineClient::writeNext(std::shared_ptr<Connection> to) {
     asio::async_write(socket, buffer, [this, to = std::move(to)](const std::error_code& error, std::size_t) mutable {
         if (error) {  // the send's outcome is ignored; the receive side notices a broken connection
             to->outbox.clear();
+            to->unsentBytes = 0;
             to->writing = false;
             return;
         }
+        to->unsentBytes -= to->outbox.front().size();
         to->outbox.pop_front();
         writeNext(std::move(to));
     });

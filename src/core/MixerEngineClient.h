@@ -13,6 +13,7 @@
 #include <asio/steady_timer.hpp>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -27,9 +28,9 @@ namespace quillmark {
 
 // The one connection to the mixer engine: connects and reconnects with back-off, keeps the connection
 // alive, writes requests, splits and decodes what the engine sends, answers gets, and publishes frames
-// and connection states. It owns one io_context and the one engine thread that runs it; its fields are
-// touched only there. Every public operation is safe from any thread and takes effect on the engine
-// thread in call order.
+// and connection states (a message the engine marks as an error refuses a request and is never published
+// as a frame). It owns one io_context and the one engine thread that runs it; its fields are touched only
+// there. Every public operation is safe from any thread and takes effect on the engine thread in call order.
 class MixerEngineClient {
 public:
     class ConnectionState {
@@ -91,6 +92,9 @@ public:
 
     static constexpr std::string_view defaultHost = "127.0.0.1";
     static constexpr std::uint16_t defaultPort = 4710;
+    // Bytes of requests waiting for the socket to take them, beyond which the connection counts as failed:
+    // an engine that keeps the socket open but stops reading would otherwise make the queue grow forever.
+    static constexpr std::size_t maximumUnsentBytes = 1 << 20;
 
     // Stores the endpoint and starts the engine thread. Nothing connects yet.
     explicit MixerEngineClient(std::string_view host = defaultHost, std::uint16_t port = defaultPort);
@@ -113,10 +117,13 @@ public:
     // Stops, closes the connection and reports cancelled.
     void disconnect();
     // Writes the request if connected; otherwise drops it. A request holding a NUL byte is never written.
+    // One that takes the unsent bytes past maximumUnsentBytes fails the connection instead, which then
+    // backs off and reconnects like after any other failure.
     void send(MixerRequest request);
 
     // The first frame whose path equals `path`, or no frame after `timeoutSeconds`, on teardown, at once
-    // without a connection, or at once for a path holding a NUL byte. Delivered through `queue`.
+    // when the engine refuses the path, at once without a connection, or at once for a path holding a
+    // NUL byte. Delivered through `queue`.
     void get(std::string path, double timeoutSeconds, MainQueue& queue,
              std::function<void(std::optional<MixerFrame>)> completion);
     // The same, for a coroutine; it resumes on the engine thread. Await it from a coroutine spawned on
@@ -152,6 +159,7 @@ private:
     void openConnection();
     void teardownConnection();
     void handleTransportError(const std::shared_ptr<Connection>& connection, const std::error_code& error);
+    void failConnection(ConnectionState reported);
     void handleReady(const std::shared_ptr<Connection>& connection);
     void backOff();
     void startReceiveLoop();

@@ -23,7 +23,7 @@ bool nestedDeeperThan(const nlohmann::json& root, std::size_t limit) {
 
 }  // namespace
 
-std::optional<MixerFrame> MixerMessageDecoder::decode(std::string_view message) {
+std::optional<MixerMessageDecoder::Message> MixerMessageDecoder::decodeMessage(std::string_view message) {
     if (message.empty()) return std::nullopt;
     const nlohmann::json document = nlohmann::json::parse(message, nullptr, /*allow_exceptions=*/false);
     if (!document.is_object() || document.empty()) return std::nullopt;
@@ -32,7 +32,19 @@ std::optional<MixerFrame> MixerMessageDecoder::decode(std::string_view message) 
     const auto data = document.find("data");
     if (data != document.end() && data->is_structured() && nestedDeeperThan(*data, maximumDataDepth))
         return std::nullopt;
-    return MixerFrame{path->get<std::string>(), data == document.end() ? JSONValue() : JSONValue::fromJSON(*data)};
+    const auto error = document.find("error");
+    // Read leniently, as every engine switch is (an engine may well say 1). Only a scalar can read as
+    // true, and converting nothing else keeps a deep nesting out of the recursive conversion.
+    const bool refusal =
+        error != document.end() && !error->is_structured() && JSONValue::fromJSON(*error).asBool().value_or(false);
+    return Message{{path->get<std::string>(), data == document.end() ? JSONValue() : JSONValue::fromJSON(*data)},
+                   refusal};
+}
+
+std::optional<MixerFrame> MixerMessageDecoder::decode(std::string_view message) {
+    std::optional<Message> decoded = decodeMessage(message);
+    if (!decoded || decoded->isRefusal) return std::nullopt;
+    return std::move(decoded->frame);
 }
 
 }  // namespace quillmark

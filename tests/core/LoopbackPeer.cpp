@@ -14,6 +14,7 @@ struct LoopbackPeer::Link {
     asio::ip::tcp::socket socket;
     int number;
     std::string pending;
+    bool reading = true;
     std::array<char, 65536> buffer{};
 };
 
@@ -71,7 +72,7 @@ void LoopbackPeer::read(std::shared_ptr<Link> link) {
             link->pending.erase(0, end + 1);
         }
         changed_.notify_all();
-        read(link);
+        if (link->reading) read(link);
     });
 }
 
@@ -99,6 +100,12 @@ void LoopbackPeer::writeInParts(const std::vector<std::string>& parts, std::chro
         if (i > 0) std::this_thread::sleep_for(pause);
         write(parts[i]);
     }
+}
+
+void LoopbackPeer::stopReading() {
+    onEngine([this] {
+        if (!links_.empty()) links_.back()->reading = false;
+    });
 }
 
 void LoopbackPeer::closeConnection() {

@@ -42,6 +42,9 @@ public:
     void write(std::string bytes);
     // Writes each part separately with a pause between, so that they tend to arrive in separate reads.
     void writeInParts(const std::vector<std::string>& parts, std::chrono::milliseconds pause);
+    // Stops reading the latest connection (once the read under way ends) while keeping it open: an
+    // engine that hangs. Connections accepted later are read as usual.
+    void stopReading();
     // Ends the latest connection orderly (FIN), or abortively (RST).
     void closeConnection();
     void resetConnection();

@@ -465,6 +465,36 @@ TEST_F(MixerEngineClientTest, TeardownCompletesWaitingGetsEmpty) {
     EXPECT_EQ(answers, (std::vector<std::optional<MixerFrame>>{std::nullopt, std::nullopt}));
 }
 
+TEST_F(MixerEngineClientTest, RefusalIsNeverStreamedAndAnswersAWaitingGetWithNothingAtOnce) {
+    startConnected();
+    struct Case {
+        const char* name;
+        std::string message;
+        std::optional<MixerFrame> answer;  // also what is streamed
+    };
+    const std::vector<Case> cases = {
+        {"refusal", R"({"path":"/p","error":true,"data":"unknown path"})", std::nullopt},
+        {"refusal read leniently", R"({"path":"/p","error":1,"data":0})", std::nullopt},
+        {"refusal without data", R"({"path":"/p","error":true})", std::nullopt},
+        {"error false", R"({"path":"/p","error":false,"data":-12})", MixerFrame{"/p", -12.0}},
+        {"error zero", R"({"path":"/p","error":0,"data":true})", MixerFrame{"/p", true}},
+        {"no error", R"({"path":"/p","data":"x"})", MixerFrame{"/p", "x"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        frames.clear();
+        std::optional<std::optional<MixerFrame>> answer;
+        // Long enough that only the message itself can answer within the wait below.
+        client->get("/p", 30, queue, [&](std::optional<MixerFrame> frame) { answer = std::move(frame); });
+        ASSERT_TRUE(peer.waitUntil([&](const LoopbackPeer& p) { return !p.messages("get /p").empty(); }));
+        peer.write(c.message + '\0');
+        ASSERT_TRUE(queue.runUntil([&] { return answer.has_value(); }, 5s));
+        EXPECT_EQ(*answer, c.answer);
+        fence();
+        EXPECT_EQ(frames, c.answer ? std::vector<MixerFrame>{*c.answer} : std::vector<MixerFrame>{});
+    }
+}
+
 asio::awaitable<void> getFromEngineThread(MixerEngineClient& client, std::string path, double timeout,
                                           std::promise<std::pair<std::optional<MixerFrame>, std::thread::id>>& out) {
     std::optional<MixerFrame> frame = co_await client.asyncGet(std::move(path), timeout);
@@ -576,6 +606,50 @@ TEST_F(MixerEngineClientTest, RequestsHoldingNulAreNeverWritten) {
         EXPECT_NE(line.find("NUL"), std::string::npos) << line;
         EXPECT_EQ(line.find('\0'), std::string::npos);
     }
+}
+
+// MARK: Unsent requests
+
+TEST_F(MixerEngineClientTest, EngineThatStopsReadingFailsTheConnectionAndTheClientReconnects) {
+    startConnected();
+    peer.stopReading();
+    // The socket buffers take a few MiB before anything waits in the client; 64 MiB is far past them.
+    const State stopped = State::failed("engine stopped reading requests");
+    const std::string bulk(64 * 1024, 'x');
+    for (int i = 0; i < 1024 && countOf(stopped) == 0; ++i) {
+        client->send(MixerRequest::setRaw("/bulk", bulk));
+        queue.runPending();
+    }
+    ASSERT_TRUE(waitForState(State::ready(), 2));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::ready(), stopped,
+                                            State::failed("connection lost"), State::connecting(), State::ready()}));
+    ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return p.connectionCount() == 2; }));
+    fence();  // the new connection is served
+}
+
+TEST_F(MixerEngineClientTest, RequestsQueuedWhileConnectingFailTheConnectionOnlyPastTheCap) {
+    HeldListener held;
+    ASSERT_TRUE(held.full());
+    start(held.port(),
+          {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 30, .keepAliveSeconds = 60});
+    client->connect();
+    ASSERT_TRUE(waitForState(State::connecting()));
+    const std::string get = "get /mark";
+    // "set /bulk " + value + NUL, then the get and its NUL: exactly the cap.
+    const std::size_t value =
+        MixerEngineClient::maximumUnsentBytes - std::string("set /bulk ").size() - 1 - (get.size() + 1);
+    client->send(MixerRequest::setRaw("/bulk", std::string(value, 'x')));
+    // A get that may not wait: its answer shows the engine thread has queued both requests.
+    bool answered = false;
+    client->get("/mark", 0, queue, [&](std::optional<MixerFrame>) { answered = true; });
+    ASSERT_TRUE(queue.runUntil([&] { return answered; }));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting()}));
+
+    client->send(MixerRequest::setRaw("/n", "1"));
+    ASSERT_TRUE(waitForState(State::connecting(), 2));
+    EXPECT_EQ(states(), (std::vector<State>{State::connecting(), State::failed("engine stopped reading requests"),
+                                            State::connecting()}));
+    client.reset();
 }
 
 // MARK: Keep-alive

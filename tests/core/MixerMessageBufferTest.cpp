@@ -95,11 +95,37 @@ TEST(MixerMessageDecoderTest, DecodesObjectsWithAStringPath) {
         // Far deeper than any stack could convert recursively.
         {"nested too deep", R"({"path":"/a","data":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}",
          std::nullopt},
+        {"refusal gives no frame", R"({"path":"/a/value","error":true,"data":0})", std::nullopt},
+        {"error false is a report", R"({"path":"/a/value","error":false,"data":0})", MixerFrame{"/a/value", 0.0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(MixerMessageDecoder::decode(c.message), c.frame);
     }
+}
+
+TEST(MixerMessageDecoderTest, TellsRefusalsFromReportsByTheirErrorMember) {
+    struct Case {
+        const char* error;  // the member's JSON, or nothing for no member
+        bool refusal;
+    };
+    const std::vector<Case> cases = {
+        {nullptr, false}, {"true", true},  {"false", false},  {"1", true},           {"-0.5", true},
+        {"0", false},     {"null", false}, {"[true]", false}, {R"({"a":1})", false},
+    };
+    for (const auto& c : cases) {
+        const std::string error = c.error ? std::string(R"(,"error":)") + c.error : std::string();
+        SCOPED_TRACE(error);
+        const auto decoded = MixerMessageDecoder::decodeMessage(R"({"path":"/a","data":-3)" + error + "}");
+        ASSERT_TRUE(decoded);
+        EXPECT_EQ(decoded->frame, (MixerFrame{"/a", -3.0}));
+        EXPECT_EQ(decoded->isRefusal, c.refusal);
+    }
+    // The error member is not depth-checked as data is: a deep one must not be converted at all.
+    const std::string deep = std::string(1'000'000, '[') + std::string(1'000'000, ']');
+    const auto decoded = MixerMessageDecoder::decodeMessage(R"({"path":"/a","error":)" + deep + "}");
+    ASSERT_TRUE(decoded);
+    EXPECT_FALSE(decoded->isRefusal);
 }
 
 }  // namespace

@@ -55,6 +55,35 @@ TEST_F(EngineSimFaults, StoppedGetsAreNotAnsweredUntilResumed) {
     EXPECT_EQ(client.nextFrame()->path, "/devices");
 }
 
+// An engine's refusal: the path as asked, "error" true, and the reason as data.
+void expectRefusal(const std::optional<std::string>& message, const std::string& path) {
+    ASSERT_TRUE(message);
+    EXPECT_EQ(nlohmann::json::parse(*message, nullptr, false),
+              (nlohmann::json{{"path", path}, {"error", true}, {"data", "unknown path"}}));
+}
+
+TEST_F(EngineSimFaults, UnknownPathsAreRefusedWhileAskedAndIgnoredAgainAfter) {
+    ASSERT_TRUE(sim.control("unknown refuse"));
+    client.send("get /devices/9");
+    expectRefusal(client.nextMessage(), "/devices/9");
+    client.send("subscribe /devices/0/Nope");
+    expectRefusal(client.nextMessage(), "/devices/0/Nope");
+    client.send("subscribe /devices/0/outputs/99/meters/0/MeterLevel");
+    expectRefusal(client.nextMessage(), "/devices/0/outputs/99/meters/0/MeterLevel");
+    client.send("get /Sleep/value");  // known paths are served as before, without "error"
+    const auto served = client.nextMessage();
+    ASSERT_TRUE(served);
+    EXPECT_EQ(nlohmann::json::parse(*served, nullptr, false),
+              (nlohmann::json{{"path", "/Sleep/value"}, {"data", false}}));
+
+    ASSERT_TRUE(sim.control("unknown ignore"));
+    client.send("get /devices/9");
+    client.send("subscribe /devices/0/Nope");
+    client.send("get /TalkbackOn/value");
+    EXPECT_EQ(client.nextFrame()->path, "/TalkbackOn/value") << "unknown paths are not answered";
+    EXPECT_FALSE(sim.control("unknown maybe"));
+}
+
 TEST_F(EngineSimFaults, DeviceOnlineAndSurroundModeChangesReachSubscribers) {
     client.send("subscribe /devices/0/DeviceOnline");
     client.send("subscribe /devices/0/SurroundMonitorMode");
@@ -107,9 +136,10 @@ TEST(EngineSimCommandLine, HelpDocumentsEveryOptionAndControlLine) {
     std::array<char, 4096> chunk;
     while (const std::size_t count = std::fread(chunk.data(), 1, chunk.size(), pipe.get()))
         text.append(chunk.data(), count);
-    for (const char* word : {"--port", "--tree", "--meter-rate", "--log-requests", "--surround", "--offline",
-                             "--no-gets", "--refuse-for", "--help", "drop", "refuse SECONDS", "online true|false",
-                             "surround MODE", "gets off|on", "malformed", "oversized", "set PATH VALUE"})
+    for (const char* word :
+         {"--port", "--tree", "--meter-rate", "--log-requests", "--surround", "--offline", "--no-gets",
+          "--refuse-unknown", "--refuse-for", "--help", "drop", "refuse SECONDS", "online true|false", "surround MODE",
+          "gets off|on", "unknown refuse|ignore", "malformed", "oversized", "set PATH VALUE"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
 }
 
@@ -125,6 +155,16 @@ TEST(EngineSimCommandLine, StartStateOptions) {
     EXPECT_EQ(first->path, "/devices/0/DeviceOnline/value") << "the get is not answered";
     EXPECT_EQ(first->data, false);
     EXPECT_EQ(client.frameOn("/devices/0/SurroundMonitorMode/value")->data, "5.1");
+}
+
+TEST(EngineSimCommandLine, RefuseUnknownStartsRefusing) {
+    EngineSimProcess sim(EngineSimProcess::Options{.refuseUnknownPaths = true});
+    ASSERT_TRUE(sim.isRunning());
+    SimClient client(sim.port());
+    client.send("get /nowhere");
+    expectRefusal(client.nextMessage(), "/nowhere");
+    EXPECT_TRUE(
+        sim.waitForOutput([](const std::string& line) { return line == "refused: unknown path: get /nowhere"; }));
 }
 
 }  // namespace

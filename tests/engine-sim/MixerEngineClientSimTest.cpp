@@ -37,9 +37,9 @@ protected:
             [&] { return std::count(seenStates.begin(), seenStates.end(), State::ready()) >= count; });
     }
 
-    std::optional<MixerFrame> get(const std::string& path) {
+    std::optional<MixerFrame> get(const std::string& path, double timeoutSeconds = 2.0) {
         std::optional<std::optional<MixerFrame>> result;
-        client->get(path, 2.0, queue, [&](std::optional<MixerFrame> frame) { result = std::move(frame); });
+        client->get(path, timeoutSeconds, queue, [&](std::optional<MixerFrame> frame) { result = std::move(frame); });
         queue.runUntil([&] { return result.has_value(); });
         return result.value_or(std::nullopt);
     }
@@ -94,6 +94,20 @@ TEST_F(MixerEngineClientAgainstSim, SurvivesMalformedAndOversizedMessages) {
                            [](const MixerFrame& frame) { return frame.path == "/Sleep/value"; });
     }));
     EXPECT_EQ(sim.connectionCount(), 1);
+}
+
+TEST_F(MixerEngineClientAgainstSim, RefusalsAnswerGetsWithNothingAtOnceAndAreNeverStreamed) {
+    ASSERT_TRUE(sim.control("unknown refuse"));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(get("/devices/9", 30), std::nullopt);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+
+    const std::string unknown = "/devices/0/outputs/22/NoSuchLevel";
+    client->send(MixerRequest::subscribe(unknown));
+    client->send(MixerRequest::subscribe(kLevel));
+    ASSERT_TRUE(waitForValue(kLevel + "/value", -20.0));  // answered after the refusal
+    for (const auto& frame : seenFrames) EXPECT_NE(frame.path, unknown) << frame.data.prettyDescription();
+    EXPECT_EQ(seenStates.back(), State::ready());
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ void EngineSimProcess::start(const Options& options) {
         args.push_back("--meter-rate");
         args.push_back(std::to_string(*options.meterRate));
     }
+    if (options.refuseUnknownPaths) args.push_back("--refuse-unknown");
     args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
 
     std::vector<char*> argv;

@@ -24,6 +24,7 @@ namespace quillmark::testing {
 //   "recv: <request text>"            every request message received, NUL removed, control bytes
 //                                     written as \xNN; e.g. "recv: set /devices/0/outputs/22/Mute/value/ true"
 //   "ignored: <reason>: <text>"       a malformed or unknown request that was not answered
+//   "refused: <reason>: <text>"       a request answered by a refusal ("error": true)
 //   "ok: <control line>" / "error: <message>"   after each control line
 class EngineSimProcess {
 public:
@@ -33,6 +34,7 @@ public:
     struct Options {
         std::optional<std::string> treeFile;  // --tree FILE
         std::optional<double> meterRate;      // --meter-rate N (frames per second per meter)
+        bool refuseUnknownPaths = false;      // --refuse-unknown: gets and subscriptions of unknown paths refused
         std::vector<std::string> extraArgs;   // any other options, e.g. {"--surround", "5.1"}
     };
 

@@ -74,6 +74,8 @@ void EngineServer::refuseFor(std::chrono::milliseconds duration) {
 
 void EngineServer::setAnsweringGets(bool answer) { settings_.answerGets = answer; }
 
+void EngineServer::setRefusingUnknownPaths(bool refuse) { settings_.refuseUnknownPaths = refuse; }
+
 void EngineServer::sendToAll(const std::string& bytes) {
     for (auto& [id, session] : std::map(sessions_)) session->send(bytes);
 }
@@ -93,6 +95,12 @@ void EngineServer::setOnEveryDevice(const std::string& name, const json& value) 
 
 std::string EngineServer::frame(const std::string& path, const json& data) {
     std::string bytes = json{{"path", path}, {"data", data}}.dump();
+    bytes.push_back('\0');
+    return bytes;
+}
+
+std::string EngineServer::refusal(const std::string& path, const std::string& reason) {
+    std::string bytes = json{{"path", path}, {"error", true}, {"data", reason}}.dump();
     bytes.push_back('\0');
     return bytes;
 }
@@ -129,7 +137,7 @@ void EngineServer::handleGet(Session& session, const Request& request, const std
     }
     const auto data = tree_.get(request.path);
     if (!data) {
-        ignore("unknown path", text);
+        unknownPath(session, request, text);
         return;
     }
     session.send(frame(request.path, *data));
@@ -142,7 +150,7 @@ void EngineServer::handleSubscribe(Session& session, const Request& request, con
     }
     const auto property = tree_.propertyPath(request.path);
     if (!property) {
-        ignore("unknown path", text);
+        unknownPath(session, request, text);
         return;
     }
     session.subscribe(*property);
@@ -177,6 +185,15 @@ void EngineServer::report(const std::vector<PropertyTree::Change>& changes) {
 
 void EngineServer::ignore(const std::string& reason, const std::string& text) {
     output_.line("ignored: " + reason + (text.empty() ? std::string() : ": " + SimOutput::printable(text)));
+}
+
+void EngineServer::unknownPath(Session& session, const Request& request, const std::string& text) {
+    if (!settings_.refuseUnknownPaths) {
+        ignore("unknown path", text);
+        return;
+    }
+    output_.line("refused: unknown path: " + SimOutput::printable(text));
+    session.send(refusal(request.path, "unknown path"));
 }
 
 asio::awaitable<void> EngineServer::meterLoop() {

@@ -27,6 +27,7 @@ public:
         std::uint16_t port = 4710;
         double meterRate = 30.0;  // value frames per second per subscribed meter
         bool answerGets = true;
+        bool refuseUnknownPaths = false;  // refuse gets and subscriptions of unknown paths, not ignore them
     };
 
     EngineServer(asio::io_context& io, PropertyTree tree, SimOutput& output, Settings settings);
@@ -40,6 +41,7 @@ public:
     void dropAll();
     void refuseFor(std::chrono::milliseconds duration);
     void setAnsweringGets(bool answer);
+    void setRefusingUnknownPaths(bool refuse);
     void sendToAll(const std::string& bytes);
     // Sets a property as a client's set would (and reports it); false when path or value does not fit.
     bool setProperty(const std::string& path, const std::string& text);
@@ -51,6 +53,9 @@ public:
 
     // One message as the engine writes it: JSON {"path", "data"} and a NUL byte.
     static std::string frame(const std::string& path, const nlohmann::json& data);
+    // How the engine refuses a request it cannot serve: the path as the request gave it, "error" true,
+    // and the reason as data, e.g. {"path":"/devices/9","error":true,"data":"unknown path"} and a NUL.
+    static std::string refusal(const std::string& path, const std::string& reason);
 
 private:
     void openAcceptor();
@@ -62,6 +67,7 @@ private:
     void handleSet(Session& session, const Request& request, const std::string& text);
     void report(const std::vector<PropertyTree::Change>& changes);
     void ignore(const std::string& reason, const std::string& text);
+    void unknownPath(Session& session, const Request& request, const std::string& text);
 
     asio::io_context& io_;
     PropertyTree tree_;

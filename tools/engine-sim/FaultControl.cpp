@@ -40,6 +40,9 @@ std::string FaultControl::usage() {
   online true|false    set DeviceOnline of every device and report it
   surround MODE        set SurroundMonitorMode of every device (STEREO, 5.1, 7.1.4, ...) and report it
   gets off|on          stop answering gets / answer them again
+  unknown refuse|ignore
+                       refuse gets and subscriptions of unknown paths / ignore them again (a refusal
+                       is {"path": PATH, "error": true, "data": "unknown path"})
   malformed            send every connection a message that is not JSON
   oversized [BYTES]    send every connection an unterminated message of BYTES bytes (default 9 MiB)
   set PATH VALUE       set a property as a client would (the hardware knob turning), e.g.
@@ -71,6 +74,8 @@ std::optional<std::string> FaultControl::run(const std::string& line) {
         server_.setOnEveryDevice("SurroundMonitorMode", argument);
     } else if (command == "gets" && (argument == "on" || argument == "off") && extra.empty()) {
         server_.setAnsweringGets(argument == "on");
+    } else if (command == "unknown" && (argument == "refuse" || argument == "ignore") && extra.empty()) {
+        server_.setRefusingUnknownPaths(argument == "refuse");
     } else if (command == "malformed" && argument.empty()) {
         server_.sendToAll(std::string(R"({"path":"/devices","data":)") + '\0');
     } else if (command == "oversized" && extra.empty()) {

@@ -40,13 +40,19 @@ Options:
   --surround MODE      start with SurroundMonitorMode MODE on every device
   --offline            start with DeviceOnline false on every device
   --no-gets            start without answering gets (the "gets on" control line resumes)
+  --refuse-unknown     start refusing gets and subscriptions of unknown paths (the "unknown ignore"
+                       control line stops it)
   --refuse-for SECONDS refuse connections for SECONDS after start
   --help               print this text
 
 Behaviour:
   get PATH             answered with data at exactly PATH: a node (its "children" and "properties"),
-                       a property object, or a value at PROPERTY/value. Unknown paths are not answered.
+                       a property object, or a value at PROPERTY/value. Unknown paths are not
+                       answered; with --refuse-unknown they are answered by a refusal,
+                       {"path": PATH, "error": true, "data": "unknown path"} with PATH as the
+                       request gave it, printed as "refused: unknown path: <text>".
   subscribe PROPERTY   its value is reported at once and after every set, at PROPERTY/value.
+                       Unknown paths are treated as for get.
   subscribe OUTPUT/meters/N/MeterLevel
                        meter N reports a synthetic programme level in dB at OUTPUT/meters/N/MeterLevel/value,
                        --meter-rate times a second, with a 0 dB peak every 5 s; only meters below the
@@ -98,6 +104,8 @@ std::optional<SimOptions> SimOptions::parse(const std::vector<std::string>& argu
             options.offline = true;
         } else if (name == "--no-gets") {
             options.answerGets = false;
+        } else if (name == "--refuse-unknown") {
+            options.refuseUnknownPaths = true;
         } else if (name == "--refuse-for") {
             const auto seconds = parseDouble(value);
             if (!seconds || *seconds <= 0 || *seconds > 3600) {

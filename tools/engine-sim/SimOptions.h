@@ -16,6 +16,7 @@ struct SimOptions {
     std::optional<std::string> surroundMode;
     bool offline = false;
     bool answerGets = true;
+    bool refuseUnknownPaths = false;
     std::optional<double> refuseForSeconds;
     bool help = false;
 

@@ -54,7 +54,10 @@ int main(int argc, char** argv) {
 
     asio::io_context io;
     EngineServer server(io, std::move(*tree), output,
-                        {.port = options->port, .meterRate = options->meterRate, .answerGets = options->answerGets});
+                        {.port = options->port,
+                         .meterRate = options->meterRate,
+                         .answerGets = options->answerGets,
+                         .refuseUnknownPaths = options->refuseUnknownPaths});
     try {
         output.line("listening on 127.0.0.1:" + std::to_string(server.listen()));
     } catch (const asio::system_error& failure) {
