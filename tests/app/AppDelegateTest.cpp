@@ -155,6 +155,14 @@ protected:
         ASSERT_EQ(sim_->port(), port);
     }
 
+    // Sends a key stroke edge through the hotkey service, as the desktop would.
+    void fireHotkey(HotkeyAction action, GlobalShortcuts::Edge edge) {
+        for (const auto& registration : delegate_->hotkeys().registrations()) {
+            if (registration.action == action) return shortcuts_.listener(registration.hotKeyID, edge);
+        }
+        ADD_FAILURE() << rawValue(action) << " is not registered";
+    }
+
     bool hasRequest(const std::string& text) const {
         const auto requests = sim_->requests();
         return std::find(requests.begin(), requests.end(), text) != requests.end();
@@ -471,6 +479,45 @@ TEST_F(AppDelegateTest, ReconnectToAnotherOutputMovesWritesAndSubscriptions) {
     delegate_->handleHotkey(HotkeyAction::mute, Phase::pressed);
     EXPECT_TRUE(spinUntil([&] { return hasRequest("set /devices/4/outputs/2/CRMonitorLevel/value/ -39.00"); }));
     EXPECT_TRUE(spinUntil([&] { return hasRequest("set /devices/4/outputs/2/Mute/value/ true"); }));
+}
+
+const std::string kTalkbackOff = "set /TalkbackOn/value/ false";
+
+TEST_F(AppDelegateTest, TalkbackReleasedWhileOfflineEndsTheHoldAndWritesNothing) {
+    start();
+    ASSERT_TRUE(waitForReportedState());
+    delegate_->handleHotkey(HotkeyAction::talkback, Phase::pressed);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest("set /TalkbackOn/value/ true"); }));
+    ASSERT_TRUE(delegate_->hud().isPinned());
+
+    ASSERT_TRUE(sim_->control("online false"));
+    ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().deviceOnline == false; }));
+    queue_.advance(1s);  // a hold: momentary, were the interface there
+    delegate_->handleHotkey(HotkeyAction::talkback, Phase::released);
+    EXPECT_FALSE(delegate_->hud().isPinned());
+
+    // Back online, a dim press is the marker: a talkback write would be on the wire before it.
+    ASSERT_TRUE(sim_->control("online true"));
+    ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().deviceOnline == true; }));
+    delegate_->handleHotkey(HotkeyAction::dim, Phase::pressed);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest("set /devices/0/outputs/22/DimOn/value/ true"); }));
+    EXPECT_FALSE(hasRequest(kTalkbackOff)) << "written while the interface was offline";
+}
+
+TEST_F(AppDelegateTest, ReapplyingTheBindingsEndsATalkbackHoldAsItsReleaseWould) {
+    start();
+    ASSERT_TRUE(waitForReportedState());
+    fireHotkey(HotkeyAction::talkback, GlobalShortcuts::Edge::down);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest("set /TalkbackOn/value/ true"); }));
+    ASSERT_TRUE(delegate_->hud().isPinned());
+    queue_.advance(1s);
+
+    // The service swallows the release of a key held across a re-apply.
+    HotkeyBindings changed = delegate_->prefs().bindings.value();
+    changed[HotkeyAction::dim].keyCode = 101;
+    delegate_->prefs().bindings.set(changed);
+    EXPECT_FALSE(delegate_->hud().isPinned());
+    EXPECT_TRUE(spinUntil([&] { return hasRequest(kTalkbackOff); })) << "a hold of 1 s is momentary";
 }
 
 }  // namespace
