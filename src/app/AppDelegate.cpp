@@ -315,9 +315,11 @@ void AppDelegate::recallReference(int index) {
         showOffline();
         return;
     }
-    const bool landed = PendingRecall::hasLanded(snapshot.levelDB, *reference.level);
-    control_->setLevel(*reference.level);
-    pendingRecall_.record(reference.label, *reference.level, queue_.now(), landed);
+    // The level the control writes, so the HUD never shows one that was not sent.
+    const double target = MonitorControl::clamp(*reference.level);
+    const bool landed = PendingRecall::hasLanded(snapshot.levelDB, target);
+    control_->setLevel(target);
+    pendingRecall_.record(reference.label, target, queue_.now(), landed);
     if (landed) showHUD(state_.snapshot(), MonitorEvent::level, reference.label);
 }
 

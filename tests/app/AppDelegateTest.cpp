@@ -155,6 +155,12 @@ protected:
         ASSERT_EQ(sim_->port(), port);
     }
 
+    // The engine's level, as the delegate has heard it.
+    void setEngineLevel(double levelDB) {
+        ASSERT_TRUE(sim_->control("set /devices/0/outputs/22/CRMonitorLevel " + std::to_string(levelDB)));
+        ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == levelDB; }));
+    }
+
     // Sends a key stroke edge through the hotkey service, as the desktop would.
     void fireHotkey(HotkeyAction action, GlobalShortcuts::Edge edge) {
         for (const auto& registration : delegate_->hotkeys().registrations()) {
@@ -518,6 +524,30 @@ TEST_F(AppDelegateTest, ReapplyingTheBindingsEndsATalkbackHoldAsItsReleaseWould)
     delegate_->prefs().bindings.set(changed);
     EXPECT_FALSE(delegate_->hud().isPinned());
     EXPECT_TRUE(spinUntil([&] { return hasRequest(kTalkbackOff); })) << "a hold of 1 s is momentary";
+}
+
+struct OutOfRangeRecall {
+    double referenceDB;
+    std::string written;
+    double sentDB;
+};
+
+TEST_F(AppDelegateTest, ARecallOutsideTheRangeShowsTheLevelItSent) {
+    start();
+    ASSERT_TRUE(waitForReportedState());
+    const std::vector<OutOfRangeRecall> table = {{-120.0, "-96.00", -96.0}, {5.0, "0.00", 0.0}};
+    for (const auto& row : table) {
+        setEngineLevel(-30);
+        delegate_->prefs().referenceLevels.set(
+            {{"Far", row.referenceDB}, {"Reference 2", std::nullopt}, {"Reference 3", std::nullopt}});
+        delegate_->recallReference(0);
+        ASSERT_TRUE(
+            spinUntil([&] { return hasRequest("set /devices/0/outputs/22/CRMonitorLevel/value/ " + row.written); }));
+        ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == row.sentDB; }));
+        EXPECT_TRUE(delegate_->pendingRecall().hasLanded()) << row.referenceDB;
+        EXPECT_EQ(delegate_->hud().view().snapshot().levelDB, row.sentDB) << row.referenceDB;
+        EXPECT_EQ(delegate_->hud().view().referenceLabel(), QStringLiteral("Far"));
+    }
 }
 
 }  // namespace
