@@ -193,7 +193,9 @@ void AppDelegate::handleState(const MixerEngineClient::ConnectionState& state) {
     statusBar_->connectionState = state;
     statusBar_->interfaceOnline.reset();
     statusBar_->updateConnectionTitle();
-    if (state.kind() != MixerEngineClient::ConnectionState::Kind::ready) return;
+    const bool ready = state.kind() == MixerEngineClient::ConnectionState::Kind::ready;
+    control_->setConnectionReady(ready);
+    if (!ready) return;
     queue_.post(weakly([this] { handleConnection(); }));
     if (pendingAutoShowMeters_) {
         pendingAutoShowMeters_ = false;

@@ -146,9 +146,16 @@ protected:
 
     // The engine goes away and comes back on the same port, the client's fixed one, serving what
     // `simOptions` says.
-    void restartSim(EngineSimProcess::Options simOptions) {
+    void restartSim(EngineSimProcess::Options simOptions) { startSimOn(stopSim(), std::move(simOptions)); }
+
+    // The engine goes away; returns the port it served.
+    std::uint16_t stopSim() {
         const std::uint16_t port = sim_->port();
         sim_.reset();
+        return port;
+    }
+
+    void startSimOn(std::uint16_t port, EngineSimProcess::Options simOptions) {
         simOptions.extraArgs.insert(simOptions.extraArgs.end(), {"--port", std::to_string(port)});
         sim_ = std::make_unique<EngineSimProcess>(std::move(simOptions));
         ASSERT_TRUE(sim_->isRunning());
@@ -524,6 +531,35 @@ TEST_F(AppDelegateTest, ReapplyingTheBindingsEndsATalkbackHoldAsItsReleaseWould)
     delegate_->prefs().bindings.set(changed);
     EXPECT_FALSE(delegate_->hud().isPinned());
     EXPECT_TRUE(spinUntil([&] { return hasRequest(kTalkbackOff); })) << "a hold of 1 s is momentary";
+}
+
+TEST_F(AppDelegateTest, AStepLostWhileTheEngineIsAwayLeavesNothingPending) {
+    start();
+    ASSERT_TRUE(waitForReportedState());
+    const std::string write = "set /devices/0/outputs/22/CRMonitorLevel/value/ ";
+    setEngineLevel(-30);
+    // Two quick steps, before the engine reports the first, add up.
+    delegate_->handleHotkey(HotkeyAction::volumeUpFine, Phase::pressed);
+    delegate_->handleHotkey(HotkeyAction::volumeUpFine, Phase::pressed);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest(write + "-28.00"); }));
+    EXPECT_TRUE(hasRequest(write + "-29.00"));
+    ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == -28.0; }));
+
+    const std::uint16_t port = stopSim();
+    ASSERT_TRUE(spinUntil([&] {
+        return delegate_->statusBar().connectionState.kind() != MixerEngineClient::ConnectionState::Kind::ready;
+    }));
+    delegate_->handleHotkey(HotkeyAction::volumeUpCoarse, Phase::pressed);  // lost
+    startSimOn(port, {});
+    ASSERT_TRUE(spinUntil([&] { return subscriptions().size() >= 10; }));
+    setEngineLevel(-50);
+    delegate_->handleHotkey(HotkeyAction::volumeDownCoarse, Phase::pressed);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest(write + "-53.00"); }));
+    std::vector<std::string> writes;
+    for (const auto& request : sim_->requests()) {
+        if (request.starts_with(write)) writes.push_back(request);
+    }
+    EXPECT_EQ(writes, std::vector<std::string>{write + "-53.00"}) << "a step from the lost -25 dB";
 }
 
 struct OutOfRangeRecall {
