@@ -144,6 +144,8 @@ void AppDelegate::armApp() {
 }
 
 void AppDelegate::registerHotkeys(const HotkeyBindings& bindings) {
+    // The release of a key held across a re-apply never arrives, so the talkback hold ends here instead.
+    if (talkback_.isPressed()) endTalkbackHold();
     hotkeys_->unregisterAll();
     for (HotkeyAction action : allHotkeyActions) {
         auto binding = bindings.find(action);
@@ -191,7 +193,9 @@ void AppDelegate::handleState(const MixerEngineClient::ConnectionState& state) {
     statusBar_->connectionState = state;
     statusBar_->interfaceOnline.reset();
     statusBar_->updateConnectionTitle();
-    if (state.kind() != MixerEngineClient::ConnectionState::Kind::ready) return;
+    const bool ready = state.kind() == MixerEngineClient::ConnectionState::Kind::ready;
+    control_->setConnectionReady(ready);
+    if (!ready) return;
     queue_.post(weakly([this] { handleConnection(); }));
     if (pendingAutoShowMeters_) {
         pendingAutoShowMeters_ = false;
@@ -259,15 +263,17 @@ void AppDelegate::handleMonitorEvent(const MonitorEvent& event) {
 
 void AppDelegate::handleHotkey(HotkeyAction action, HotkeyPhase phase) {
     const MonitorSnapshot& snapshot = state_.snapshot();
-    if (snapshot.deviceOnline == false) {
-        if (phase == HotkeyPhase::pressed) showOffline();
+    const bool offline = snapshot.deviceOnline == false;
+    if (offline && phase == HotkeyPhase::pressed) {
+        showOffline();
         return;
     }
+    // A talkback release ends its hold even while offline, or the HUD would stay pinned.
     if (action == HotkeyAction::talkback) {
         handleTalkbackHotkey(phase);
         return;
     }
-    if (phase == HotkeyPhase::released) return;
+    if (offline || phase == HotkeyPhase::released) return;
     switch (action) {
     case HotkeyAction::mute: control_->toggle(control_->paths().mute.base(), snapshot.mute); break;
     case HotkeyAction::dim: control_->toggle(control_->paths().dim.base(), snapshot.dim); break;
@@ -292,9 +298,13 @@ void AppDelegate::handleTalkbackHotkey(HotkeyPhase phase) {
         if (switchOn) control_->setTalkback(true);
         return;
     }
+    endTalkbackHold();
+}
+
+void AppDelegate::endTalkbackHold() {
     const bool switchOff = talkback_.release(queue_.now());
     hud_->setHeld(false);
-    if (switchOff) control_->setTalkback(false);
+    if (switchOff && state_.snapshot().deviceOnline != false) control_->setTalkback(false);
 }
 
 void AppDelegate::recallReference(int index) {
@@ -307,9 +317,11 @@ void AppDelegate::recallReference(int index) {
         showOffline();
         return;
     }
-    const bool landed = PendingRecall::hasLanded(snapshot.levelDB, *reference.level);
-    control_->setLevel(*reference.level);
-    pendingRecall_.record(reference.label, *reference.level, queue_.now(), landed);
+    // The level the control writes, so the HUD never shows one that was not sent.
+    const double target = MonitorControl::clamp(*reference.level);
+    const bool landed = PendingRecall::hasLanded(snapshot.levelDB, target);
+    control_->setLevel(target);
+    pendingRecall_.record(reference.label, target, queue_.now(), landed);
     if (landed) showHUD(state_.snapshot(), MonitorEvent::level, reference.label);
 }
 

@@ -79,7 +79,9 @@ public:
     // At every ready state: discovery, the monitor subscriptions, the meters subscribed before.
     void handleConnection();
 
+    // While the interface is offline a press only says so; a talkback release still ends its hold.
     void handleHotkey(HotkeyAction action, HotkeyPhase phase);
+    // Pressed: holds the HUD and may switch talkback on. Released: ends the hold and may switch it off.
     void handleTalkbackHotkey(HotkeyPhase phase);
     // Recalls saved reference `index` (0 to 2); from a hotkey or the tray menu.
     void recallReference(int index);
@@ -117,6 +119,8 @@ private:
     void subscribeMonitor(const std::optional<MonitorPaths>& discovered);
     void resubscribeMeters();
     void registerHotkeys(const HotkeyBindings& bindings);
+    // What a talkback release does: unpins the HUD and, unless the interface is offline, writes the switch.
+    void endTalkbackHold();
     void applyHUDSize(HUDSize size);
     void applyAppearance(HUDAppearance appearance);
     void showHUD(const MonitorSnapshot& snapshot, const MonitorEvent& event,

@@ -47,8 +47,15 @@ void MonitorControl::adjustLevel(double byDB) {
 
 void MonitorControl::setLevel(double toDB) { writeLevel(clamp(toDB)); }
 
+void MonitorControl::setConnectionReady(bool ready) {
+    // A write still in flight when the connection ended may never land.
+    if (!ready) pendingLevelDB_.reset();
+    connectionReady_ = ready;
+}
+
 void MonitorControl::writeLevel(double levelDB) {
-    pendingLevelDB_ = levelDB;
+    // Written anyway: the client may be ready before the main thread hears of it.
+    if (connectionReady_) pendingLevelDB_ = levelDB;
     write(paths_.levelDB.base(), formatLevel(levelDB));
 }
 

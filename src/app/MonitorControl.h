@@ -14,8 +14,9 @@ class MonitorStateStore;
 // The write side of the monitor section: turns level steps, recalled levels, mute, dim, talkback and the
 // monitor modes into `set` requests. It never waits for the engine; the engine reports new values as
 // frames. A pending level (the last level requested and not yet confirmed within 0.05 dB) lets quick
-// steps add up before their reports come back. Requests reach the engine in call order; without a
-// connection they are dropped. Main thread only; `client` and `store` must outlive the control.
+// steps add up before their reports come back; it is kept only while the connection is ready, since a
+// write without one is dropped and would leave steps counting from a level the engine never had.
+// Requests reach the engine in call order. Main thread only; `client` and `store` must outlive the control.
 class MonitorControl {
 public:
     static constexpr double minLevelDB = -96.0;
@@ -31,6 +32,9 @@ public:
     const MonitorPaths& paths() const noexcept { return paths_; }
     void setPaths(MonitorPaths paths) { paths_ = std::move(paths); }
     std::optional<double> pendingLevelDB() const noexcept { return pendingLevelDB_; }
+    // The connection state as the main thread hears of it; not ready until told. Leaving ready drops the
+    // pending level.
+    void setConnectionReady(bool ready);
 
     // Adds `byDB` to the pending level, else to the reported level, else to 0 dB, clamps, and writes it.
     void adjustLevel(double byDB);
@@ -57,6 +61,7 @@ private:
     MonitorStateStore& store_;
     MonitorPaths paths_;
     std::optional<double> pendingLevelDB_;
+    bool connectionReady_ = false;
     std::optional<Uuid> observerID_;
 };
 

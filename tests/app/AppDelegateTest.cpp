@@ -146,13 +146,34 @@ protected:
 
     // The engine goes away and comes back on the same port, the client's fixed one, serving what
     // `simOptions` says.
-    void restartSim(EngineSimProcess::Options simOptions) {
+    void restartSim(EngineSimProcess::Options simOptions) { startSimOn(stopSim(), std::move(simOptions)); }
+
+    // The engine goes away; returns the port it served.
+    std::uint16_t stopSim() {
         const std::uint16_t port = sim_->port();
         sim_.reset();
+        return port;
+    }
+
+    void startSimOn(std::uint16_t port, EngineSimProcess::Options simOptions) {
         simOptions.extraArgs.insert(simOptions.extraArgs.end(), {"--port", std::to_string(port)});
         sim_ = std::make_unique<EngineSimProcess>(std::move(simOptions));
         ASSERT_TRUE(sim_->isRunning());
         ASSERT_EQ(sim_->port(), port);
+    }
+
+    // The engine's level, as the delegate has heard it.
+    void setEngineLevel(double levelDB) {
+        ASSERT_TRUE(sim_->control("set /devices/0/outputs/22/CRMonitorLevel " + std::to_string(levelDB)));
+        ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == levelDB; }));
+    }
+
+    // Sends a key stroke edge through the hotkey service, as the desktop would.
+    void fireHotkey(HotkeyAction action, GlobalShortcuts::Edge edge) {
+        for (const auto& registration : delegate_->hotkeys().registrations()) {
+            if (registration.action == action) return shortcuts_.listener(registration.hotKeyID, edge);
+        }
+        ADD_FAILURE() << rawValue(action) << " is not registered";
     }
 
     bool hasRequest(const std::string& text) const {
@@ -471,6 +492,98 @@ TEST_F(AppDelegateTest, ReconnectToAnotherOutputMovesWritesAndSubscriptions) {
     delegate_->handleHotkey(HotkeyAction::mute, Phase::pressed);
     EXPECT_TRUE(spinUntil([&] { return hasRequest("set /devices/4/outputs/2/CRMonitorLevel/value/ -39.00"); }));
     EXPECT_TRUE(spinUntil([&] { return hasRequest("set /devices/4/outputs/2/Mute/value/ true"); }));
+}
+
+const std::string kTalkbackOff = "set /TalkbackOn/value/ false";
+
+TEST_F(AppDelegateTest, TalkbackReleasedWhileOfflineEndsTheHoldAndWritesNothing) {
+    start();
+    ASSERT_TRUE(waitForReportedState());
+    delegate_->handleHotkey(HotkeyAction::talkback, Phase::pressed);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest("set /TalkbackOn/value/ true"); }));
+    ASSERT_TRUE(delegate_->hud().isPinned());
+
+    ASSERT_TRUE(sim_->control("online false"));
+    ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().deviceOnline == false; }));
+    queue_.advance(1s);  // a hold: momentary, were the interface there
+    delegate_->handleHotkey(HotkeyAction::talkback, Phase::released);
+    EXPECT_FALSE(delegate_->hud().isPinned());
+
+    // Back online, a dim press is the marker: a talkback write would be on the wire before it.
+    ASSERT_TRUE(sim_->control("online true"));
+    ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().deviceOnline == true; }));
+    delegate_->handleHotkey(HotkeyAction::dim, Phase::pressed);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest("set /devices/0/outputs/22/DimOn/value/ true"); }));
+    EXPECT_FALSE(hasRequest(kTalkbackOff)) << "written while the interface was offline";
+}
+
+TEST_F(AppDelegateTest, ReapplyingTheBindingsEndsATalkbackHoldAsItsReleaseWould) {
+    start();
+    ASSERT_TRUE(waitForReportedState());
+    fireHotkey(HotkeyAction::talkback, GlobalShortcuts::Edge::down);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest("set /TalkbackOn/value/ true"); }));
+    ASSERT_TRUE(delegate_->hud().isPinned());
+    queue_.advance(1s);
+
+    // The service swallows the release of a key held across a re-apply.
+    HotkeyBindings changed = delegate_->prefs().bindings.value();
+    changed[HotkeyAction::dim].keyCode = 101;
+    delegate_->prefs().bindings.set(changed);
+    EXPECT_FALSE(delegate_->hud().isPinned());
+    EXPECT_TRUE(spinUntil([&] { return hasRequest(kTalkbackOff); })) << "a hold of 1 s is momentary";
+}
+
+TEST_F(AppDelegateTest, AStepLostWhileTheEngineIsAwayLeavesNothingPending) {
+    start();
+    ASSERT_TRUE(waitForReportedState());
+    const std::string write = "set /devices/0/outputs/22/CRMonitorLevel/value/ ";
+    setEngineLevel(-30);
+    // Two quick steps, before the engine reports the first, add up.
+    delegate_->handleHotkey(HotkeyAction::volumeUpFine, Phase::pressed);
+    delegate_->handleHotkey(HotkeyAction::volumeUpFine, Phase::pressed);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest(write + "-28.00"); }));
+    EXPECT_TRUE(hasRequest(write + "-29.00"));
+    ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == -28.0; }));
+
+    const std::uint16_t port = stopSim();
+    ASSERT_TRUE(spinUntil([&] {
+        return delegate_->statusBar().connectionState.kind() != MixerEngineClient::ConnectionState::Kind::ready;
+    }));
+    delegate_->handleHotkey(HotkeyAction::volumeUpCoarse, Phase::pressed);  // lost
+    startSimOn(port, {});
+    ASSERT_TRUE(spinUntil([&] { return subscriptions().size() >= 10; }));
+    setEngineLevel(-50);
+    delegate_->handleHotkey(HotkeyAction::volumeDownCoarse, Phase::pressed);
+    ASSERT_TRUE(spinUntil([&] { return hasRequest(write + "-53.00"); }));
+    std::vector<std::string> writes;
+    for (const auto& request : sim_->requests()) {
+        if (request.starts_with(write)) writes.push_back(request);
+    }
+    EXPECT_EQ(writes, std::vector<std::string>{write + "-53.00"}) << "a step from the lost -25 dB";
+}
+
+struct OutOfRangeRecall {
+    double referenceDB;
+    std::string written;
+    double sentDB;
+};
+
+TEST_F(AppDelegateTest, ARecallOutsideTheRangeShowsTheLevelItSent) {
+    start();
+    ASSERT_TRUE(waitForReportedState());
+    const std::vector<OutOfRangeRecall> table = {{-120.0, "-96.00", -96.0}, {5.0, "0.00", 0.0}};
+    for (const auto& row : table) {
+        setEngineLevel(-30);
+        delegate_->prefs().referenceLevels.set(
+            {{"Far", row.referenceDB}, {"Reference 2", std::nullopt}, {"Reference 3", std::nullopt}});
+        delegate_->recallReference(0);
+        ASSERT_TRUE(
+            spinUntil([&] { return hasRequest("set /devices/0/outputs/22/CRMonitorLevel/value/ " + row.written); }));
+        ASSERT_TRUE(spinUntil([&] { return delegate_->state().snapshot().levelDB == row.sentDB; }));
+        EXPECT_TRUE(delegate_->pendingRecall().hasLanded()) << row.referenceDB;
+        EXPECT_EQ(delegate_->hud().view().snapshot().levelDB, row.sentDB) << row.referenceDB;
+        EXPECT_EQ(delegate_->hud().view().referenceLabel(), QStringLiteral("Far"));
+    }
 }
 
 }  // namespace

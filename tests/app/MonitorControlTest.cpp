@@ -36,9 +36,12 @@ protected:
         client.reset();
     }
 
+    // Tells the control of every connection state, as the application does.
     void connect() {
-        bool ready = false;
-        states = client->states(queue, [&ready](State state) { ready = ready || state == State::ready(); });
+        states = client->states(queue, [this](State state) {
+            ready = state == State::ready();
+            if (control) control->setConnectionReady(ready);
+        });
         client->connect();
         ASSERT_TRUE(queue.runUntil([&] { return ready; }));
         ASSERT_TRUE(sim.waitForOpenConnections(1));
@@ -75,6 +78,7 @@ protected:
     MonitorPaths paths = MonitorPaths::forDevice("0", "22");
     std::unique_ptr<MixerEngineClient> client;
     MixerEngineClient::Stream states;
+    bool ready = false;
     std::unique_ptr<MonitorControl> control;
 };
 
@@ -123,12 +127,30 @@ TEST_F(MonitorControlTest, LevelsUseAFullStopUnderACommaLocale) {
     EXPECT_EQ(sets(2), (std::vector<std::string>{level("-18.50"), level("-18.75")}));
 }
 
-TEST_F(MonitorControlTest, ALevelSentWhileDisconnectedIsLostButStaysPending) {
-    control->setLevel(-18);  // no connection: dropped
-    EXPECT_EQ(control->pendingLevelDB(), -18.0);
+TEST_F(MonitorControlTest, ALevelSentWhileDisconnectedIsLostAndLeavesNothingPending) {
+    reportLevel(-30);
+    control->adjustLevel(3);  // no connection: dropped
+    EXPECT_FALSE(control->pendingLevelDB());
     connect();
-    control->adjustLevel(1);
-    EXPECT_EQ(sets(1), (std::vector<std::string>{level("-17.00")}));
+    reportLevel(-50);
+    control->adjustLevel(-3);  // from the engine's -50, not the lost -27
+    EXPECT_EQ(sets(1), (std::vector<std::string>{level("-53.00")}));
+}
+
+TEST_F(MonitorControlTest, LeavingReadyDropsThePendingLevel) {
+    connect();
+    reportLevel(-30);
+    control->adjustLevel(3);
+    ASSERT_EQ(control->pendingLevelDB(), -27.0);
+    ASSERT_EQ(sets(1), (std::vector<std::string>{level("-27.00")}));
+    ASSERT_TRUE(sim.control("drop"));  // before the engine reports -27
+    ASSERT_TRUE(queue.runUntil([&] { return !ready; }));
+    EXPECT_FALSE(control->pendingLevelDB());
+
+    ASSERT_TRUE(queue.runUntil([&] { return ready; }, EngineSimProcess::kDefaultTimeout));  // reconnects by itself
+    reportLevel(-50);
+    control->adjustLevel(-3);
+    EXPECT_EQ(sets(2), (std::vector<std::string>{level("-27.00"), level("-53.00")}));
 }
 
 TEST_F(MonitorControlTest, SwitchesTalkbackAndFoldDownInOrder) {
