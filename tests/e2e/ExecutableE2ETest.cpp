@@ -151,8 +151,9 @@ TEST_F(ExecutableE2E, OfflineInterfaceShowsTheHUDAndSendsNothing) {
     }
     ASSERT_TRUE(muted);
     for (const auto& request : sim_.requests()) {
-        if (request.rfind("set ", 0) == 0)
+        if (request.rfind("set ", 0) == 0) {
             EXPECT_TRUE(request == muteSet("true") || request == "set /Sleep false") << request;
+        }
     }
     EXPECT_EQ(app->terminate(), 0);
 }
