@@ -81,7 +81,9 @@ void XcbGlobalShortcuts::unregisterShortcut(std::uint32_t id) {
     ungrab(found->keycode, found->variants);
     xcb_flush(connection_);
     grabs_.erase(found);
-    std::erase_if(held_, [id](const auto& entry) { return entry.second == id; });
+    // The server's grab of a held key outlives the passive grab: its repeats and release still come here.
+    for (auto& [keycode, heldID] : held_)
+        if (heldID == id) heldID.reset();
 }
 
 void XcbGlobalShortcuts::setListener(Listener listener) { listener_ = std::move(listener); }
@@ -142,7 +144,7 @@ bool XcbGlobalShortcuts::onPress(const xcb_key_press_event_t& event) {
     if (!isRoot(event.event)) return false;
     if (const auto held = held_.find(event.detail); held != held_.end()) {
         // A repeat; its modifiers may have changed while the key stayed down.
-        notify(held->second, Edge::down);
+        if (held->second) notify(*held->second, Edge::down);
         return true;
     }
     const auto found = std::find_if(grabs_.begin(), grabs_.end(), [&](const Grab& grab) {
@@ -158,9 +160,9 @@ bool XcbGlobalShortcuts::onRelease(const xcb_key_release_event_t& event) {
     // Matched by key alone: the modifiers may already be up when the key comes up.
     const auto held = held_.find(event.detail);
     if (held == held_.end()) return false;
-    const std::uint32_t id = held->second;
+    const std::optional<std::uint32_t> id = held->second;
     held_.erase(held);
-    notify(id, Edge::up);
+    if (id) notify(*id, Edge::up);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <xcb/xcb.h>
 
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace quillmark {
@@ -25,6 +26,8 @@ public:
 
     bool isAvailable() const override { return true; }
     std::int32_t registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers, std::uint32_t id) override;
+    // A key held down at this moment stays ours until it comes up: its repeats and its release are
+    // swallowed, so a shortcut registered meanwhile on the same combination does not fire from it.
     void unregisterShortcut(std::uint32_t id) override;
     void setListener(Listener listener) override;
 
@@ -60,7 +63,8 @@ private:
     xcb_connection_t* connection_;
     std::vector<xcb_window_t> roots_;
     std::vector<Grab> grabs_;
-    std::map<xcb_keycode_t, std::uint32_t> held_;  // key down now -> id of the shortcut it fired
+    // Key down now -> the shortcut it fired; empty once that shortcut is unregistered.
+    std::map<xcb_keycode_t, std::optional<std::uint32_t>> held_;
     Listener listener_;
 };
 
