@@ -161,8 +161,8 @@ TEST_F(HotkeyServiceX11Test, SecondActionOnTheSameCombinationFailsAndTheFirstKee
                                                   Received{HotkeyAction::volumeUpFine, HotkeyPhase::released}));
 }
 
-TEST_F(HotkeyServiceX11Test, FirstRunDefaultsOnConsoleSwitchKeysAreLoggedAsRefused) {
-    apply(HotkeyBinding::firstRunDefaults());
+TEST_F(HotkeyServiceX11Test, ConsoleSwitchKeysAreLoggedAsRefused) {
+    apply(HotkeyBinding::firstRunDefaults(HotkeyBinding::DefaultsDesktop::unreserved));
     // ⌃⌥F10...F12 and ⌃⌥⌘F10...F12: the server's console switch keeps them.
     const std::string reserved = " status=" + std::to_string(GlobalShortcuts::reservedBySystem);
     EXPECT_THAT(logged, ElementsAre("Quillmark: failed to register hotkey for surround" + reserved,
@@ -172,6 +172,33 @@ TEST_F(HotkeyServiceX11Test, FirstRunDefaultsOnConsoleSwitchKeysAreLoggedAsRefus
                                     "Quillmark: failed to register hotkey for recallReference2" + reserved,
                                     "Quillmark: failed to register hotkey for recallReference3" + reserved));
     EXPECT_EQ(service->registrations().size(), 4u);
+}
+
+TEST_F(HotkeyServiceX11Test, EveryFirstRunDefaultRegistersAndFires) {
+    HotkeyBindings bindings = HotkeyBinding::firstRunDefaults();
+    bindings[HotkeyAction::mute] = HotkeyBinding{122, 0, "F1"};  // the marker
+    apply(bindings);
+    EXPECT_THAT(logged, IsEmpty());
+    EXPECT_EQ(service->registrations().size(), 11u);
+    using namespace keysym;
+    const std::pair<HotkeyAction, std::vector<std::uint32_t>> strokes[] = {
+        {HotkeyAction::dim, {Alt_L, F10}},
+        {HotkeyAction::surround, {Super_L, Alt_L, F12}},
+        {HotkeyAction::stereo, {Super_L, Alt_L, F11}},
+        {HotkeyAction::mono, {Super_L, Alt_L, F10}},
+        {HotkeyAction::talkback, {Control_L, Alt_L, t}},
+        {HotkeyAction::volumeUpCoarse, {Alt_L, F12}},
+        {HotkeyAction::volumeDownCoarse, {Alt_L, F11}},
+        {HotkeyAction::recallReference1, {Shift_L, Super_L, Alt_L, F12}},
+        {HotkeyAction::recallReference2, {Shift_L, Super_L, Alt_L, F11}},
+        {HotkeyAction::recallReference3, {Shift_L, Super_L, Alt_L, F10}},
+    };
+    for (const auto& [action, keys] : strokes) {
+        keyboard.tap(keys);
+        EXPECT_THAT(receivedUpToMarker(),
+                    ElementsAre(Received{action, HotkeyPhase::pressed}, Received{action, HotkeyPhase::released}))
+            << rawValue(action);
+    }
 }
 
 }  // namespace
