@@ -80,23 +80,48 @@ std::optional<HotkeyBinding> HotkeyBinding::from(const QKeyEvent& event) {
     return from(KeyEvent{key->carbonCode, event.modifiers(), std::string(key->unmodified)});
 }
 
-const HotkeyBindings& HotkeyBinding::firstRunDefaults() {
-    constexpr std::uint32_t option = CarbonKeyTable::optionKey;
-    constexpr std::uint32_t controlOption = CarbonKeyTable::controlKey | CarbonKeyTable::optionKey;
-    constexpr std::uint32_t controlOptionCommand = controlOption | CarbonKeyTable::cmdKey;
-    static const HotkeyBindings defaults{
-        {HotkeyAction::dim, {109, option, "F10"}},
-        {HotkeyAction::surround, {111, controlOption, "F12"}},
-        {HotkeyAction::stereo, {103, controlOption, "F11"}},
-        {HotkeyAction::mono, {109, controlOption, "F10"}},
-        {HotkeyAction::talkback, {17, controlOption, "T"}},
-        {HotkeyAction::volumeUpCoarse, {111, option, "F12"}},
-        {HotkeyAction::volumeDownCoarse, {103, option, "F11"}},
-        {HotkeyAction::recallReference1, {111, controlOptionCommand, "F12"}},
-        {HotkeyAction::recallReference2, {103, controlOptionCommand, "F11"}},
-        {HotkeyAction::recallReference3, {109, controlOptionCommand, "F10"}},
+namespace {
+
+constexpr std::uint32_t kOption = CarbonKeyTable::optionKey;
+constexpr std::uint32_t kControlOption = CarbonKeyTable::controlKey | kOption;
+constexpr std::uint32_t kControlOptionCommand = kControlOption | CarbonKeyTable::cmdKey;
+constexpr std::uint32_t kOptionCommand = kOption | CarbonKeyTable::cmdKey;
+constexpr std::uint32_t kShiftOptionCommand = kOptionCommand | CarbonKeyTable::shiftKey;
+
+HotkeyBindings unreservedDefaults() {
+    return {
+        {HotkeyAction::dim, {109, kOption, "F10"}},
+        {HotkeyAction::surround, {111, kControlOption, "F12"}},
+        {HotkeyAction::stereo, {103, kControlOption, "F11"}},
+        {HotkeyAction::mono, {109, kControlOption, "F10"}},
+        {HotkeyAction::talkback, {17, kControlOption, "T"}},
+        {HotkeyAction::volumeUpCoarse, {111, kOption, "F12"}},
+        {HotkeyAction::volumeDownCoarse, {103, kOption, "F11"}},
+        {HotkeyAction::recallReference1, {111, kControlOptionCommand, "F12"}},
+        {HotkeyAction::recallReference2, {103, kControlOptionCommand, "F11"}},
+        {HotkeyAction::recallReference3, {109, kControlOptionCommand, "F10"}},
     };
+}
+
+// Ctrl+Alt+Fn never reaches an X client (the server switches consoles on it), so those six would be
+// dead from the first run on.
+HotkeyBindings x11Defaults() {
+    HotkeyBindings defaults = unreservedDefaults();
+    defaults[HotkeyAction::surround] = {111, kOptionCommand, "F12"};
+    defaults[HotkeyAction::stereo] = {103, kOptionCommand, "F11"};
+    defaults[HotkeyAction::mono] = {109, kOptionCommand, "F10"};
+    defaults[HotkeyAction::recallReference1] = {111, kShiftOptionCommand, "F12"};
+    defaults[HotkeyAction::recallReference2] = {103, kShiftOptionCommand, "F11"};
+    defaults[HotkeyAction::recallReference3] = {109, kShiftOptionCommand, "F10"};
     return defaults;
+}
+
+}  // namespace
+
+const HotkeyBindings& HotkeyBinding::firstRunDefaults(DefaultsDesktop desktop) {
+    static const HotkeyBindings unreserved = unreservedDefaults();
+    static const HotkeyBindings x11 = x11Defaults();
+    return desktop == DefaultsDesktop::x11 ? x11 : unreserved;
 }
 
 nlohmann::json HotkeyBinding::toJSON() const {

@@ -47,8 +47,18 @@ struct HotkeyBinding {
     // a key has no Carbon code to store.
     static std::optional<HotkeyBinding> from(const QKeyEvent& event);
 
-    // The ten bindings a first run starts with.
-    static const HotkeyBindings& firstRunDefaults();
+    // Desktops whose first-run bindings differ.
+    enum class DefaultsDesktop {
+        unreserved,  // grants every combination
+        x11,         // the X server keeps Ctrl+Alt+F1...F12 for switching consoles
+    };
+    static constexpr DefaultsDesktop thisDesktop = DefaultsDesktop::x11;
+
+    // The ten bindings a first run starts with on a desktop. On X11 the six on Ctrl+Alt+F10...F12
+    // (surround, stereo, mono, the three recalls) move to Super+Alt and Shift+Super+Alt.
+    static const HotkeyBindings& firstRunDefaults(DefaultsDesktop desktop);
+    // Those of this desktop: what a first run stores.
+    static const HotkeyBindings& firstRunDefaults() { return firstRunDefaults(thisDesktop); }
 
     // {"keyCode": n, "carbonModifiers": n, "characters": "..."}; decoding needs all three, with key code and
     // mask integers in 0 ... 4294967295.

@@ -13,6 +13,7 @@ class GlobalShortcuts {
 public:
     enum class Edge { down, up };
     // Called on the main thread. While a key is held, `down` may come again (key repeat); `up` comes once.
+    // A key held when its shortcut is unregistered reports nothing more, whatever is registered meanwhile.
     using Listener = std::function<void(std::uint32_t id, Edge edge)>;
 
     // Registration statuses. Positive values are the X server's error codes (10, BadAccess: another

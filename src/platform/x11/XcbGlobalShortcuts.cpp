@@ -9,9 +9,16 @@
 
 #include <xcb/xcb_keysyms.h>
 
+// xkb.h names a struct member `explicit`, which C++ reserves.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
+
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace quillmark {
 
@@ -32,6 +39,8 @@ struct FreeDeleter {
 XcbGlobalShortcuts::XcbGlobalShortcuts(xcb_connection_t* connection) : connection_(connection) {
     for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection_)); screens.rem; xcb_screen_next(&screens))
         roots_.push_back(screens.data->root);
+    if (const auto* xkb = xcb_get_extension_data(connection_, &xcb_xkb_id); xkb && xkb->present)
+        xkbEvent_ = xkb->first_event;
     if (!enableDetectableAutoRepeat(connection_))
         SystemLog::write("Quillmark: the X server offers no detectable auto-repeat; a held hotkey may repeat");
     QCoreApplication::instance()->installNativeEventFilter(this);
@@ -42,35 +51,21 @@ XcbGlobalShortcuts::~XcbGlobalShortcuts() {
     // Without the application its connection is gone, and the grabs with it.
     if (!application) return;
     application->removeNativeEventFilter(this);
-    for (const Grab& grab : grabs_) ungrab(grab.keycode, grab.variants);
+    for (const Grab& grab : grabs_) ungrab(grab.placement.keycode, grab.placement.variants);
     xcb_flush(connection_);
 }
 
 std::int32_t XcbGlobalShortcuts::registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers,
                                                   std::uint32_t id) {
     if (std::any_of(grabs_.begin(), grabs_.end(), [id](const Grab& grab) { return grab.id == id; })) return idInUse;
-    const Key key = keyFor(keyCode);
-    if (key.keycode == XCB_NO_SYMBOL) return unknownKey;
-    const xcb_keycode_t keycode = key.keycode;
-
-    // Read afresh each time, so a changed modifier map is followed at the next registration.
-    const X11Modifiers modifiers = X11Modifiers::read(connection_);
-    const std::uint16_t wanted = modifiers.fromCarbon(carbonModifiers);
-    // The server switches consoles on Ctrl+Alt+Fn (Shift gives the plain key) and never sends the key:
-    // such a grab would succeed and never fire.
-    const std::uint16_t controlAlt = XCB_MOD_MASK_CONTROL | modifiers.alt;
-    if (key.switchesConsole && (wanted & controlAlt) == controlAlt && !(wanted & XCB_MOD_MASK_SHIFT))
-        return reservedBySystem;
+    Grab grab{id, keyCode, carbonModifiers, {}};
+    if (const std::int32_t status = place(keyCode, carbonModifiers, X11Modifiers::read(connection_), grab.placement);
+        status != ok)
+        return status;
     // The server lets one client grab a combination twice; for us that is two actions on one key.
-    if (std::any_of(grabs_.begin(), grabs_.end(),
-                    [&](const Grab& grab) { return grab.keycode == keycode && grab.modifiers == wanted; }))
-        return combinationInUse;
-
-    Grab grab{id, keycode, wanted, modifiers.lockMask(), {}};
-    for (xcb_window_t root : roots_)
-        for (std::uint16_t lock : modifiers.lockVariants())
-            grab.variants.push_back({root, static_cast<std::uint16_t>(wanted | lock)});
-    if (const std::int32_t status = grabAll(keycode, grab.variants); status != ok) return status;
+    if (combinationTaken(grab.placement)) return combinationInUse;
+    if (const std::int32_t status = grabAll(grab.placement.keycode, grab.placement.variants); status != ok)
+        return status;
     grabs_.push_back(std::move(grab));
     return ok;
 }
@@ -78,10 +73,12 @@ std::int32_t XcbGlobalShortcuts::registerShortcut(std::uint32_t keyCode, std::ui
 void XcbGlobalShortcuts::unregisterShortcut(std::uint32_t id) {
     const auto found = std::find_if(grabs_.begin(), grabs_.end(), [id](const Grab& grab) { return grab.id == id; });
     if (found == grabs_.end()) return;
-    ungrab(found->keycode, found->variants);
+    ungrab(found->placement.keycode, found->placement.variants);
     xcb_flush(connection_);
     grabs_.erase(found);
-    std::erase_if(held_, [id](const auto& entry) { return entry.second == id; });
+    // The server's grab of a held key outlives the passive grab: its repeats and release still come here.
+    for (auto& [keycode, heldID] : held_)
+        if (heldID == id) heldID.reset();
 }
 
 void XcbGlobalShortcuts::setListener(Listener listener) { listener_ = std::move(listener); }
@@ -100,6 +97,68 @@ XcbGlobalShortcuts::Key XcbGlobalShortcuts::keyFor(std::uint32_t carbonKeyCode) 
         key.switchesConsole = key.switchesConsole || (keysym >= XF86Switch_VT_1 && keysym <= XF86Switch_VT_12);
     }
     return key;
+}
+
+std::int32_t XcbGlobalShortcuts::place(std::uint32_t carbonKeyCode, std::uint32_t carbonModifiers,
+                                       const X11Modifiers& modifiers, Placement& placement) const {
+    const Key key = keyFor(carbonKeyCode);
+    if (key.keycode == XCB_NO_SYMBOL) return unknownKey;
+    const std::uint16_t wanted = modifiers.fromCarbon(carbonModifiers);
+    // The server switches consoles on Ctrl+Alt+Fn (Shift gives the plain key) and never sends the key:
+    // such a grab would succeed and never fire.
+    const std::uint16_t controlAlt = XCB_MOD_MASK_CONTROL | modifiers.alt;
+    if (key.switchesConsole && (wanted & controlAlt) == controlAlt && !(wanted & XCB_MOD_MASK_SHIFT))
+        return reservedBySystem;
+    placement = {key.keycode, wanted, modifiers.lockMask(), {}};
+    for (xcb_window_t root : roots_)
+        for (std::uint16_t lock : modifiers.lockVariants())
+            placement.variants.push_back({root, static_cast<std::uint16_t>(wanted | lock)});
+    return ok;
+}
+
+bool XcbGlobalShortcuts::combinationTaken(const Placement& placement) const {
+    return std::any_of(grabs_.begin(), grabs_.end(), [&](const Grab& grab) {
+        return grab.placement.grabbed() && grab.placement.keycode == placement.keycode &&
+               grab.placement.modifiers == placement.modifiers;
+    });
+}
+
+void XcbGlobalShortcuts::regrabAll() {
+    const X11Modifiers modifiers = X11Modifiers::read(connection_);
+    struct Move {
+        Grab& grab;
+        std::int32_t status;
+        Placement placement;
+    };
+    std::vector<Move> moves;
+    for (Grab& grab : grabs_) {
+        Move move{grab, ok, {}};
+        move.status = place(grab.carbonKeyCode, grab.carbonModifiers, modifiers, move.placement);
+        const bool unchanged = move.status == ok ? move.placement == grab.placement : !grab.placement.grabbed();
+        if (!unchanged) moves.push_back(std::move(move));
+    }
+    // Every moved grab is released before any is made, so that two shortcuts trading keys do not
+    // release each other's new grab.
+    for (Move& move : moves) {
+        ungrab(move.grab.placement.keycode, move.grab.placement.variants);
+        move.grab.placement = {};
+    }
+    for (Move& move : moves) grabAgain(move.grab, move.status, std::move(move.placement));
+    xcb_flush(connection_);
+}
+
+void XcbGlobalShortcuts::grabAgain(Grab& grab, std::int32_t status, Placement placement) {
+    if (status == ok && combinationTaken(placement)) status = combinationInUse;
+    if (status == ok) status = grabAll(placement.keycode, placement.variants);
+    if (status == ok) {
+        grab.placement = std::move(placement);
+        return;
+    }
+    // Left registered but not grabbed: a later map change may bring the key back.
+    const auto key = CarbonKeyTable::fromCarbon(grab.carbonKeyCode);
+    SystemLog::write("Quillmark: after a keyboard map change the hotkey on " +
+                     std::string(key ? key->text : "an unknown key") +
+                     " could not be grabbed again status=" + std::to_string(status));
 }
 
 std::int32_t XcbGlobalShortcuts::grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants) {
@@ -134,19 +193,37 @@ bool XcbGlobalShortcuts::nativeEventFilter(const QByteArray& eventType, void* me
     switch (event->response_type & ~sentByAnotherClient) {
     case XCB_KEY_PRESS: return onPress(*reinterpret_cast<const xcb_key_press_event_t*>(event));
     case XCB_KEY_RELEASE: return onRelease(*reinterpret_cast<const xcb_key_release_event_t*>(event));
-    default: return false;
+    default: break;
     }
+    // Keycodes and modifier bits may have moved; Qt needs the event too.
+    if (isMapChange(*event) && !grabs_.empty()) regrabAll();
+    return false;
+}
+
+bool XcbGlobalShortcuts::isMapChange(const xcb_generic_event_t& event) const {
+    const std::uint8_t type = event.response_type & ~sentByAnotherClient;
+    if (type == XCB_MAPPING_NOTIFY) {
+        const auto request = reinterpret_cast<const xcb_mapping_notify_event_t&>(event).request;
+        return request == XCB_MAPPING_KEYBOARD || request == XCB_MAPPING_MODIFIER;
+    }
+    // The server may leave out the core notice of a keyboard map change for a client that selected XKB's
+    // map events, as Qt does on this connection.
+    if (!xkbEvent_ || type != *xkbEvent_) return false;
+    const auto xkbType = reinterpret_cast<const xcb_xkb_map_notify_event_t&>(event).xkbType;
+    return xkbType == XCB_XKB_MAP_NOTIFY || xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY;
 }
 
 bool XcbGlobalShortcuts::onPress(const xcb_key_press_event_t& event) {
     if (!isRoot(event.event)) return false;
     if (const auto held = held_.find(event.detail); held != held_.end()) {
         // A repeat; its modifiers may have changed while the key stayed down.
-        notify(held->second, Edge::down);
+        if (held->second) notify(*held->second, Edge::down);
         return true;
     }
     const auto found = std::find_if(grabs_.begin(), grabs_.end(), [&](const Grab& grab) {
-        return grab.keycode == event.detail && (event.state & keyboardModifiers & ~grab.lockMask) == grab.modifiers;
+        const Placement& placement = grab.placement;
+        return placement.grabbed() && placement.keycode == event.detail &&
+               (event.state & keyboardModifiers & ~placement.lockMask) == placement.modifiers;
     });
     if (found == grabs_.end()) return false;
     held_[event.detail] = found->id;
@@ -158,9 +235,9 @@ bool XcbGlobalShortcuts::onRelease(const xcb_key_release_event_t& event) {
     // Matched by key alone: the modifiers may already be up when the key comes up.
     const auto held = held_.find(event.detail);
     if (held == held_.end()) return false;
-    const std::uint32_t id = held->second;
+    const std::optional<std::uint32_t> id = held->second;
     held_.erase(held);
-    notify(id, Edge::up);
+    if (id) notify(*id, Edge::up);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <unordered_set>
 
 namespace quillmark {
@@ -64,7 +65,8 @@ TEST(HotkeyBinding, FromQtKeyEventGoesThroughTheCarbonTable) {
 }
 
 TEST(HotkeyBinding, FirstRunDefaults) {
-    const HotkeyBindings& defaults = HotkeyBinding::firstRunDefaults();
+    using Desktop = HotkeyBinding::DefaultsDesktop;
+    const HotkeyBindings& defaults = HotkeyBinding::firstRunDefaults(Desktop::unreserved);
     const std::pair<HotkeyAction, std::string> expected[] = {
         {HotkeyAction::dim, "⌥F10"},
         {HotkeyAction::surround, "⌃⌥F12"},
@@ -83,6 +85,29 @@ TEST(HotkeyBinding, FirstRunDefaults) {
     EXPECT_EQ(defaults.at(HotkeyAction::recallReference3), (HotkeyBinding{109, 0x1900, "F10"}));
     for (HotkeyAction none : {HotkeyAction::mute, HotkeyAction::volumeUpFine, HotkeyAction::volumeDownFine})
         EXPECT_FALSE(defaults.count(none));
+}
+
+TEST(HotkeyBinding, FirstRunDefaultsOnX11LeaveTheConsoleSwitchKeys) {
+    using Desktop = HotkeyBinding::DefaultsDesktop;
+    const HotkeyBindings& x11 = HotkeyBinding::firstRunDefaults(Desktop::x11);
+    const HotkeyBindings& unreserved = HotkeyBinding::firstRunDefaults(Desktop::unreserved);
+    const std::map<HotkeyAction, HotkeyBinding> moved{
+        {HotkeyAction::surround, {111, 0x900, "F12"}},
+        {HotkeyAction::stereo, {103, 0x900, "F11"}},
+        {HotkeyAction::mono, {109, 0x900, "F10"}},
+        {HotkeyAction::recallReference1, {111, 0xB00, "F12"}},
+        {HotkeyAction::recallReference2, {103, 0xB00, "F11"}},
+        {HotkeyAction::recallReference3, {109, 0xB00, "F10"}},
+    };
+    ASSERT_EQ(x11.size(), unreserved.size());
+    for (const auto& [action, binding] : unreserved) {
+        const auto expected = moved.find(action);
+        EXPECT_EQ(x11.at(action), expected == moved.end() ? binding : expected->second) << rawValue(action);
+    }
+    EXPECT_EQ(x11.at(HotkeyAction::stereo).displayString(), "⌥⌘F11");
+    EXPECT_EQ(x11.at(HotkeyAction::recallReference1).displayString(), "⌥⇧⌘F12");
+    // What a first run stores here.
+    EXPECT_EQ(&HotkeyBinding::firstRunDefaults(), &x11);
 }
 
 TEST(HotkeyBinding, StoredFormRoundTripsAndNeedsAllThreeMembers) {

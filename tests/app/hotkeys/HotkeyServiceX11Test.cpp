@@ -4,6 +4,7 @@
 #include "platform/x11/X11Modifiers.h"
 #include "platform/x11/XcbGlobalShortcuts.h"
 
+#include "KeyPressCounter.h"
 #include "X11TestSupport.h"
 #include "XTestKeyboard.h"
 
@@ -116,15 +117,19 @@ TEST_F(HotkeyServiceX11Test, HoldingAKeyGivesOnePressAndOneRelease) {
     EXPECT_THAT(receivedUpToMarker(), ElementsAre(volumeUpPressed, volumeUpReleased));
 }
 
-TEST_F(HotkeyServiceX11Test, ReapplyingGivesNewIdsAndIgnoresTheReleaseOfAKeyHeldMeanwhile) {
+TEST_F(HotkeyServiceX11Test, ReapplyingGivesNewIdsAndSwallowsTheRepeatsAndReleaseOfAKeyHeldMeanwhile) {
     apply(defaultsWithMarker());
     EXPECT_THAT(service->registrations().front().hotKeyID, 1u);
     keyboard.press(keysym::Alt_L);
     keyboard.press(keysym::F12);
     ASSERT_TRUE(waitFor([&] { return !received.empty(); }));
     apply(defaultsWithMarker());
+    // The server goes on repeating the held key on our grab, now that its combination is bound afresh.
+    KeyPressCounter presses(keyboard.keycode(keysym::F12));
+    const bool repeated = waitFor([&] { return presses.count() >= 2; });
     keyboard.release(keysym::F12);
     keyboard.release(keysym::Alt_L);
+    ASSERT_TRUE(repeated) << "the server's auto-repeat never came";
     EXPECT_THAT(receivedUpToMarker(), ElementsAre(volumeUpPressed));
     EXPECT_EQ(service->registrations().front().hotKeyID, 6u);
 
@@ -156,8 +161,8 @@ TEST_F(HotkeyServiceX11Test, SecondActionOnTheSameCombinationFailsAndTheFirstKee
                                                   Received{HotkeyAction::volumeUpFine, HotkeyPhase::released}));
 }
 
-TEST_F(HotkeyServiceX11Test, FirstRunDefaultsOnConsoleSwitchKeysAreLoggedAsRefused) {
-    apply(HotkeyBinding::firstRunDefaults());
+TEST_F(HotkeyServiceX11Test, ConsoleSwitchKeysAreLoggedAsRefused) {
+    apply(HotkeyBinding::firstRunDefaults(HotkeyBinding::DefaultsDesktop::unreserved));
     // ⌃⌥F10...F12 and ⌃⌥⌘F10...F12: the server's console switch keeps them.
     const std::string reserved = " status=" + std::to_string(GlobalShortcuts::reservedBySystem);
     EXPECT_THAT(logged, ElementsAre("Quillmark: failed to register hotkey for surround" + reserved,
@@ -167,6 +172,33 @@ TEST_F(HotkeyServiceX11Test, FirstRunDefaultsOnConsoleSwitchKeysAreLoggedAsRefus
                                     "Quillmark: failed to register hotkey for recallReference2" + reserved,
                                     "Quillmark: failed to register hotkey for recallReference3" + reserved));
     EXPECT_EQ(service->registrations().size(), 4u);
+}
+
+TEST_F(HotkeyServiceX11Test, EveryFirstRunDefaultRegistersAndFires) {
+    HotkeyBindings bindings = HotkeyBinding::firstRunDefaults();
+    bindings[HotkeyAction::mute] = HotkeyBinding{122, 0, "F1"};  // the marker
+    apply(bindings);
+    EXPECT_THAT(logged, IsEmpty());
+    EXPECT_EQ(service->registrations().size(), 11u);
+    using namespace keysym;
+    const std::pair<HotkeyAction, std::vector<std::uint32_t>> strokes[] = {
+        {HotkeyAction::dim, {Alt_L, F10}},
+        {HotkeyAction::surround, {Super_L, Alt_L, F12}},
+        {HotkeyAction::stereo, {Super_L, Alt_L, F11}},
+        {HotkeyAction::mono, {Super_L, Alt_L, F10}},
+        {HotkeyAction::talkback, {Control_L, Alt_L, t}},
+        {HotkeyAction::volumeUpCoarse, {Alt_L, F12}},
+        {HotkeyAction::volumeDownCoarse, {Alt_L, F11}},
+        {HotkeyAction::recallReference1, {Shift_L, Super_L, Alt_L, F12}},
+        {HotkeyAction::recallReference2, {Shift_L, Super_L, Alt_L, F11}},
+        {HotkeyAction::recallReference3, {Shift_L, Super_L, Alt_L, F10}},
+    };
+    for (const auto& [action, keys] : strokes) {
+        keyboard.tap(keys);
+        EXPECT_THAT(receivedUpToMarker(),
+                    ElementsAre(Received{action, HotkeyPhase::pressed}, Received{action, HotkeyPhase::released}))
+            << rawValue(action);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "platform/keys/CarbonKeyTable.h"
 #include "platform/x11/X11Modifiers.h"
 
+#include "KeyPressCounter.h"
 #include "X11TestSupport.h"
 #include "XTestKeyboard.h"
 
@@ -71,6 +72,50 @@ private:
     xcb_connection_t* connection_;
     std::uint8_t perModifier_ = 0;
     std::vector<xcb_keycode_t> original_;
+};
+
+// Moves the row of one keycode in the keyboard map to a keycode that has no symbols, as loading
+// another layout may, and restores the map after.
+class KeyboardMapOverride {
+public:
+    KeyboardMapOverride(xcb_connection_t* connection, xcb_keycode_t from) : connection_(connection), from_(from) {
+        const xcb_setup_t* setup = xcb_get_setup(connection);
+        const xcb_keycode_t first = setup->min_keycode;
+        const int count = setup->max_keycode - first + 1;
+        std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> reply(
+            xcb_get_keyboard_mapping_reply(connection, xcb_get_keyboard_mapping(connection, first, count), nullptr),
+            &std::free);
+        perKeycode_ = reply->keysyms_per_keycode;
+        const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(reply.get());
+        auto row = [&](int keycode) {
+            const xcb_keysym_t* begin = keysyms + (keycode - first) * perKeycode_;
+            return std::vector<xcb_keysym_t>(begin, begin + perKeycode_);
+        };
+        for (int keycode = first + count - 1; keycode > first && to_ == 0; --keycode) {
+            const auto symbols = row(keycode);
+            if (std::all_of(symbols.begin(), symbols.end(), [](xcb_keysym_t k) { return k == 0; })) to_ = keycode;
+        }
+        fromRow_ = row(from);
+        set(to_, fromRow_);
+        set(from_, std::vector<xcb_keysym_t>(perKeycode_, 0));
+    }
+    ~KeyboardMapOverride() {
+        set(from_, fromRow_);
+        set(to_, std::vector<xcb_keysym_t>(perKeycode_, 0));
+    }
+    xcb_keycode_t to() const { return to_; }
+
+private:
+    void set(xcb_keycode_t keycode, const std::vector<xcb_keysym_t>& symbols) {
+        std::free(xcb_request_check(
+            connection_, xcb_change_keyboard_mapping_checked(connection_, 1, keycode, perKeycode_, symbols.data())));
+    }
+
+    xcb_connection_t* connection_;
+    xcb_keycode_t from_;
+    xcb_keycode_t to_ = 0;
+    std::uint8_t perKeycode_ = 0;
+    std::vector<xcb_keysym_t> fromRow_;
 };
 
 class XcbGlobalShortcutsTest : public ::testing::Test {
@@ -241,21 +286,64 @@ TEST_F(XcbGlobalShortcutsTest, OurOwnRefusals) {
     EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 4), GlobalShortcuts::ok);
 }
 
-TEST_F(XcbGlobalShortcutsTest, UnregisteredWhileHeldGivesNoUpAndNewIdWorks) {
+TEST_F(XcbGlobalShortcutsTest, UnregisteredWhileHeldSwallowsItsRepeatsAndReleaseAndNewIdWorks) {
     ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
     keyboard.press(keysym::Super_L);
     keyboard.press(keysym::F12);
     ASSERT_TRUE(waitForEvents(1));
     shortcuts->unregisterShortcut(1);
     ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 2), GlobalShortcuts::ok);
+    // The server's auto-repeat goes on: its grab of the held key outlives the unregistered shortcut.
+    KeyPressCounter presses(keyboard.keycode(keysym::F12));
+    const bool repeated = waitFor([&] { return presses.count() >= 2; });
     keyboard.release(keysym::F12);
     keyboard.release(keysym::Super_L);
+    ASSERT_TRUE(repeated) << "no auto-repeat seen";
     const auto held = eventsUpToMarker();
     ASSERT_FALSE(held.empty());
-    EXPECT_TRUE(std::all_of(held.begin(), held.end(), [](const Event& e) { return e == Event{1, Edge::down}; }));
+    EXPECT_THAT(held, ::testing::Each(Event{1, Edge::down}));
 
     keyboard.tap({keysym::Super_L, keysym::F12});
     EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{2, Edge::down}, Event{2, Edge::up}));
+}
+
+TEST_F(XcbGlobalShortcutsTest, KeyMovedToAnotherKeycodeIsGrabbedThere) {
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    const xcb_keycode_t before = keyboard.keycode(keysym::F12);
+    KeyboardMapOverride map(keyboard.connection(), before);
+    ASSERT_NE(map.to(), 0) << "the keymap has a free keycode";
+    ASSERT_EQ(keyboard.keycode(keysym::F12), map.to());
+    // X delivers in order: once the marker is through, so is the map change.
+    EXPECT_THAT(eventsUpToMarker(), ElementsAre());
+
+    keyboard.tap({keysym::Super_L, keysym::F12});
+    EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{1, Edge::down}, Event{1, Edge::up}));
+    ForeignGrabber other;
+    EXPECT_EQ(other.grab(map.to(), modifiers.super), kBadAccess) << "grabbed on the new keycode";
+    EXPECT_EQ(other.grab(before, modifiers.super), 0) << "the old keycode is let go";
+}
+
+TEST_F(XcbGlobalShortcutsTest, ModifierMapChangeIsFollowed) {
+    struct Case {
+        const char* name;
+        std::uint32_t movedKeysym;  // to Mod3, which the stock map leaves empty
+        bool lockOn;
+    };
+    std::uint32_t id = 0;
+    for (const Case& c :
+         {Case{"Num Lock moved, and on", keysym::Num_Lock, true}, Case{"Super moved", keysym::Super_L, false}}) {
+        ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, ++id), GlobalShortcuts::ok) << c.name;
+        {
+            ModifierMapOverride map(keyboard.connection(), {{keyboard.keycode(c.movedKeysym), 5}});
+            EXPECT_THAT(eventsUpToMarker(), ElementsAre()) << c.name;
+            if (c.lockOn) keyboard.setLock(c.movedKeysym, XCB_MOD_MASK_3, true);
+            keyboard.tap({keysym::Super_L, keysym::F12});
+            const auto seen = eventsUpToMarker();
+            if (c.lockOn) keyboard.setLock(c.movedKeysym, XCB_MOD_MASK_3, false);
+            EXPECT_THAT(seen, ElementsAre(Event{id, Edge::down}, Event{id, Edge::up})) << c.name;
+        }
+        shortcuts->unregisterShortcut(id);
+    }
 }
 
 TEST_F(XcbGlobalShortcutsTest, DestructionReleasesEveryGrab) {
