@@ -383,7 +383,8 @@ void AppDelegate::startUpdater() {
 void AppDelegate::applyFirstRunSetup() {}
 void AppDelegate::askAutoUpdateConsentIfNeeded() {}
 void AppDelegate::setupCrashReportingConsent() {}
-void AppDelegate::showPreferences() {}
+// The window (not built yet) opens with the desktop's current login-item state.
+void AppDelegate::showPreferences() { loginItem_.refresh(); }
 void AppDelegate::showAbout() {}
 void AppDelegate::openManual() {}
 void AppDelegate::openLicenseAgreement() {}

@@ -7,6 +7,7 @@
 #include "app/hotkeys/HotkeyPhase.h"
 #include "app/preferences/HUDAppearance.h"
 #include "app/preferences/HUDSize.h"
+#include "app/services/LoginItemController.h"
 #include "app/services/UpdaterController.h"
 #include "app/status/StatusBarController.h"
 #include "core/MainQueue.h"
@@ -101,6 +102,7 @@ public:
     MonitorStateStore& state() { return state_; }
     const MonitorPaths& monitorPaths() const { return monitorPaths_; }
     PreferencesStore& prefs() { return *prefs_; }
+    LoginItemController& loginItem() { return loginItem_; }
     MeterStore& meterStore() { return meterStore_; }
     HUDWindowController& hud() { return *hud_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
@@ -145,6 +147,7 @@ private:
     MonitorStateStore state_;
     MonitorPaths monitorPaths_ = MonitorPaths::apolloX8();
     std::unique_ptr<PreferencesStore> prefs_;
+    LoginItemController loginItem_;
     PendingRecall pendingRecall_;
     bool pendingAutoShowMeters_ = false;
     std::unique_ptr<HUDWindowController> hud_;
