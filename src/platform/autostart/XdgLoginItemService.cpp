@@ -76,7 +76,7 @@ int replaceFile(const std::string& directory, const std::string& path, std::stri
     return error;
 }
 
-// The file's bytes; nothing when it does not exist (or its directory does not), the errno otherwise.
+// What reading the entry found: whether something is in its place, the errno of a failed read, the bytes.
 struct FileRead {
     bool exists = false;
     int error = 0;
