@@ -23,6 +23,8 @@ QString minusSign() { return QStringLiteral("\u2212"); }
 QString minusInfinity() { return QStringLiteral("\u2212\u221E"); }
 constexpr double kSilenceDB = -96;
 constexpr int kTitleLimit = 20;
+constexpr double kChipSpacing = 8;
+constexpr double kChipScaleStep = 0.05;
 
 bool isTrue(const std::optional<bool>& value) { return value.value_or(false); }
 
@@ -61,6 +63,42 @@ void drawTextAt(QPainter& painter, const QFont& font, const QColor& colour, cons
     painter.setPen(colour);
     const QFontMetricsF metrics(font, painter.device());
     painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
+}
+
+double totalWidth(const std::vector<QString>& texts, const QFontMetricsF& metrics) {
+    double total = 0;
+    for (const QString& text : texts) total += metrics.horizontalAdvance(text);
+    return total;
+}
+
+// The longest start of `text` that fits `room` with an ellipsis after it, never splitting a character.
+QString shortened(const QString& text, const QFontMetricsF& metrics, double room) {
+    const QString ellipsis = QStringLiteral("\u2026");
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.toEnd();
+    while (finder.toPreviousBoundary() > 0) {
+        const QString candidate = text.left(finder.position()) + ellipsis;
+        if (metrics.horizontalAdvance(candidate) <= room) return candidate;
+    }
+    return ellipsis;
+}
+
+// Shortens the widest of `texts` (cut from its whole text in `originals`) with an ellipsis, again and
+// again, until all of them together are no wider than `room` or nothing gets shorter.
+void shortenToFit(std::vector<QString>& texts, const std::vector<QString>& originals, const QFontMetricsF& metrics,
+                  double room) {
+    for (;;) {
+        const double excess = totalWidth(texts, metrics) - room;
+        if (excess <= 0 || texts.empty()) return;
+        const auto widest = std::max_element(texts.begin(), texts.end(), [&](const QString& a, const QString& b) {
+            return metrics.horizontalAdvance(a) < metrics.horizontalAdvance(b);
+        });
+        const auto index = static_cast<std::size_t>(widest - texts.begin());
+        const double width = metrics.horizontalAdvance(*widest);
+        const QString shorter = shortened(originals[index], metrics, width - excess);
+        if (metrics.horizontalAdvance(shorter) >= width) return;
+        *widest = shorter;
+    }
 }
 
 }  // namespace
@@ -223,7 +261,69 @@ QFont HUDView::mainReadoutFont() const { return HUDFonts::mono(16 * scale(), tru
 
 QFont HUDView::secondaryReadoutFont() const { return HUDFonts::mono(11 * scale(), false); }
 
-QFont HUDView::chipFont() const { return displayFont(10 * scale(), 0.8 * scale()); }
+QFont HUDView::chipFont(double chipScale) const {
+    return displayFont(10 * scale() * chipScale, 0.8 * scale() * chipScale);
+}
+
+// MARK: chip row
+
+QRectF HUDView::chipRowRect() const {
+    const double s = scale();
+    return QRectF(12 * s, 52 * s, width() - 24 * s, 14 * s);
+}
+
+HUDView::ChipRow HUDView::chipRow() const { return chipRowFor(*this); }
+
+// The display face is not always the one the row was designed for; a wider stand-in would push the
+// last chip past the panel's edge.
+HUDView::ChipRow HUDView::chipRowFor(const QPaintDevice& device) const {
+    const double s = scale();
+    const std::vector<Chip> all = chips();
+    std::vector<QString> texts;
+    for (const Chip& chip : all) texts.push_back(chip.text);
+    const auto count = static_cast<double>(texts.size());
+    const double gaps = std::max(0.0, count - 1);
+    const double tightest = minimumChipSpacing * s;
+
+    ChipRow result;
+    result.row = chipRowRect();
+    // The width left for the texts at a chip scale, with the chips closed up.
+    const auto textRoom = [&](double chipScale) {
+        return result.row.width() - count * 10 * s * chipScale - gaps * tightest;
+    };
+    QFontMetricsF metrics = chipMetrics(1, device);
+    while (totalWidth(texts, metrics) > textRoom(result.chipScale) && result.chipScale > chipScaleFloor) {
+        result.chipScale = std::max(result.chipScale - kChipScaleStep, chipScaleFloor);
+        metrics = chipMetrics(result.chipScale, device);
+    }
+    const std::vector<QString> whole = texts;
+    shortenToFit(texts, whole, metrics, textRoom(result.chipScale));
+
+    // Full-size chips close up only as far as they must.
+    const double spare = textRoom(1) - totalWidth(texts, metrics);
+    if (result.chipScale < 1) result.spacing = tightest;
+    else result.spacing = gaps > 0 ? std::min(tightest + spare / gaps, kChipSpacing * s) : kChipSpacing * s;
+    placeChips(result, all, texts, metrics);
+    return result;
+}
+
+// Left to right from the row's left edge, each chip centred on the row's height.
+void HUDView::placeChips(ChipRow& row, const std::vector<Chip>& chips, const std::vector<QString>& texts,
+                         const QFontMetricsF& metrics) const {
+    const double s = scale();
+    const double height = 14 * s * row.chipScale;
+    const double top = row.row.top() + (row.row.height() - height) / 2;
+    double x = row.row.left();
+    for (std::size_t i = 0; i < chips.size(); ++i) {
+        const double chipWidth = 10 * s * row.chipScale + metrics.horizontalAdvance(texts[i]);
+        row.chips.push_back({chips[i], texts[i], QRectF(x, top, chipWidth, height)});
+        x += chipWidth + row.spacing;
+    }
+}
+
+QFontMetricsF HUDView::chipMetrics(double chipScale, const QPaintDevice& device) const {
+    return QFontMetricsF(sizedFor(chipFont(chipScale), 10 * scale() * chipScale, device), &device);
+}
 
 // MARK: painting
 
@@ -250,7 +350,7 @@ void HUDView::paintState(QPainter& painter) const {
     paintTitle(painter, titleText());
     paintReadouts(painter);
     paintBar(painter, QRectF(12 * s, 32 * s, w - 24 * s, 10 * s));
-    paintChips(painter, QRectF(12 * s, 52 * s, w - 24 * s, 14 * s));
+    paintChips(painter);
 }
 
 void HUDView::paintReadouts(QPainter& painter) const {
@@ -286,17 +386,18 @@ void HUDView::paintBar(QPainter& painter, const QRectF& rect) const {
     painter.restore();
 }
 
-void HUDView::paintChips(QPainter& painter, const QRectF& row) const {
-    double x = row.left();
-    for (const Chip& chip : chips()) x += paintChip(painter, QPointF(x, row.top()), chip).width() + 8 * scale();
+void HUDView::paintChips(QPainter& painter) const {
+    const ChipRow row = chipRowFor(*painter.device());
+    for (const PlacedChip& placed : row.chips) paintChip(painter, placed, row.chipScale);
 }
 
-QSizeF HUDView::paintChip(QPainter& painter, const QPointF& topLeft, const Chip& chip) const {
+void HUDView::paintChip(QPainter& painter, const PlacedChip& placed, double chipScale) const {
     const double s = scale();
-    const QFont font = sizedFor(chipFont(), 10 * s, *painter.device());
+    const QFont font = sizedFor(chipFont(chipScale), 10 * s * chipScale, *painter.device());
     const QFontMetricsF metrics(font, painter.device());
-    const double textWidth = metrics.horizontalAdvance(chip.text);
-    const QRectF box(topLeft, QSizeF(10 * s + textWidth, 14 * s));
+    const double textWidth = metrics.horizontalAdvance(placed.text);
+    const Chip& chip = placed.chip;
+    const QRectF& box = placed.box;
     QColor fill = chip.active ? chip.colour : resolved(HUDTokens::bgRaised);
     if (chip.active) fill.setAlphaF(0.12f);
     const QColor line = chip.active ? chip.colour : resolved(HUDTokens::border);
@@ -304,8 +405,7 @@ QSizeF HUDView::paintChip(QPainter& painter, const QPointF& topLeft, const Chip&
     painter.fillRect(box, fill);
     strokeInside(painter, box, line);
     const QPointF textTopLeft(box.center().x() - textWidth / 2, box.center().y() - metrics.height() / 2 + 0.5);
-    drawTextAt(painter, font, text, textTopLeft, chip.text);
-    return box.size();
+    drawTextAt(painter, font, text, textTopLeft, placed.text);
 }
 
 void HUDView::paintMessage(QPainter& painter) const {

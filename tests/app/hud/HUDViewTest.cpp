@@ -1,6 +1,7 @@
 #include "HUDTestSupport.h"
 
 #include "app/hud/HUDView.h"
+#include "app/look/HUDFonts.h"
 #include "app/look/HUDTokens.h"
 
 #include <gtest/gtest.h>
@@ -336,6 +337,100 @@ TEST_F(HUDRenderingTest, ActiveChipIsTintedAndInactiveChipIsRaised) {
         if (size == HUDSize::small) {
             EXPECT_EQ(at(active, 12, 58), token(HUDTokens::accent));
         }
+    }
+}
+
+MonitorSnapshot everyChipLit(bool mono) {
+    MonitorSnapshot snapshot = levelAt(-18);
+    snapshot.mono = mono;
+    snapshot.surroundMode = "7.1.4";
+    snapshot.surroundStereoFoldDown = true;
+    snapshot.dim = true;
+    snapshot.mute = true;
+    snapshot.altMonSelection = 2;
+    snapshot.talkback = true;
+    return snapshot;
+}
+
+struct ChipRowCase {
+    const char* name;
+    MonitorSnapshot snapshot;
+    bool wholeTexts;  // every chip keeps its whole text
+};
+
+std::vector<ChipRowCase> chipRowCases() {
+    MonitorSnapshot unheardOf = everyChipLit(false);
+    unheardOf.surroundStereoFoldDown = false;
+    unheardOf.surroundMode = "IMMERSIVE 22.2 WITH HEIGHTS";
+    unheardOf.altMonSelection = 123456;
+    return {
+        {"nothing lit", MonitorSnapshot{}, true},
+        {"every chip lit, folded down", everyChipLit(false), true},
+        {"every chip lit, mono", everyChipLit(true), true},
+        {"a mode text no panel can hold", unheardOf, false},
+    };
+}
+
+// The bundled faces, as the program draws with them; where the display face is missing its stand-in
+// is wider than the face the row was drawn for.
+class HUDChipRowTest : public HUDRenderingTest {
+protected:
+    HUDChipRowTest() { HUDFonts::ensureRegistered(); }
+};
+
+TEST_F(HUDChipRowTest, RowNeverRunsPastItsRightEdge) {
+    for (HUDSize size : {HUDSize::small, HUDSize::medium, HUDSize::large}) {
+        for (HUDAppearance appearance : {HUDAppearance::light, HUDAppearance::dark}) {
+            for (const auto& c : chipRowCases()) {
+                const std::string where = std::string(c.name) + ", size " + std::to_string(static_cast<int>(size)) +
+                                          (appearance == HUDAppearance::light ? ", light" : ", dark");
+                const QImage image = render(size, c.snapshot, appearance);
+                const HUDView::ChipRow row = view.chipRow();
+                // Between the row's right edge and the panel's outline nothing but background.
+                int stray = 0;
+                for (int x = static_cast<int>(std::ceil(row.row.right())); x < image.width() - 1; ++x)
+                    for (int y = static_cast<int>(row.row.top()); y < static_cast<int>(std::ceil(row.row.bottom()));
+                         ++y)
+                        if (image.pixelColor(x, y) != token(HUDTokens::bg)) ++stray;
+                EXPECT_EQ(stray, 0) << where;
+
+                ASSERT_EQ(row.chips.size(), view.chips().size()) << where;
+                double previousRight = row.row.left() - row.spacing;
+                for (const auto& placed : row.chips) {
+                    EXPECT_GE(placed.box.left() - previousRight, row.spacing - 1e-9) << where;
+                    EXPECT_LE(placed.box.right(), row.row.right() + 1e-9) << where;
+                    EXPECT_GE(placed.box.top(), row.row.top()) << where;
+                    EXPECT_LE(placed.box.bottom(), row.row.bottom() + 1e-9) << where;
+                    if (c.wholeTexts) EXPECT_EQ(placed.text, placed.chip.text) << where;
+                    else EXPECT_FALSE(placed.text.isEmpty()) << where;
+                    previousRight = placed.box.right();
+                }
+                EXPECT_GE(row.chipScale, HUDView::chipScaleFloor) << where;
+            }
+        }
+    }
+}
+
+TEST_F(HUDChipRowTest, RowClosesUpBeforeItsChipsShrink) {
+    for (HUDSize size : {HUDSize::small, HUDSize::medium, HUDSize::large}) {
+        const double s = HUDView::scaleFor(size);
+        for (const auto& c : chipRowCases()) {
+            const std::string where = std::string(c.name) + ", size " + std::to_string(static_cast<int>(size));
+            render(size, c.snapshot);
+            const HUDView::ChipRow row = view.chipRow();
+            EXPECT_LE(row.spacing, 8 * s + 1e-9) << where;
+            if (row.chipScale < 1) {
+                EXPECT_NEAR(row.spacing, HUDView::minimumChipSpacing * s, 1e-9) << where;
+            } else if (row.spacing < 8 * s - 1e-9) {
+                EXPECT_NEAR(row.chips.back().box.right(), row.row.right(), 1e-6) << where << ": closed up too far";
+            }
+        }
+        // A row that fits keeps its full-size chips 8 × s apart on the row's top edge.
+        const HUDView::ChipRow natural = (render(size, MonitorSnapshot{}), view.chipRow());
+        EXPECT_DOUBLE_EQ(natural.chipScale, 1);
+        EXPECT_NEAR(natural.spacing, 8 * s, 1e-9);
+        EXPECT_NEAR(natural.chips.front().box.top(), 52 * s, 1e-9);
+        EXPECT_NEAR(natural.chips.front().box.height(), 14 * s, 1e-9);
     }
 }
 
