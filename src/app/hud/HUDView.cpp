@@ -1,6 +1,5 @@
 #include "app/hud/HUDView.h"
 
-#include "app/hud/BlurredShadow.h"
 #include "app/look/HUDFonts.h"
 #include "app/look/HUDTokens.h"
 #include "app/look/LevelFormatter.h"
@@ -381,7 +380,7 @@ void HUDView::paintBar(QPainter& painter, const QRectF& rect) const {
     glow.setAlphaF(0.4f);
     const QRectF tip(bar.right() - 1, bar.top(), 1, bar.height());
     painter.save();
-    BlurredShadow::paint(painter, tip, 6 * scale(), glow);
+    glow_.paint(painter, tip, 6 * scale(), glow);
     painter.fillRect(tip, green);
     painter.restore();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/hud/BlurredShadow.h"
 #include "app/look/HUDTokens.h"
 #include "app/preferences/HUDAppearance.h"
 #include "app/preferences/HUDSize.h"
@@ -131,6 +132,8 @@ private:
     std::optional<QString> message_;
     HUDSize size_ = HUDSize::small;
     HUDAppearance appearance_ = HUDAppearance::system;
+    // The glow tip's shadow, kept from paint to paint: it changes only with the size and appearance.
+    mutable BlurredShadow glow_;
 };
 
 }  // namespace quillmark

@@ -1,11 +1,13 @@
 #include "HUDTestSupport.h"
 
+#include "app/hud/BlurredShadow.h"
 #include "app/hud/HUDView.h"
 #include "app/look/HUDFonts.h"
 #include "app/look/HUDTokens.h"
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QRegion>
 
 #include <cmath>
@@ -434,6 +436,33 @@ TEST_F(HUDChipRowTest, RowClosesUpBeforeItsChipsShrink) {
     }
 }
 
+// A view of its own, drawn once in the given state: what a view that kept nothing from earlier paints
+// would draw.
+QImage renderedByANewView(HUDSize size, HUDAppearance appearance, const MonitorSnapshot& snapshot) {
+    HUDView fresh;
+    const double s = HUDView::scaleFor(size);
+    fresh.setSize(size);
+    fresh.resize(static_cast<int>(std::lround(240 * s)), static_cast<int>(std::lround(88 * s)));
+    fresh.setAppearance(appearance);
+    fresh.update(snapshot, MonitorEvent::level, 0, std::nullopt);
+    return renderHUD(fresh);
+}
+
+TEST_F(HUDRenderingTest, GlowTipFollowsEveryChangeOfSizeAndAppearance) {
+    const std::vector<std::pair<HUDSize, HUDAppearance>> steps{
+        {HUDSize::small, HUDAppearance::dark},  {HUDSize::small, HUDAppearance::light},
+        {HUDSize::large, HUDAppearance::light}, {HUDSize::large, HUDAppearance::dark},
+        {HUDSize::medium, HUDAppearance::dark}, {HUDSize::small, HUDAppearance::dark},
+    };
+    double level = -30;
+    for (const auto& [size, appearance] : steps) {
+        level += 3.3;
+        const QImage image = render(size, levelAt(level), appearance);
+        EXPECT_EQ(image, renderedByANewView(size, appearance, levelAt(level)))
+            << "size " << static_cast<int>(size) << (appearance == HUDAppearance::light ? ", light" : ", dark");
+    }
+}
+
 // Pixels that differ between two renderings, as a region of 1 × 1 rectangles.
 QRegion difference(const QImage& a, const QImage& b) {
     QRegion region;
@@ -473,6 +502,69 @@ TEST_F(HUDRenderingTest, MessageScreenReplacesBarAndChipsWithAmberText) {
             if (colourDistance(message.pixelColor(x, y), token(HUDTokens::amber)) < 40) ++amberish;
     EXPECT_GT(amberish, 20);
     EXPECT_NE(state, message);
+}
+
+// MARK: glow shadow
+
+const QColor kGlow(163, 224, 85, 102);
+
+QImage paintedShadow(BlurredShadow& shadow, const QRectF& rect, qreal blurRadius, const QColor& colour,
+                     qreal ratio = 1) {
+    QImage target(QSize(80, 60) * ratio, QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(ratio);
+    target.fill(Qt::transparent);
+    QPainter painter(&target);
+    shadow.paint(painter, rect, blurRadius, colour);
+    return target;
+}
+
+QImage movedBy(const QImage& image, const QPoint& offset) {
+    QImage moved(image.size(), image.format());
+    moved.setDevicePixelRatio(image.devicePixelRatio());
+    moved.fill(Qt::transparent);
+    QPainter painter(&moved);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPointF(offset) / image.devicePixelRatio(), image);
+    return moved;
+}
+
+TEST(BlurredShadowTest, MovingTheShapeOnlyMovesTheImage) {
+    hudTestApplication();
+    BlurredShadow shadow;
+    const QImage first = paintedShadow(shadow, QRectF(20, 10, 1, 8), 6, kGlow);
+    ASSERT_FALSE(shadow.image().isNull());
+    const qint64 made = shadow.image().cacheKey();
+    EXPECT_EQ(paintedShadow(shadow, QRectF(33, 14, 1, 8), 6, kGlow), movedBy(first, QPoint(13, 4)));
+    EXPECT_EQ(shadow.image().cacheKey(), made) << "made again for a shape of the same size";
+    EXPECT_EQ(paintedShadow(shadow, QRectF(20.4, 9.6, 1, 8), 6, kGlow), first) << "lands on the nearer pixel";
+    EXPECT_EQ(shadow.image().cacheKey(), made);
+}
+
+TEST(BlurredShadowTest, MadeAgainWhenSizeBlurColourOrPixelRatioChange) {
+    hudTestApplication();
+    struct Case {
+        const char* name;
+        QRectF rect;
+        qreal blurRadius;
+        QColor colour;
+        qreal ratio;
+    };
+    const std::vector<Case> cases{
+        {"taller shape", QRectF(20, 10, 1, 12), 6, kGlow, 1},
+        {"wider blur", QRectF(20, 10, 1, 8), 8.4, kGlow, 1},
+        {"other colour", QRectF(20, 10, 1, 8), 6, QColor(85, 112, 24, 102), 1},
+        {"other alpha", QRectF(20, 10, 1, 8), 6, QColor(163, 224, 85, 51), 1},
+        {"double pixel ratio", QRectF(20, 10, 1, 8), 6, kGlow, 2},
+    };
+    for (const auto& c : cases) {
+        BlurredShadow reused;
+        paintedShadow(reused, QRectF(20, 10, 1, 8), 6, kGlow);
+        const qint64 before = reused.image().cacheKey();
+        const QImage drawn = paintedShadow(reused, c.rect, c.blurRadius, c.colour, c.ratio);
+        EXPECT_NE(reused.image().cacheKey(), before) << c.name;
+        BlurredShadow fresh;
+        EXPECT_EQ(drawn, paintedShadow(fresh, c.rect, c.blurRadius, c.colour, c.ratio)) << c.name;
+    }
 }
 
 }  // namespace
