@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numeric>
 
 namespace quillmark {
 
@@ -64,11 +65,13 @@ void drawTextAt(QPainter& painter, const QFont& font, const QColor& colour, cons
     painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
 }
 
-double totalWidth(const std::vector<QString>& texts, const QFontMetricsF& metrics) {
-    double total = 0;
-    for (const QString& text : texts) total += metrics.horizontalAdvance(text);
-    return total;
+std::vector<double> advancesOf(const std::vector<QString>& texts, const QFontMetricsF& metrics) {
+    std::vector<double> advances;
+    for (const QString& text : texts) advances.push_back(metrics.horizontalAdvance(text));
+    return advances;
 }
+
+double sum(const std::vector<double>& values) { return std::accumulate(values.begin(), values.end(), 0.0); }
 
 // The longest start of `text` that fits `room` with an ellipsis after it, never splitting a character.
 QString shortened(const QString& text, const QFontMetricsF& metrics, double room) {
@@ -83,20 +86,20 @@ QString shortened(const QString& text, const QFontMetricsF& metrics, double room
 }
 
 // Shortens the widest of `texts` (cut from its whole text in `originals`) with an ellipsis, again and
-// again, until all of them together are no wider than `room` or nothing gets shorter.
-void shortenToFit(std::vector<QString>& texts, const std::vector<QString>& originals, const QFontMetricsF& metrics,
-                  double room) {
+// again, until all of them together are no wider than `room` or nothing gets shorter. `advances`
+// follow the texts.
+void shortenToFit(std::vector<QString>& texts, std::vector<double>& advances, const std::vector<QString>& originals,
+                  const QFontMetricsF& metrics, double room) {
     for (;;) {
-        const double excess = totalWidth(texts, metrics) - room;
-        if (excess <= 0 || texts.empty()) return;
-        const auto widest = std::max_element(texts.begin(), texts.end(), [&](const QString& a, const QString& b) {
-            return metrics.horizontalAdvance(a) < metrics.horizontalAdvance(b);
-        });
-        const auto index = static_cast<std::size_t>(widest - texts.begin());
-        const double width = metrics.horizontalAdvance(*widest);
-        const QString shorter = shortened(originals[index], metrics, width - excess);
-        if (metrics.horizontalAdvance(shorter) >= width) return;
-        *widest = shorter;
+        const double excess = sum(advances) - room;
+        if (excess <= 0 || advances.empty()) return;
+        const auto index =
+            static_cast<std::size_t>(std::max_element(advances.begin(), advances.end()) - advances.begin());
+        const QString shorter = shortened(originals[index], metrics, advances[index] - excess);
+        const double advance = metrics.horizontalAdvance(shorter);
+        if (advance >= advances[index]) return;
+        texts[index] = shorter;
+        advances[index] = advance;
     }
 }
 
@@ -273,13 +276,26 @@ QRectF HUDView::chipRowRect() const {
 
 HUDView::ChipRow HUDView::chipRow() const { return chipRowFor(*this); }
 
+// Fitting measures the texts at several sizes; most repaints change only the level, so the last fit
+// is kept while the texts, the size, the width, the face and the device's resolution stay the same.
+HUDView::ChipRow HUDView::chipRowFor(const QPaintDevice& device) const {
+    const std::vector<Chip> all = chips();
+    ChipRowFit fit{{}, scale(), width(), device.logicalDpiY(), chipFont(1).key()};
+    for (const Chip& chip : all) fit.texts.push_back(chip.text);
+    if (fittedFor_ != fit) {
+        fitted_ = fitChipRow(all, fit.texts, device);
+        fittedFor_ = fit;
+    }
+    ChipRow row = fitted_;
+    for (std::size_t i = 0; i < all.size(); ++i) row.chips[i].chip = all[i];
+    return row;
+}
+
 // The display face is not always the one the row was designed for; a wider stand-in would push the
 // last chip past the panel's edge.
-HUDView::ChipRow HUDView::chipRowFor(const QPaintDevice& device) const {
+HUDView::ChipRow HUDView::fitChipRow(const std::vector<Chip>& all, std::vector<QString> texts,
+                                     const QPaintDevice& device) const {
     const double s = scale();
-    const std::vector<Chip> all = chips();
-    std::vector<QString> texts;
-    for (const Chip& chip : all) texts.push_back(chip.text);
     const auto count = static_cast<double>(texts.size());
     const double gaps = std::max(0.0, count - 1);
     const double tightest = minimumChipSpacing * s;
@@ -291,30 +307,32 @@ HUDView::ChipRow HUDView::chipRowFor(const QPaintDevice& device) const {
         return result.row.width() - count * 10 * s * chipScale - gaps * tightest;
     };
     QFontMetricsF metrics = chipMetrics(1, device);
-    while (totalWidth(texts, metrics) > textRoom(result.chipScale) && result.chipScale > chipScaleFloor) {
+    std::vector<double> advances = advancesOf(texts, metrics);
+    while (sum(advances) > textRoom(result.chipScale) && result.chipScale > chipScaleFloor) {
         result.chipScale = std::max(result.chipScale - kChipScaleStep, chipScaleFloor);
         metrics = chipMetrics(result.chipScale, device);
+        advances = advancesOf(texts, metrics);
     }
     const std::vector<QString> whole = texts;
-    shortenToFit(texts, whole, metrics, textRoom(result.chipScale));
+    shortenToFit(texts, advances, whole, metrics, textRoom(result.chipScale));
 
     // Full-size chips close up only as far as they must.
-    const double spare = textRoom(1) - totalWidth(texts, metrics);
+    const double spare = textRoom(1) - sum(advances);
     if (result.chipScale < 1) result.spacing = tightest;
     else result.spacing = gaps > 0 ? std::min(tightest + spare / gaps, kChipSpacing * s) : kChipSpacing * s;
-    placeChips(result, all, texts, metrics);
+    placeChips(result, all, texts, advances);
     return result;
 }
 
 // Left to right from the row's left edge, each chip centred on the row's height.
 void HUDView::placeChips(ChipRow& row, const std::vector<Chip>& chips, const std::vector<QString>& texts,
-                         const QFontMetricsF& metrics) const {
+                         const std::vector<double>& advances) const {
     const double s = scale();
     const double height = 14 * s * row.chipScale;
     const double top = row.row.top() + (row.row.height() - height) / 2;
     double x = row.row.left();
     for (std::size_t i = 0; i < chips.size(); ++i) {
-        const double chipWidth = 10 * s * row.chipScale + metrics.horizontalAdvance(texts[i]);
+        const double chipWidth = 10 * s * row.chipScale + advances[i];
         row.chips.push_back({chips[i], texts[i], QRectF(x, top, chipWidth, height)});
         x += chipWidth + row.spacing;
     }
@@ -394,7 +412,7 @@ void HUDView::paintChip(QPainter& painter, const PlacedChip& placed, double chip
     const double s = scale();
     const QFont font = sizedFor(chipFont(chipScale), 10 * s * chipScale, *painter.device());
     const QFontMetricsF metrics(font, painter.device());
-    const double textWidth = metrics.horizontalAdvance(placed.text);
+    const double textWidth = placed.box.width() - 10 * s * chipScale;
     const Chip& chip = placed.chip;
     const QRectF& box = placed.box;
     QColor fill = chip.active ? chip.colour : resolved(HUDTokens::bgRaised);

@@ -120,8 +120,9 @@ private:
     void paintChips(QPainter& painter) const;
     void paintChip(QPainter& painter, const PlacedChip& placed, double chipScale) const;
     ChipRow chipRowFor(const QPaintDevice& device) const;
+    ChipRow fitChipRow(const std::vector<Chip>& chips, std::vector<QString> texts, const QPaintDevice& device) const;
     void placeChips(ChipRow& row, const std::vector<Chip>& chips, const std::vector<QString>& texts,
-                    const QFontMetricsF& metrics) const;
+                    const std::vector<double>& advances) const;
     QFontMetricsF chipMetrics(double chipScale, const QPaintDevice& device) const;
     QRectF chipRowRect() const;
 
@@ -134,6 +135,17 @@ private:
     HUDAppearance appearance_ = HUDAppearance::system;
     // The glow tip's shadow, kept from paint to paint: it changes only with the size and appearance.
     mutable BlurredShadow glow_;
+    // The last chip row fitted, and what it was fitted for.
+    struct ChipRowFit {
+        std::vector<QString> texts;
+        double scale = 0;
+        int width = 0;
+        int dpi = 0;
+        QString face;
+        bool operator==(const ChipRowFit&) const = default;
+    };
+    mutable std::optional<ChipRowFit> fittedFor_;
+    mutable ChipRow fitted_;
 };
 
 }  // namespace quillmark

@@ -463,6 +463,29 @@ TEST_F(HUDRenderingTest, GlowTipFollowsEveryChangeOfSizeAndAppearance) {
     }
 }
 
+TEST_F(HUDChipRowTest, RowFittedEarlierNeverStandsInForAnother) {
+    const std::vector<ChipRowCase> cases = chipRowCases();
+    MonitorSnapshot litLouder = cases[1].snapshot;
+    litLouder.levelDB = -6;
+    litLouder.mute = false;
+    const std::vector<std::tuple<HUDSize, HUDAppearance, MonitorSnapshot>> steps{
+        {HUDSize::small, HUDAppearance::dark, cases[0].snapshot},
+        {HUDSize::small, HUDAppearance::dark, cases[1].snapshot},
+        {HUDSize::small, HUDAppearance::dark, litLouder},
+        {HUDSize::small, HUDAppearance::light, cases[2].snapshot},
+        {HUDSize::large, HUDAppearance::light, cases[2].snapshot},
+        {HUDSize::large, HUDAppearance::light, cases[3].snapshot},
+        {HUDSize::medium, HUDAppearance::dark, cases[1].snapshot},
+        {HUDSize::medium, HUDAppearance::dark, cases[0].snapshot},
+    };
+    int step = 0;
+    for (const auto& [size, appearance, snapshot] : steps) {
+        EXPECT_EQ(render(size, snapshot, appearance), renderedByANewView(size, appearance, snapshot))
+            << "step " << step;
+        ++step;
+    }
+}
+
 // Pixels that differ between two renderings, as a region of 1 × 1 rectangles.
 QRegion difference(const QImage& a, const QImage& b) {
     QRegion region;
