@@ -28,13 +28,14 @@ constexpr double kChipScaleStep = 0.05;
 
 bool isTrue(const std::optional<bool>& value) { return value.value_or(false); }
 
-// A 1-point outline on `rect` inset by half its width, with square corners.
+// A 1-point outline just inside `rect`, with square corners: four bands filled without overlapping,
+// which the raster engine draws far faster than a stroked path.
 void strokeInside(QPainter& painter, const QRectF& rect, const QColor& colour) {
-    QPen pen(colour, 1);
-    pen.setJoinStyle(Qt::MiterJoin);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+    const qreal side = std::max<qreal>(0, rect.height() - 2);
+    painter.fillRect(QRectF(rect.left(), rect.top(), rect.width(), 1), colour);
+    painter.fillRect(QRectF(rect.left(), rect.bottom() - 1, rect.width(), 1), colour);
+    painter.fillRect(QRectF(rect.left(), rect.top() + 1, 1, side), colour);
+    painter.fillRect(QRectF(rect.right() - 1, rect.top() + 1, 1, side), colour);
 }
 
 // Font sizes here are in points of the view's geometry, which are logical pixels on this platform.
