@@ -49,22 +49,28 @@ std::vector<float> blurPass(const std::vector<float>& in, int width, int height,
 void BlurredShadow::paint(QPainter& painter, const QRectF& rect, qreal blurRadius, const QColor& colour) {
     if (rect.isEmpty() || blurRadius <= 0) return;
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const double sigma = blurRadius / 2 * ratio;
-    const std::vector<float> kernel = gaussianKernel(sigma);
-    const qreal margin = static_cast<qreal>(kernel.size() / 2) / ratio;
+    const Key key{rect.size(), blurRadius, colour.rgba(), ratio};
+    if (key_ != key) build(key);
+    // The image lands on whole device pixels, so a shape between two pixels casts the shadow of the
+    // nearer one: at most half a pixel off under a blur several pixels wide.
+    const QPointF shape(std::round(rect.left() * ratio) / ratio, std::round(rect.top() * ratio) / ratio);
+    painter.drawImage(shape - QPointF(margin_, margin_) / ratio, image_);
+}
 
-    // The image starts on a whole point so that the shape keeps its fractional position.
-    const QPointF origin(std::floor(rect.left() - margin), std::floor(rect.top() - margin));
-    const int width = static_cast<int>(std::ceil((rect.right() + margin - origin.x()) * ratio));
-    const int height = static_cast<int>(std::ceil((rect.bottom() + margin - origin.y()) * ratio));
+void BlurredShadow::build(const Key& key) {
+    const double sigma = key.blurRadius / 2 * key.ratio;
+    const std::vector<float> kernel = gaussianKernel(sigma);
+    margin_ = static_cast<int>(kernel.size() / 2);
+    const QSizeF shapeSize = key.size * key.ratio;
+    const int width = static_cast<int>(std::ceil(shapeSize.width())) + 2 * margin_;
+    const int height = static_cast<int>(std::ceil(shapeSize.height())) + 2 * margin_;
 
     QImage shape(width, height, QImage::Format_Alpha8);
     shape.fill(0);
     {
         QPainter shapePainter(&shape);
         shapePainter.setRenderHint(QPainter::Antialiasing);
-        shapePainter.scale(ratio, ratio);
-        shapePainter.fillRect(rect.translated(-origin), Qt::black);
+        shapePainter.fillRect(QRectF(QPointF(margin_, margin_), shapeSize), Qt::black);
     }
 
     std::vector<float> alpha(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
@@ -74,9 +80,10 @@ void BlurredShadow::paint(QPainter& painter, const QRectF& rect, qreal blurRadiu
     }
     alpha = blurPass(blurPass(alpha, width, height, true, kernel), width, height, false, kernel);
 
-    QImage shadow(width, height, QImage::Format_ARGB32_Premultiplied);
+    const QColor colour = QColor::fromRgba(key.colour);
+    image_ = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(shadow.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
         for (int x = 0; x < width; ++x) {
             const double a = alpha[static_cast<std::size_t>(y * width + x)] * colour.alphaF();
             line[x] = qRgba(static_cast<int>(std::lround(colour.red() * a)),
@@ -84,8 +91,8 @@ void BlurredShadow::paint(QPainter& painter, const QRectF& rect, qreal blurRadiu
                             static_cast<int>(std::lround(colour.blue() * a)), static_cast<int>(std::lround(255 * a)));
         }
     }
-    shadow.setDevicePixelRatio(ratio);
-    painter.drawImage(origin, shadow);
+    image_.setDevicePixelRatio(key.ratio);
+    key_ = key;
 }
 
 }  // namespace quillmark

@@ -1,6 +1,5 @@
 #include "app/hud/HUDView.h"
 
-#include "app/hud/BlurredShadow.h"
 #include "app/look/HUDFonts.h"
 #include "app/look/HUDTokens.h"
 #include "app/look/LevelFormatter.h"
@@ -13,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numeric>
 
 namespace quillmark {
 
@@ -23,16 +23,19 @@ QString minusSign() { return QStringLiteral("\u2212"); }
 QString minusInfinity() { return QStringLiteral("\u2212\u221E"); }
 constexpr double kSilenceDB = -96;
 constexpr int kTitleLimit = 20;
+constexpr double kChipSpacing = 8;
+constexpr double kChipScaleStep = 0.05;
 
 bool isTrue(const std::optional<bool>& value) { return value.value_or(false); }
 
-// A 1-point outline on `rect` inset by half its width, with square corners.
+// A 1-point outline just inside `rect`, with square corners: four bands filled without overlapping,
+// which the raster engine draws far faster than a stroked path.
 void strokeInside(QPainter& painter, const QRectF& rect, const QColor& colour) {
-    QPen pen(colour, 1);
-    pen.setJoinStyle(Qt::MiterJoin);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+    const qreal side = std::max<qreal>(0, rect.height() - 2);
+    painter.fillRect(QRectF(rect.left(), rect.top(), rect.width(), 1), colour);
+    painter.fillRect(QRectF(rect.left(), rect.bottom() - 1, rect.width(), 1), colour);
+    painter.fillRect(QRectF(rect.left(), rect.top() + 1, 1, side), colour);
+    painter.fillRect(QRectF(rect.right() - 1, rect.top() + 1, 1, side), colour);
 }
 
 // Font sizes here are in points of the view's geometry, which are logical pixels on this platform.
@@ -61,6 +64,44 @@ void drawTextAt(QPainter& painter, const QFont& font, const QColor& colour, cons
     painter.setPen(colour);
     const QFontMetricsF metrics(font, painter.device());
     painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
+}
+
+std::vector<double> advancesOf(const std::vector<QString>& texts, const QFontMetricsF& metrics) {
+    std::vector<double> advances;
+    for (const QString& text : texts) advances.push_back(metrics.horizontalAdvance(text));
+    return advances;
+}
+
+double sum(const std::vector<double>& values) { return std::accumulate(values.begin(), values.end(), 0.0); }
+
+// The longest start of `text` that fits `room` with an ellipsis after it, never splitting a character.
+QString shortened(const QString& text, const QFontMetricsF& metrics, double room) {
+    const QString ellipsis = QStringLiteral("\u2026");
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.toEnd();
+    while (finder.toPreviousBoundary() > 0) {
+        const QString candidate = text.left(finder.position()) + ellipsis;
+        if (metrics.horizontalAdvance(candidate) <= room) return candidate;
+    }
+    return ellipsis;
+}
+
+// Shortens the widest of `texts` (cut from its whole text in `originals`) with an ellipsis, again and
+// again, until all of them together are no wider than `room` or nothing gets shorter. `advances`
+// follow the texts.
+void shortenToFit(std::vector<QString>& texts, std::vector<double>& advances, const std::vector<QString>& originals,
+                  const QFontMetricsF& metrics, double room) {
+    for (;;) {
+        const double excess = sum(advances) - room;
+        if (excess <= 0 || advances.empty()) return;
+        const auto index =
+            static_cast<std::size_t>(std::max_element(advances.begin(), advances.end()) - advances.begin());
+        const QString shorter = shortened(originals[index], metrics, advances[index] - excess);
+        const double advance = metrics.horizontalAdvance(shorter);
+        if (advance >= advances[index]) return;
+        texts[index] = shorter;
+        advances[index] = advance;
+    }
 }
 
 }  // namespace
@@ -223,7 +264,84 @@ QFont HUDView::mainReadoutFont() const { return HUDFonts::mono(16 * scale(), tru
 
 QFont HUDView::secondaryReadoutFont() const { return HUDFonts::mono(11 * scale(), false); }
 
-QFont HUDView::chipFont() const { return displayFont(10 * scale(), 0.8 * scale()); }
+QFont HUDView::chipFont(double chipScale) const {
+    return displayFont(10 * scale() * chipScale, 0.8 * scale() * chipScale);
+}
+
+// MARK: chip row
+
+QRectF HUDView::chipRowRect() const {
+    const double s = scale();
+    return QRectF(12 * s, 52 * s, width() - 24 * s, 14 * s);
+}
+
+HUDView::ChipRow HUDView::chipRow() const { return chipRowFor(*this); }
+
+// Fitting measures the texts at several sizes; most repaints change only the level, so the last fit
+// is kept while the texts, the size, the width, the face and the device's resolution stay the same.
+HUDView::ChipRow HUDView::chipRowFor(const QPaintDevice& device) const {
+    const std::vector<Chip> all = chips();
+    ChipRowFit fit{{}, scale(), width(), device.logicalDpiY(), chipFont(1).key()};
+    for (const Chip& chip : all) fit.texts.push_back(chip.text);
+    if (fittedFor_ != fit) {
+        fitted_ = fitChipRow(all, fit.texts, device);
+        fittedFor_ = fit;
+    }
+    ChipRow row = fitted_;
+    for (std::size_t i = 0; i < all.size(); ++i) row.chips[i].chip = all[i];
+    return row;
+}
+
+// The display face is not always the one the row was designed for; a wider stand-in would push the
+// last chip past the panel's edge.
+HUDView::ChipRow HUDView::fitChipRow(const std::vector<Chip>& all, std::vector<QString> texts,
+                                     const QPaintDevice& device) const {
+    const double s = scale();
+    const auto count = static_cast<double>(texts.size());
+    const double gaps = std::max(0.0, count - 1);
+    const double tightest = minimumChipSpacing * s;
+
+    ChipRow result;
+    result.row = chipRowRect();
+    // The width left for the texts at a chip scale, with the chips closed up.
+    const auto textRoom = [&](double chipScale) {
+        return result.row.width() - count * 10 * s * chipScale - gaps * tightest;
+    };
+    QFontMetricsF metrics = chipMetrics(1, device);
+    std::vector<double> advances = advancesOf(texts, metrics);
+    while (sum(advances) > textRoom(result.chipScale) && result.chipScale > chipScaleFloor) {
+        result.chipScale = std::max(result.chipScale - kChipScaleStep, chipScaleFloor);
+        metrics = chipMetrics(result.chipScale, device);
+        advances = advancesOf(texts, metrics);
+    }
+    const std::vector<QString> whole = texts;
+    shortenToFit(texts, advances, whole, metrics, textRoom(result.chipScale));
+
+    // Full-size chips close up only as far as they must.
+    const double spare = textRoom(1) - sum(advances);
+    if (result.chipScale < 1) result.spacing = tightest;
+    else result.spacing = gaps > 0 ? std::min(tightest + spare / gaps, kChipSpacing * s) : kChipSpacing * s;
+    placeChips(result, all, texts, advances);
+    return result;
+}
+
+// Left to right from the row's left edge, each chip centred on the row's height.
+void HUDView::placeChips(ChipRow& row, const std::vector<Chip>& chips, const std::vector<QString>& texts,
+                         const std::vector<double>& advances) const {
+    const double s = scale();
+    const double height = 14 * s * row.chipScale;
+    const double top = row.row.top() + (row.row.height() - height) / 2;
+    double x = row.row.left();
+    for (std::size_t i = 0; i < chips.size(); ++i) {
+        const double chipWidth = 10 * s * row.chipScale + advances[i];
+        row.chips.push_back({chips[i], texts[i], QRectF(x, top, chipWidth, height)});
+        x += chipWidth + row.spacing;
+    }
+}
+
+QFontMetricsF HUDView::chipMetrics(double chipScale, const QPaintDevice& device) const {
+    return QFontMetricsF(sizedFor(chipFont(chipScale), 10 * scale() * chipScale, device), &device);
+}
 
 // MARK: painting
 
@@ -250,7 +368,7 @@ void HUDView::paintState(QPainter& painter) const {
     paintTitle(painter, titleText());
     paintReadouts(painter);
     paintBar(painter, QRectF(12 * s, 32 * s, w - 24 * s, 10 * s));
-    paintChips(painter, QRectF(12 * s, 52 * s, w - 24 * s, 14 * s));
+    paintChips(painter);
 }
 
 void HUDView::paintReadouts(QPainter& painter) const {
@@ -281,22 +399,23 @@ void HUDView::paintBar(QPainter& painter, const QRectF& rect) const {
     glow.setAlphaF(0.4f);
     const QRectF tip(bar.right() - 1, bar.top(), 1, bar.height());
     painter.save();
-    BlurredShadow::paint(painter, tip, 6 * scale(), glow);
+    glow_.paint(painter, tip, 6 * scale(), glow);
     painter.fillRect(tip, green);
     painter.restore();
 }
 
-void HUDView::paintChips(QPainter& painter, const QRectF& row) const {
-    double x = row.left();
-    for (const Chip& chip : chips()) x += paintChip(painter, QPointF(x, row.top()), chip).width() + 8 * scale();
+void HUDView::paintChips(QPainter& painter) const {
+    const ChipRow row = chipRowFor(*painter.device());
+    for (const PlacedChip& placed : row.chips) paintChip(painter, placed, row.chipScale);
 }
 
-QSizeF HUDView::paintChip(QPainter& painter, const QPointF& topLeft, const Chip& chip) const {
+void HUDView::paintChip(QPainter& painter, const PlacedChip& placed, double chipScale) const {
     const double s = scale();
-    const QFont font = sizedFor(chipFont(), 10 * s, *painter.device());
+    const QFont font = sizedFor(chipFont(chipScale), 10 * s * chipScale, *painter.device());
     const QFontMetricsF metrics(font, painter.device());
-    const double textWidth = metrics.horizontalAdvance(chip.text);
-    const QRectF box(topLeft, QSizeF(10 * s + textWidth, 14 * s));
+    const double textWidth = placed.box.width() - 10 * s * chipScale;
+    const Chip& chip = placed.chip;
+    const QRectF& box = placed.box;
     QColor fill = chip.active ? chip.colour : resolved(HUDTokens::bgRaised);
     if (chip.active) fill.setAlphaF(0.12f);
     const QColor line = chip.active ? chip.colour : resolved(HUDTokens::border);
@@ -304,8 +423,7 @@ QSizeF HUDView::paintChip(QPainter& painter, const QPointF& topLeft, const Chip&
     painter.fillRect(box, fill);
     strokeInside(painter, box, line);
     const QPointF textTopLeft(box.center().x() - textWidth / 2, box.center().y() - metrics.height() / 2 + 0.5);
-    drawTextAt(painter, font, text, textTopLeft, chip.text);
-    return box.size();
+    drawTextAt(painter, font, text, textTopLeft, placed.text);
 }
 
 void HUDView::paintMessage(QPainter& painter) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/hud/BlurredShadow.h"
 #include "app/look/HUDTokens.h"
 #include "app/preferences/HUDAppearance.h"
 #include "app/preferences/HUDSize.h"
@@ -7,6 +8,7 @@
 #include "core/MonitorSnapshot.h"
 
 #include <QColor>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -15,6 +17,8 @@
 #include <vector>
 
 class QFont;
+class QFontMetricsF;
+class QPaintDevice;
 class QPainter;
 
 namespace quillmark {
@@ -69,6 +73,25 @@ public:
     QColor barColour() const;
     bool hasGlowTip() const;
     std::vector<Chip> chips() const;
+
+    // The chips as drawn: the row never runs past its right edge. A row too wide at 8 × s between
+    // chips first closes up to `minimumChipSpacing` × s, then draws every chip smaller, down to
+    // `chipScaleFloor` of its size; only a row that is still too wide there shortens its longest
+    // texts with an ellipsis.
+    static constexpr double minimumChipSpacing = 4;
+    static constexpr double chipScaleFloor = 0.7;
+    struct PlacedChip {
+        Chip chip;
+        QString text;  // what is drawn: the chip's text, or it shortened with an ellipsis
+        QRectF box;
+    };
+    struct ChipRow {
+        QRectF row;
+        double spacing = 0;    // points between neighbouring chips
+        double chipScale = 1;  // the chips' size relative to their size at s
+        std::vector<PlacedChip> chips;
+    };
+    ChipRow chipRow() const;
     QString messageText() const;
     // The display font size (points) the message is drawn at after shrinking it to fit.
     double messageFontSize() const;
@@ -83,7 +106,7 @@ private:
     QFont displayFont(double size, double kerning) const;
     QFont mainReadoutFont() const;
     QFont secondaryReadoutFont() const;
-    QFont chipFont() const;
+    QFont chipFont(double chipScale) const;
     QString compactDBText() const;
     QString splText() const;
     bool isSPLCase() const;
@@ -94,8 +117,14 @@ private:
     void paintTitle(QPainter& painter, const QString& text) const;
     void paintReadouts(QPainter& painter) const;
     void paintBar(QPainter& painter, const QRectF& rect) const;
-    void paintChips(QPainter& painter, const QRectF& row) const;
-    QSizeF paintChip(QPainter& painter, const QPointF& topLeft, const Chip& chip) const;
+    void paintChips(QPainter& painter) const;
+    void paintChip(QPainter& painter, const PlacedChip& placed, double chipScale) const;
+    ChipRow chipRowFor(const QPaintDevice& device) const;
+    ChipRow fitChipRow(const std::vector<Chip>& chips, std::vector<QString> texts, const QPaintDevice& device) const;
+    void placeChips(ChipRow& row, const std::vector<Chip>& chips, const std::vector<QString>& texts,
+                    const std::vector<double>& advances) const;
+    QFontMetricsF chipMetrics(double chipScale, const QPaintDevice& device) const;
+    QRectF chipRowRect() const;
 
     MonitorSnapshot snapshot_;
     MonitorEvent lastEvent_;
@@ -104,6 +133,19 @@ private:
     std::optional<QString> message_;
     HUDSize size_ = HUDSize::small;
     HUDAppearance appearance_ = HUDAppearance::system;
+    // The glow tip's shadow, kept from paint to paint: it changes only with the size and appearance.
+    mutable BlurredShadow glow_;
+    // The last chip row fitted, and what it was fitted for.
+    struct ChipRowFit {
+        std::vector<QString> texts;
+        double scale = 0;
+        int width = 0;
+        int dpi = 0;
+        QString face;
+        bool operator==(const ChipRowFit&) const = default;
+    };
+    mutable std::optional<ChipRowFit> fittedFor_;
+    mutable ChipRow fitted_;
 };
 
 }  // namespace quillmark

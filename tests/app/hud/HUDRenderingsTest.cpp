@@ -55,6 +55,16 @@ std::vector<State> states() {
              s.surroundMode = "5.1";
              s.surroundStereoFoldDown = true;
          })},
+        {"every-chip-lit", with([](auto& s) {
+             s.levelDB = -18;
+             s.levelTapered = 0.7;
+             s.mute = true;
+             s.dim = true;
+             s.talkback = true;
+             s.altMonSelection = 2;
+             s.surroundMode = "7.1.4";
+             s.surroundStereoFoldDown = true;
+         })},
         {"muted-spl", with([](auto& s) {
              s.levelDB = -18;
              s.levelTapered = 0.7;

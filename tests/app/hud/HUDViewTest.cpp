@@ -1,10 +1,13 @@
 #include "HUDTestSupport.h"
 
+#include "app/hud/BlurredShadow.h"
 #include "app/hud/HUDView.h"
+#include "app/look/HUDFonts.h"
 #include "app/look/HUDTokens.h"
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QRegion>
 
 #include <cmath>
@@ -339,6 +342,150 @@ TEST_F(HUDRenderingTest, ActiveChipIsTintedAndInactiveChipIsRaised) {
     }
 }
 
+MonitorSnapshot everyChipLit(bool mono) {
+    MonitorSnapshot snapshot = levelAt(-18);
+    snapshot.mono = mono;
+    snapshot.surroundMode = "7.1.4";
+    snapshot.surroundStereoFoldDown = true;
+    snapshot.dim = true;
+    snapshot.mute = true;
+    snapshot.altMonSelection = 2;
+    snapshot.talkback = true;
+    return snapshot;
+}
+
+struct ChipRowCase {
+    const char* name;
+    MonitorSnapshot snapshot;
+    bool wholeTexts;  // every chip keeps its whole text
+};
+
+std::vector<ChipRowCase> chipRowCases() {
+    MonitorSnapshot unheardOf = everyChipLit(false);
+    unheardOf.surroundStereoFoldDown = false;
+    unheardOf.surroundMode = "IMMERSIVE 22.2 WITH HEIGHTS";
+    unheardOf.altMonSelection = 123456;
+    return {
+        {"nothing lit", MonitorSnapshot{}, true},
+        {"every chip lit, folded down", everyChipLit(false), true},
+        {"every chip lit, mono", everyChipLit(true), true},
+        {"a mode text no panel can hold", unheardOf, false},
+    };
+}
+
+// The bundled faces, as the program draws with them; where the display face is missing its stand-in
+// is wider than the face the row was drawn for.
+class HUDChipRowTest : public HUDRenderingTest {
+protected:
+    HUDChipRowTest() { HUDFonts::ensureRegistered(); }
+};
+
+TEST_F(HUDChipRowTest, RowNeverRunsPastItsRightEdge) {
+    for (HUDSize size : {HUDSize::small, HUDSize::medium, HUDSize::large}) {
+        for (HUDAppearance appearance : {HUDAppearance::light, HUDAppearance::dark}) {
+            for (const auto& c : chipRowCases()) {
+                const std::string where = std::string(c.name) + ", size " + std::to_string(static_cast<int>(size)) +
+                                          (appearance == HUDAppearance::light ? ", light" : ", dark");
+                const QImage image = render(size, c.snapshot, appearance);
+                const HUDView::ChipRow row = view.chipRow();
+                // Between the row's right edge and the panel's outline nothing but background.
+                int stray = 0;
+                for (int x = static_cast<int>(std::ceil(row.row.right())); x < image.width() - 1; ++x)
+                    for (int y = static_cast<int>(row.row.top()); y < static_cast<int>(std::ceil(row.row.bottom()));
+                         ++y)
+                        if (image.pixelColor(x, y) != token(HUDTokens::bg)) ++stray;
+                EXPECT_EQ(stray, 0) << where;
+
+                ASSERT_EQ(row.chips.size(), view.chips().size()) << where;
+                double previousRight = row.row.left() - row.spacing;
+                for (const auto& placed : row.chips) {
+                    EXPECT_GE(placed.box.left() - previousRight, row.spacing - 1e-9) << where;
+                    EXPECT_LE(placed.box.right(), row.row.right() + 1e-9) << where;
+                    EXPECT_GE(placed.box.top(), row.row.top()) << where;
+                    EXPECT_LE(placed.box.bottom(), row.row.bottom() + 1e-9) << where;
+                    if (c.wholeTexts) EXPECT_EQ(placed.text, placed.chip.text) << where;
+                    else EXPECT_FALSE(placed.text.isEmpty()) << where;
+                    previousRight = placed.box.right();
+                }
+                EXPECT_GE(row.chipScale, HUDView::chipScaleFloor) << where;
+            }
+        }
+    }
+}
+
+TEST_F(HUDChipRowTest, RowClosesUpBeforeItsChipsShrink) {
+    for (HUDSize size : {HUDSize::small, HUDSize::medium, HUDSize::large}) {
+        const double s = HUDView::scaleFor(size);
+        for (const auto& c : chipRowCases()) {
+            const std::string where = std::string(c.name) + ", size " + std::to_string(static_cast<int>(size));
+            render(size, c.snapshot);
+            const HUDView::ChipRow row = view.chipRow();
+            EXPECT_LE(row.spacing, 8 * s + 1e-9) << where;
+            if (row.chipScale < 1) {
+                EXPECT_NEAR(row.spacing, HUDView::minimumChipSpacing * s, 1e-9) << where;
+            } else if (row.spacing < 8 * s - 1e-9) {
+                EXPECT_NEAR(row.chips.back().box.right(), row.row.right(), 1e-6) << where << ": closed up too far";
+            }
+        }
+        // A row that fits keeps its full-size chips 8 × s apart on the row's top edge.
+        const HUDView::ChipRow natural = (render(size, MonitorSnapshot{}), view.chipRow());
+        EXPECT_DOUBLE_EQ(natural.chipScale, 1);
+        EXPECT_NEAR(natural.spacing, 8 * s, 1e-9);
+        EXPECT_NEAR(natural.chips.front().box.top(), 52 * s, 1e-9);
+        EXPECT_NEAR(natural.chips.front().box.height(), 14 * s, 1e-9);
+    }
+}
+
+// A view of its own, drawn once in the given state: what a view that kept nothing from earlier paints
+// would draw.
+QImage renderedByANewView(HUDSize size, HUDAppearance appearance, const MonitorSnapshot& snapshot) {
+    HUDView fresh;
+    const double s = HUDView::scaleFor(size);
+    fresh.setSize(size);
+    fresh.resize(static_cast<int>(std::lround(240 * s)), static_cast<int>(std::lround(88 * s)));
+    fresh.setAppearance(appearance);
+    fresh.update(snapshot, MonitorEvent::level, 0, std::nullopt);
+    return renderHUD(fresh);
+}
+
+TEST_F(HUDRenderingTest, GlowTipFollowsEveryChangeOfSizeAndAppearance) {
+    const std::vector<std::pair<HUDSize, HUDAppearance>> steps{
+        {HUDSize::small, HUDAppearance::dark},  {HUDSize::small, HUDAppearance::light},
+        {HUDSize::large, HUDAppearance::light}, {HUDSize::large, HUDAppearance::dark},
+        {HUDSize::medium, HUDAppearance::dark}, {HUDSize::small, HUDAppearance::dark},
+    };
+    double level = -30;
+    for (const auto& [size, appearance] : steps) {
+        level += 3.3;
+        const QImage image = render(size, levelAt(level), appearance);
+        EXPECT_EQ(image, renderedByANewView(size, appearance, levelAt(level)))
+            << "size " << static_cast<int>(size) << (appearance == HUDAppearance::light ? ", light" : ", dark");
+    }
+}
+
+TEST_F(HUDChipRowTest, RowFittedEarlierNeverStandsInForAnother) {
+    const std::vector<ChipRowCase> cases = chipRowCases();
+    MonitorSnapshot litLouder = cases[1].snapshot;
+    litLouder.levelDB = -6;
+    litLouder.mute = false;
+    const std::vector<std::tuple<HUDSize, HUDAppearance, MonitorSnapshot>> steps{
+        {HUDSize::small, HUDAppearance::dark, cases[0].snapshot},
+        {HUDSize::small, HUDAppearance::dark, cases[1].snapshot},
+        {HUDSize::small, HUDAppearance::dark, litLouder},
+        {HUDSize::small, HUDAppearance::light, cases[2].snapshot},
+        {HUDSize::large, HUDAppearance::light, cases[2].snapshot},
+        {HUDSize::large, HUDAppearance::light, cases[3].snapshot},
+        {HUDSize::medium, HUDAppearance::dark, cases[1].snapshot},
+        {HUDSize::medium, HUDAppearance::dark, cases[0].snapshot},
+    };
+    int step = 0;
+    for (const auto& [size, appearance, snapshot] : steps) {
+        EXPECT_EQ(render(size, snapshot, appearance), renderedByANewView(size, appearance, snapshot))
+            << "step " << step;
+        ++step;
+    }
+}
+
 // Pixels that differ between two renderings, as a region of 1 × 1 rectangles.
 QRegion difference(const QImage& a, const QImage& b) {
     QRegion region;
@@ -378,6 +525,69 @@ TEST_F(HUDRenderingTest, MessageScreenReplacesBarAndChipsWithAmberText) {
             if (colourDistance(message.pixelColor(x, y), token(HUDTokens::amber)) < 40) ++amberish;
     EXPECT_GT(amberish, 20);
     EXPECT_NE(state, message);
+}
+
+// MARK: glow shadow
+
+const QColor kGlow(163, 224, 85, 102);
+
+QImage paintedShadow(BlurredShadow& shadow, const QRectF& rect, qreal blurRadius, const QColor& colour,
+                     qreal ratio = 1) {
+    QImage target(QSize(80, 60) * ratio, QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(ratio);
+    target.fill(Qt::transparent);
+    QPainter painter(&target);
+    shadow.paint(painter, rect, blurRadius, colour);
+    return target;
+}
+
+QImage movedBy(const QImage& image, const QPoint& offset) {
+    QImage moved(image.size(), image.format());
+    moved.setDevicePixelRatio(image.devicePixelRatio());
+    moved.fill(Qt::transparent);
+    QPainter painter(&moved);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPointF(offset) / image.devicePixelRatio(), image);
+    return moved;
+}
+
+TEST(BlurredShadowTest, MovingTheShapeOnlyMovesTheImage) {
+    hudTestApplication();
+    BlurredShadow shadow;
+    const QImage first = paintedShadow(shadow, QRectF(20, 10, 1, 8), 6, kGlow);
+    ASSERT_FALSE(shadow.image().isNull());
+    const qint64 made = shadow.image().cacheKey();
+    EXPECT_EQ(paintedShadow(shadow, QRectF(33, 14, 1, 8), 6, kGlow), movedBy(first, QPoint(13, 4)));
+    EXPECT_EQ(shadow.image().cacheKey(), made) << "made again for a shape of the same size";
+    EXPECT_EQ(paintedShadow(shadow, QRectF(20.4, 9.6, 1, 8), 6, kGlow), first) << "lands on the nearer pixel";
+    EXPECT_EQ(shadow.image().cacheKey(), made);
+}
+
+TEST(BlurredShadowTest, MadeAgainWhenSizeBlurColourOrPixelRatioChange) {
+    hudTestApplication();
+    struct Case {
+        const char* name;
+        QRectF rect;
+        qreal blurRadius;
+        QColor colour;
+        qreal ratio;
+    };
+    const std::vector<Case> cases{
+        {"taller shape", QRectF(20, 10, 1, 12), 6, kGlow, 1},
+        {"wider blur", QRectF(20, 10, 1, 8), 8.4, kGlow, 1},
+        {"other colour", QRectF(20, 10, 1, 8), 6, QColor(85, 112, 24, 102), 1},
+        {"other alpha", QRectF(20, 10, 1, 8), 6, QColor(163, 224, 85, 51), 1},
+        {"double pixel ratio", QRectF(20, 10, 1, 8), 6, kGlow, 2},
+    };
+    for (const auto& c : cases) {
+        BlurredShadow reused;
+        paintedShadow(reused, QRectF(20, 10, 1, 8), 6, kGlow);
+        const qint64 before = reused.image().cacheKey();
+        const QImage drawn = paintedShadow(reused, c.rect, c.blurRadius, c.colour, c.ratio);
+        EXPECT_NE(reused.image().cacheKey(), before) << c.name;
+        BlurredShadow fresh;
+        EXPECT_EQ(drawn, paintedShadow(fresh, c.rect, c.blurRadius, c.colour, c.ratio)) << c.name;
+    }
 }
 
 }  // namespace
