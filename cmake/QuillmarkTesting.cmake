@@ -21,8 +21,17 @@ function(quillmark_add_test name)
   target_compile_options(${name} PRIVATE ${QUILLMARK_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} quillmark_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   if(ARG_X11)
+    # xvfb-run -a picks the first free display from -n on, and two picking at once can take the same
+    # one: give every X test its own starting number, so tests of one run never race for a display.
+    get_property(count GLOBAL PROPERTY QUILLMARK_X11_TEST_COUNT)
+    if(NOT count)
+      set(count 0)
+    endif()
+    math(EXPR display "100 + 20 * ${count}")
+    math(EXPR count "${count} + 1")
+    set_property(GLOBAL PROPERTY QUILLMARK_X11_TEST_COUNT ${count})
     add_test(NAME ${name}
-             COMMAND xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" $<TARGET_FILE:${name}>)
+             COMMAND xvfb-run -a -n ${display} -s "-screen 0 1920x1080x24 -nolisten tcp" $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES LABELS x11 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
   else()
     add_test(NAME ${name} COMMAND ${name})
