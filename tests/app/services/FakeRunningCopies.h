@@ -21,7 +21,7 @@ public:
     };
 
     std::vector<Process> table;
-    std::vector<std::pair<std::int32_t, int>> signals;  // pid, signal, as delivered
+    std::vector<std::pair<std::int32_t, int>> delivered;  // pid, signal, as delivered
 
     void add(ProgramCopy copy, bool quitsOnRequest = false) {
         table.push_back({std::move(copy), true, quitsOnRequest});
@@ -37,14 +37,14 @@ public:
     bool requestQuit(const ProgramCopy& copy) override {
         Process* process = find(copy);
         if (!process) return false;
-        signals.emplace_back(copy.pid, SIGTERM);
+        delivered.emplace_back(copy.pid, SIGTERM);
         if (process->quitsOnRequest) process->running = false;
         return true;
     }
     bool forceQuit(const ProgramCopy& copy) override {
         Process* process = find(copy);
         if (!process) return false;
-        signals.emplace_back(copy.pid, SIGKILL);
+        delivered.emplace_back(copy.pid, SIGKILL);
         if (process->diesWhenForced) process->running = false;
         return true;
     }

@@ -57,14 +57,14 @@ TEST_F(SingleInstanceGuardTest, BothOlderCopiesAreAskedAndOnlyTheOneStillRunning
     copies->add({102, 8, std::nullopt});
     adopt();
     EXPECT_THAT(lines, ElementsAre(asking(101, kProgram), asking(102, "?")));
-    EXPECT_THAT(copies->signals, ElementsAre(Signal{101, SIGTERM}, Signal{102, SIGTERM}));
+    EXPECT_THAT(copies->delivered, ElementsAre(Signal{101, SIGTERM}, Signal{102, SIGTERM}));
 
     queue.advance(3s - 1ms);
     EXPECT_EQ(lines.size(), 2u);
     EXPECT_EQ(endedCalls, 0) << "one copy still runs";
     queue.advance(1ms);
     EXPECT_THAT(lines, ElementsAre(asking(101, kProgram), asking(102, "?"), forcing(102)));
-    EXPECT_THAT(copies->signals, ElementsAre(Signal{101, SIGTERM}, Signal{102, SIGTERM}, Signal{102, SIGKILL}));
+    EXPECT_THAT(copies->delivered, ElementsAre(Signal{101, SIGTERM}, Signal{102, SIGTERM}, Signal{102, SIGKILL}));
 
     queue.advance(200ms);
     EXPECT_EQ(endedCalls, 1) << "reported once the forced copy is gone";
@@ -84,7 +84,7 @@ TEST_F(SingleInstanceGuardTest, CopiesThatQuitWithinTheGracePeriodAreReportedAtO
     EXPECT_EQ(endedCalls, 1);
     queue.advance(5s);
     EXPECT_THAT(lines, ElementsAre(asking(101, kProgram)));
-    EXPECT_THAT(copies->signals, ElementsAre(Signal{101, SIGTERM}));
+    EXPECT_THAT(copies->delivered, ElementsAre(Signal{101, SIGTERM}));
 }
 
 // The copy quits and a stranger starts under its pid before the grace period is over.
@@ -96,7 +96,7 @@ TEST_F(SingleInstanceGuardTest, AProcessThatTookOverTheCopysPidIsNeitherForcedNo
     copies->add({101, 9000, "/usr/bin/stranger"});
     queue.advance(5s);
     EXPECT_THAT(lines, ElementsAre(asking(101, kProgram)));
-    EXPECT_THAT(copies->signals, ElementsAre(Signal{101, SIGTERM}));
+    EXPECT_THAT(copies->delivered, ElementsAre(Signal{101, SIGTERM}));
     EXPECT_TRUE(copies->table[1].running);
     EXPECT_EQ(endedCalls, 1);
 }
