@@ -63,6 +63,7 @@ AppDelegate::AppDelegate(Options options)
       ownDefaults_(options.defaults ? nullptr : std::make_unique<QSettingsUserDefaults>()),
       defaults_(options.defaults ? *options.defaults : *ownDefaults_),
       makeShortcuts_(options.shortcuts ? std::move(options.shortcuts) : &GlobalShortcuts::forThisDesktop),
+      runningCopies_(options.runningCopies ? std::move(options.runningCopies) : RunningCopies::forThisProgram()),
       client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
       prefs_(std::make_unique<PreferencesStore>(defaults_)), meterStore_(queue_),
       observations_(std::make_unique<Observations>()) {}
@@ -72,7 +73,10 @@ AppDelegate::~AppDelegate() = default;
 // MARK: start-up
 
 void AppDelegate::applicationDidFinishLaunching() {
-    SingleInstanceGuard::adoptSingleInstance(3);
+    // An older copy holds its key grabs until it is gone, so ours may have been refused meanwhile.
+    SingleInstanceGuard::adoptSingleInstance(3, runningCopies_, queue_, weakly([this] {
+                                                 if (hotkeys_) hotkeys_->retryRefused();
+                                             }));
     HUDFonts::ensureRegistered();
     if (prefs_->crashReporting.value()) CrashReporter::shared().startIfConsented(true);
     observations_->crashReporting =

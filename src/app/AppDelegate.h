@@ -19,6 +19,7 @@
 #include "core/MonitorSnapshot.h"
 #include "core/MonitorStateStore.h"
 #include "core/WeakGuard.h"
+#include "platform/processes/RunningCopies.h"
 #include "platform/shortcuts/GlobalShortcuts.h"
 
 #include <cstdint>
@@ -51,6 +52,8 @@ public:
         UserDefaults* defaults = nullptr;
         // Makes the global-shortcut backend the hotkeys register with; the desktop's when not given.
         std::function<std::unique_ptr<GlobalShortcuts>()> shortcuts;
+        // The other running copies of the program, asked to quit at launch; found through /proc when not given.
+        std::shared_ptr<RunningCopies> runningCopies;
     };
 
     // Creates the long-lived objects; no window, tray item, hotkey or connection exists yet.
@@ -142,6 +145,7 @@ private:
     std::unique_ptr<UserDefaults> ownDefaults_;
     UserDefaults& defaults_;
     std::function<std::unique_ptr<GlobalShortcuts>()> makeShortcuts_;
+    std::shared_ptr<RunningCopies> runningCopies_;
 
     MixerEngineClient client_;
     MonitorStateStore state_;

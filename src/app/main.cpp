@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 
 int main(int argc, char** argv) {
@@ -16,6 +18,9 @@ int main(int argc, char** argv) {
         quillmark::EnginePortOption::resolve(arguments, std::getenv(quillmark::EnginePortOption::environmentVariable));
     quillmark::AppDelegate delegate(options);
     quillmark::QuitOnSignal quitOnSignal;
+    // For tests: "--ignore-sigterm" makes a copy that refuses the quit request a newer copy sends.
+    if (std::find(arguments.begin(), arguments.end(), "--ignore-sigterm") != arguments.end())
+        std::signal(SIGTERM, SIG_IGN);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] { delegate.applicationWillTerminate(); });
     QTimer::singleShot(0, [&] { delegate.applicationDidFinishLaunching(); });
     return app.exec();

@@ -40,7 +40,9 @@ std::string QuillmarkProcess::settingsPath(const std::string& configHome) {
     return (fs::path(configHome) / "Quillmark" / "Quillmark.ini").string();
 }
 
-QuillmarkProcess::QuillmarkProcess(Options options) : configHome_(makeConfigHome()) {
+QuillmarkProcess::QuillmarkProcess(Options options)
+    : configHome_(options.configHome.empty() ? makeConfigHome() : options.configHome),
+      ownsConfigHome_(options.configHome.empty()) {
     writeSettings(configHome_, options.settings);
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return;
@@ -57,13 +59,15 @@ QuillmarkProcess::QuillmarkProcess(Options options) : configHome_(makeConfigHome
     for (auto& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
     std::string path = executablePath();
-    char* argv[] = {path.data(), nullptr};
+    std::vector<char*> argv{path.data()};
+    for (auto& argument : options.arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
 
     pid_ = ::fork();
     if (pid_ == 0) {
         ::dup2(pipeFds[1], STDERR_FILENO);
         ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::execve(path.c_str(), argv, envp.data());
+        ::execve(path.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(pipeFds[1]);
@@ -74,7 +78,7 @@ QuillmarkProcess::~QuillmarkProcess() {
     if (isRunning()) terminate();
     if (reader_.joinable()) reader_.join();
     std::error_code ignored;
-    if (!configHome_.empty()) fs::remove_all(configHome_, ignored);
+    if (ownsConfigHome_ && !configHome_.empty()) fs::remove_all(configHome_, ignored);
 }
 
 bool QuillmarkProcess::isRunning() const {
@@ -125,12 +129,19 @@ int QuillmarkProcess::waitExit(Duration timeout) {
         if (done == pid_) {
             std::lock_guard lock(mutex_);
             exited_ = true;
+            waitStatus_ = status;
             exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             return exitStatus_;
         }
         if (std::chrono::steady_clock::now() >= deadline) return -2;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));  // polling waitpid for a deadline
     }
+}
+
+std::optional<int> QuillmarkProcess::waitForExit(Duration timeout) {
+    if (!isRunning()) return waitStatus_;
+    if (waitExit(timeout) == -2) return std::nullopt;
+    return waitStatus_;
 }
 
 int QuillmarkProcess::terminate(Duration timeout) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <thread>
@@ -17,7 +18,8 @@
 namespace quillmark::testing {
 
 // Runs the real `quillmark` executable for an end-to-end test: against an engine on `enginePort`,
-// with its settings in a fresh private config directory, on the test's X display. Collects what it
+// with its settings in a fresh private config directory (or one shared with another copy), on the
+// test's X display. Collects what it
 // writes on standard error (its system log). The destructor stops it (SIGTERM, then SIGKILL).
 class QuillmarkProcess {
 public:
@@ -28,6 +30,9 @@ public:
         // Settings written before launch, under their full keys.
         std::vector<std::pair<std::string, QVariant>> settings;
         std::map<std::string, std::string> environment;
+        // A config home to share with another copy (left in place by this object); a fresh one when empty.
+        std::string configHome;
+        std::vector<std::string> arguments;
     };
 
     explicit QuillmarkProcess(Options options);
@@ -46,6 +51,9 @@ public:
     std::vector<std::string> logLines() const;
     bool waitForLog(const std::function<bool(const std::string&)>& match, Duration timeout);
 
+    // Waits for the process to end by itself; its wait status, or nothing when it still runs after `timeout`.
+    std::optional<int> waitForExit(Duration timeout);
+
     // Sends SIGTERM and waits for the exit; returns the exit code, or -1 when it did not exit
     // normally in time (it is then killed).
     int terminate(Duration timeout = Duration(5000));
@@ -56,12 +64,14 @@ private:
 
     pid_t pid_ = -1;
     std::string configHome_;
+    bool ownsConfigHome_ = true;
     std::thread reader_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::string> lines_;
     bool exited_ = false;
     int exitStatus_ = -1;
+    int waitStatus_ = 0;
 };
 
 }  // namespace quillmark::testing

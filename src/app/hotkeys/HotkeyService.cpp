@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace quillmark {
 
@@ -36,12 +37,20 @@ void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& bin
     }
     SystemLog::write("Quillmark: failed to register hotkey for " + std::string(rawValue(action)) +
                      " status=" + std::to_string(status));
+    // Positive statuses are the X server's: another client holds the keys, and may let them go.
+    if (status > 0) refused_.emplace_back(action, binding);
 }
 
 void HotkeyService::unregisterAll() {
     for (const Registration& registration : registrations_) shortcuts_->unregisterShortcut(registration.hotKeyID);
     registrations_.clear();
+    refused_.clear();
     heldIDs_.clear();
+}
+
+void HotkeyService::retryRefused() {
+    const auto refused = std::exchange(refused_, {});
+    for (const auto& [action, binding] : refused) registerHotkey(action, binding);
 }
 
 void HotkeyService::dispatch(std::uint32_t hotKeyID, HotkeyPhase phase) {

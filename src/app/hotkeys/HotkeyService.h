@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace quillmark {
@@ -38,6 +39,9 @@ public:
     void registerHotkey(HotkeyAction action, const HotkeyBinding& binding);
     // Unregisters every hotkey and forgets which keys are down; ids are not reused.
     void unregisterAll();
+    // Registers again, under fresh ids, the bindings refused since unregisterAll() because another
+    // program held them (an older copy of this one that has since quit, for one).
+    void retryRefused();
 
     const std::vector<Registration>& registrations() const { return registrations_; }
 
@@ -46,6 +50,7 @@ private:
 
     std::unique_ptr<GlobalShortcuts> shortcuts_;
     std::vector<Registration> registrations_;
+    std::vector<std::pair<HotkeyAction, HotkeyBinding>> refused_;
     std::uint32_t nextHotKeyID_ = 1;
     std::set<std::uint32_t> heldIDs_;
 };

@@ -1,13 +1,24 @@
 #pragma once
 
+#include "core/MainQueue.h"
+#include "platform/processes/RunningCopies.h"
+
+#include <functional>
+#include <memory>
+
 namespace quillmark {
 
-// Asks other running copies of the program to quit, forcing them after the grace period.
-// Not built yet: start-up already calls it, so the guard can be filled in without touching start-up.
+// Keeps one copy of the program running per user and settings location: the newest one wins.
 class SingleInstanceGuard {
 public:
     SingleInstanceGuard() = delete;
-    static void adoptSingleInstance(double forceAfter);
+
+    // Asks every other running copy to quit and, `forceAfter` seconds later on `queue`, forces those
+    // still running. `whenOthersEnded` runs once on `queue` as soon as all of them have ended, if they
+    // end within the grace period or shortly after being forced. Alone: nothing is logged, scheduled
+    // or called. `queue` must outlive the work posted to it.
+    static void adoptSingleInstance(double forceAfter, std::shared_ptr<RunningCopies> copies, MainQueue& queue,
+                                    std::function<void()> whenOthersEnded = {});
 };
 
 }  // namespace quillmark
