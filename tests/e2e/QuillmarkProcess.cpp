@@ -53,7 +53,7 @@ QuillmarkProcess::QuillmarkProcess(Options options)
     env.push_back("QUILLMARK_ENGINE_PORT=" + std::to_string(options.enginePort));
     env.push_back("QT_QPA_PLATFORM=xcb");
     if (const char* source = std::getenv("QUILLMARK_SOURCE_DIR"))
-        env.push_back(std::string("LSAN_OPTIONS=suppressions=") + source + "/tests/e2e/lsan.supp");
+        env.push_back(std::string("LSAN_OPTIONS=suppressions=") + source + "/tests/support/lsan.supp");
     for (const auto& [key, value] : options.environment) env.push_back(key + "=" + value);
     std::vector<char*> envp;
     for (auto& entry : env) envp.push_back(entry.data());
