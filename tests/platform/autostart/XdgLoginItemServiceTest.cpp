@@ -1,5 +1,6 @@
 #include "platform/autostart/XdgLoginItemService.h"
 
+#include "ScopedEnvironment.h"
 #include "platform/autostart/DesktopEntry.h"
 
 #include <QDir>
@@ -28,23 +29,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kProgram = "/usr/bin/quillmark";
 
-// Sets (or with nothing, unsets) one environment variable for the life of the object.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~ScopedEnvironment() {
-        if (old_) setenv(name_.c_str(), old_->c_str(), 1);
-        else unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
-};
+using testing::ScopedEnvironment;
 
 class XdgLoginItemServiceTest : public ::testing::Test {
 protected:
