@@ -37,13 +37,6 @@ QFont displayFont(int size, double spacing) {
     return font;
 }
 
-QFont scaleDigitsFont() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPixelSize(9);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
 // Text placed with the top-left of its line box at `topLeft`.
 void drawTextAt(QPainter& painter, const QPointF& topLeft, const QString& text) {
     const QFontMetricsF metrics(painter.font());
@@ -54,7 +47,7 @@ void drawTextAt(QPainter& painter, const QPointF& topLeft, const QString& text) 
 
 MeterView::MeterView(QWidget* parent)
     : QWidget(parent), colours_(resolveColours(false)), titleFont_(displayFont(12, 0.96)),
-      labelFont_(displayFont(11, 1.0)), scaleFont_(scaleDigitsFont()) {
+      labelFont_(displayFont(11, 1.0)), scaleFont_(scaleFont()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(220, 320);
 }
@@ -86,6 +79,14 @@ void MeterView::setDarkAppearance(bool dark) {
     dark_ = dark;
     colours_ = resolveColours(dark);
     update();
+}
+
+QFont MeterView::scaleFont() {
+    // Every digit the same width, so the numbers line up on their ticks.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(9);
+    font.setWeight(QFont::Normal);
+    return font;
 }
 
 double MeterView::normalizedPosition(double db) {
@@ -123,7 +124,7 @@ void MeterView::paintEvent(QPaintEvent* event) {
 }
 
 void MeterView::mousePressEvent(QMouseEvent* event) {
-    if (event->position().y() <= headerHeight) return;
+    if (event->button() != Qt::LeftButton || event->position().y() <= headerHeight) return;
     if (onClick) onClick();
 }
 

@@ -40,11 +40,14 @@ public:
     void setDarkAppearance(bool dark);
     bool isDarkAppearance() const { return dark_; }
 
-    // Called on a click below the header band.
+    // Called on a primary-button click below the header band.
     std::function<void()> onClick;
 
     // Draws the parts of the view that meet `region` into any painter of the view's size.
     void paint(QPainter& painter, const QRegion& region) const;
+
+    // The face of the scale's numbers: the system's fixed-pitch font, 9 pixels, regular weight.
+    static QFont scaleFont();
 
     // The scale: 0 dB at 1, -60 dB at 0, each of the eleven intervals between anchors 1/11 of it.
     static double normalizedPosition(double db);

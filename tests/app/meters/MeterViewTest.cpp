@@ -5,9 +5,8 @@
 #include "core/ChannelLayout.h"
 
 #include <QApplication>
-
-#include <QApplication>
 #include <QDir>
+#include <QFontInfo>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -73,6 +72,10 @@ protected:
         return render(view);
     }
     double centreX() const { return MeterView::stripRect(view.size(), 1, 0).center().x(); }
+    void press(double y, Qt::MouseButton button = Qt::LeftButton) {
+        QMouseEvent event(QEvent::MouseButtonPress, QPointF(100, y), QPointF(100, y), button, button, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &event);
+    }
 
     QApplication& app = application();  // before any widget
     MeterView view;
@@ -98,6 +101,14 @@ TEST(MeterViewScale, StripsNarrowToSixPointsAndRunOn) {
     EXPECT_DOUBLE_EQ(last.left(), 32 + 23 * 10);  // past the right scale; nothing clips it
     EXPECT_DOUBLE_EQ(last.top(), 44);
     EXPECT_DOUBLE_EQ(last.height(), 320 - 70);
+}
+
+TEST(MeterViewScale, NumbersAreInTheFixedPitchFace) {
+    application();
+    const QFontInfo face(MeterView::scaleFont());
+    EXPECT_TRUE(face.fixedPitch()) << face.family().toStdString();
+    EXPECT_EQ(face.pixelSize(), 9);
+    EXPECT_EQ(face.weight(), QFont::Normal);
 }
 
 TEST_F(MeterViewTest, WithoutChannelsDrawsOnlyTheHeader) {
@@ -194,19 +205,29 @@ TEST_F(MeterViewTest, ShowsTheModeUpperCasedAndAnEmDashWhenEmpty) {
 TEST_F(MeterViewTest, ClicksBelowTheHeaderCallOnClick) {
     int clicks = 0;
     view.onClick = [&] { ++clicks; };
-    auto click = [&](double y) {
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, y), QPointF(100, y), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(&view, &press);
-    };
-    click(5);
-    click(38);
+    press(5);
+    press(38);
     EXPECT_EQ(clicks, 0);
-    click(39);   // scale and strips
-    click(330);  // labels
+    press(39);   // scale and strips
+    press(330);  // labels
     EXPECT_EQ(clicks, 2);
     view.onClick = nullptr;
-    click(200);  // no action set: nothing happens
+    press(200);  // no action set: nothing happens
+}
+
+TEST_F(MeterViewTest, OnlyThePrimaryButtonCallsOnClick) {
+    int clicks = 0;
+    view.onClick = [&] { ++clicks; };
+    struct Case {
+        Qt::MouseButton button;
+        int clicks;
+    };
+    for (const Case& c : {Case{Qt::RightButton, 0}, Case{Qt::MiddleButton, 0}, Case{Qt::BackButton, 0},
+                          Case{Qt::ForwardButton, 0}, Case{Qt::LeftButton, 1}}) {
+        clicks = 0;
+        press(200, c.button);
+        EXPECT_EQ(clicks, c.clicks) << "button " << c.button;
+    }
 }
 
 // Stereo, 5.1, 7.1.4 and 22.2 drawn with one distinct level per channel: every strip shows its own
