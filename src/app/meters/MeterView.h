@@ -4,12 +4,17 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
+#include <QRect>
 #include <QRectF>
 #include <QRegion>
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -29,8 +34,10 @@ public:
 
     explicit MeterView(QWidget* parent = nullptr);
 
-    // Repaints only the strips whose values changed, unless the labels or the count changed.
-    void setChannels(std::vector<MeterChannel> channels);
+    // Asks for a repaint of the rows that the new values change, in one band across the strips that
+    // changed (of everything when the labels or the count changed); values that change no device
+    // pixel ask for nothing.
+    void setChannels(const std::vector<MeterChannel>& channels);
     const std::vector<MeterChannel>& channels() const { return channels_; }
 
     void setSurroundModeText(const QString& text);
@@ -40,11 +47,15 @@ public:
     void setDarkAppearance(bool dark);
     bool isDarkAppearance() const { return dark_; }
 
-    // Called on a click below the header band.
+    // Called on a primary-button click below the header band.
     std::function<void()> onClick;
 
-    // Draws the parts of the view that meet `region` into any painter of the view's size.
+    // Draws the parts of the view that meet `region` into any painter of the view's size. Every
+    // pixel comes out as a full paint would draw it, whatever the region.
     void paint(QPainter& painter, const QRegion& region) const;
+
+    // The face of the scale's numbers: the system's fixed-pitch font, 9 pixels, regular weight.
+    static QFont scaleFont();
 
     // The scale: 0 dB at 1, -60 dB at 0, each of the eleven intervals between anchors 1/11 of it.
     static double normalizedPosition(double db);
@@ -61,16 +72,43 @@ private:
     struct Colours {
         QColor bg, bgRaised, bgHeader, border, borderSubtle, fg, fgMid, fgMuted, green, cobalt, amber, red;
     };
+    // A strip in device pixels.
+    struct StripPixels {
+        QRect strip;
+        QRect inner;
+        int line = 1;      // one point
+        int clipRows = 0;  // height of the clip band
+    };
+    // What a strip shows, to the device pixel: two channel states that draw alike look alike.
+    struct StripLook {
+        int litRows = 0;    // inner rows filled from the bottom
+        int edgeAlpha = 0;  // coverage of the partly filled row above them, 0 to 255
+        int peakRow = -1;   // lowest row of the peak line counted from the bottom; -1 for none
+        bool peakRed = false;
+        bool clip = false;
+        friend bool operator==(const StripLook&, const StripLook&) = default;
+    };
+    struct Text {
+        QString text;
+        double width = 0;
+    };
 
     static Colours resolveColours(bool dark);
+    static StripLook lookOf(const MeterChannel& channel, const StripPixels& pixels);
+    static std::pair<int, int> changedRows(const StripPixels& pixels, const StripLook& from, const StripLook& to);
 
-    void paintMeters(QPainter& painter, const QRegion& region) const;
+    StripPixels stripPixels(std::size_t index, double ratio) const;
+    void paintRect(QPainter& painter, const QRect& rect, double ratio) const;
+    std::optional<std::size_t> stripHolding(const QRect& rect, double ratio) const;
+    void drawStripPart(QPainter& painter, std::size_t index, const QRect& area, double ratio) const;
     void drawHeader(QPainter& painter) const;
     void drawScale(QPainter& painter, const QRectF& column, bool ticksOnRight) const;
-    void drawStrip(QPainter& painter, const MeterChannel& channel, const QRectF& strip) const;
-    void drawLabel(QPainter& painter, const MeterChannel& channel, const QRectF& strip) const;
+    void drawStrip(QPainter& painter, const StripPixels& pixels, const StripLook& look, const QRect& area) const;
+    void drawLabel(QPainter& painter, std::size_t index, const QRectF& strip) const;
+    const QImage& litStrip(const StripPixels& pixels) const;
     QRectF labelRect(const QRectF& strip) const;
     double stripHeight() const;
+    void takeLabels();
 
     std::vector<MeterChannel> channels_;
     QString surroundModeText_;
@@ -79,6 +117,17 @@ private:
     QFont titleFont_;
     QFont labelFont_;
     QFont scaleFont_;
+    Text title_;
+    std::vector<Text> labels_;  // index for index with channels_
+    std::array<Text, 12> scaleTexts_;
+    double titleAscent_ = 0, titleHeight_ = 0;
+    double labelAscent_ = 0, labelHeight_ = 0;
+    double scaleAscent_ = 0, scaleHeight_ = 0;
+    // The strip gradient, drawn once per inner size, appearance and pixel ratio: a strip shows its
+    // lower rows.
+    mutable QImage litStrip_;
+    mutable bool litStripDark_ = false;
+    std::vector<QRect> changedStrips_;  // kept between notifications, so that none allocates
 };
 
 }  // namespace quillmark

@@ -1,13 +1,13 @@
 #include "app/meters/MeterView.h"
 
+#include "MeterViewTestSupport.h"
 #include "TestApplication.h"
 #include "app/look/HUDTokens.h"
 #include "core/ChannelLayout.h"
 
 #include <QApplication>
-
-#include <QApplication>
 #include <QDir>
+#include <QFontInfo>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -20,6 +20,9 @@
 
 namespace quillmark {
 namespace {
+
+using testing::expectRepaintsToMatchFullPaints;
+using testing::RecordingMeterView;
 
 QApplication& application() { return testing::testApplication<QApplication>(); }
 
@@ -73,6 +76,10 @@ protected:
         return render(view);
     }
     double centreX() const { return MeterView::stripRect(view.size(), 1, 0).center().x(); }
+    void press(double y, Qt::MouseButton button = Qt::LeftButton) {
+        QMouseEvent event(QEvent::MouseButtonPress, QPointF(100, y), QPointF(100, y), button, button, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &event);
+    }
 
     QApplication& app = application();  // before any widget
     MeterView view;
@@ -98,6 +105,14 @@ TEST(MeterViewScale, StripsNarrowToSixPointsAndRunOn) {
     EXPECT_DOUBLE_EQ(last.left(), 32 + 23 * 10);  // past the right scale; nothing clips it
     EXPECT_DOUBLE_EQ(last.top(), 44);
     EXPECT_DOUBLE_EQ(last.height(), 320 - 70);
+}
+
+TEST(MeterViewScale, NumbersAreInTheFixedPitchFace) {
+    application();
+    const QFontInfo face(MeterView::scaleFont());
+    EXPECT_TRUE(face.fixedPitch()) << face.family().toStdString();
+    EXPECT_EQ(face.pixelSize(), 9);
+    EXPECT_EQ(face.weight(), QFont::Normal);
 }
 
 TEST_F(MeterViewTest, WithoutChannelsDrawsOnlyTheHeader) {
@@ -194,19 +209,29 @@ TEST_F(MeterViewTest, ShowsTheModeUpperCasedAndAnEmDashWhenEmpty) {
 TEST_F(MeterViewTest, ClicksBelowTheHeaderCallOnClick) {
     int clicks = 0;
     view.onClick = [&] { ++clicks; };
-    auto click = [&](double y) {
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, y), QPointF(100, y), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(&view, &press);
-    };
-    click(5);
-    click(38);
+    press(5);
+    press(38);
     EXPECT_EQ(clicks, 0);
-    click(39);   // scale and strips
-    click(330);  // labels
+    press(39);   // scale and strips
+    press(330);  // labels
     EXPECT_EQ(clicks, 2);
     view.onClick = nullptr;
-    click(200);  // no action set: nothing happens
+    press(200);  // no action set: nothing happens
+}
+
+TEST_F(MeterViewTest, OnlyThePrimaryButtonCallsOnClick) {
+    int clicks = 0;
+    view.onClick = [&] { ++clicks; };
+    struct Case {
+        Qt::MouseButton button;
+        int clicks;
+    };
+    for (const Case& c : {Case{Qt::RightButton, 0}, Case{Qt::MiddleButton, 0}, Case{Qt::BackButton, 0},
+                          Case{Qt::ForwardButton, 0}, Case{Qt::LeftButton, 1}}) {
+        clicks = 0;
+        press(200, c.button);
+        EXPECT_EQ(clicks, c.clicks) << "button " << c.button;
+    }
 }
 
 // Stereo, 5.1, 7.1.4 and 22.2 drawn with one distinct level per channel: every strip shows its own
@@ -265,48 +290,106 @@ INSTANTIATE_TEST_SUITE_P(Layouts, MeterViewLayouts,
                              return name;
                          });
 
-// Records what each paint was asked to cover.
-class RecordingMeterView : public MeterView {
-public:
-    std::vector<QRegion> painted;
-
+// A view on screen (offscreen), with what its paints were asked to cover since the last look.
+class MeterViewRepaint : public ::testing::Test {
 protected:
-    void paintEvent(QPaintEvent* event) override {
-        painted.push_back(event->region());
-        MeterView::paintEvent(event);
+    void show(QSize size, std::vector<MeterChannel> initial) {
+        view.resize(size);
+        view.setChannels(initial);
+        view.show();
+        QCoreApplication::processEvents();
+        view.painted.clear();
     }
+    // The regions painted for one change of the channels.
+    std::vector<QRegion> paintsFor(const std::vector<MeterChannel>& channels) {
+        view.painted.clear();
+        view.setChannels(channels);
+        QCoreApplication::processEvents();
+        return view.painted;
+    }
+    // The inner area of strip `index` of `count`, rows `top` to `bottom` (excluded) only.
+    QRect innerRows(std::size_t count, std::size_t index, int top, int bottom) const {
+        const QRect inner = MeterView::stripRect(view.size(), count, index).toAlignedRect().adjusted(1, 1, -1, -1);
+        return {inner.left(), top, inner.width(), bottom - top};
+    }
+
+    QApplication& app = application();
+    RecordingMeterView view;
 };
 
-TEST(MeterViewRepaint, RepaintsOnlyTheStripsThatChanged) {
-    application();
-    RecordingMeterView view;
-    view.resize(480, kHeight);
+TEST_F(MeterViewRepaint, RepaintsOnlyTheRowsThatChanged) {
     auto channels = channelsOf(ChannelLayout::channels("5.1", MeterChannelOrder::music));
-    view.setChannels(channels);
-    view.show();
-    QCoreApplication::processEvents();
-    view.painted.clear();
+    show({480, kHeight}, channels);
 
+    // -10 dB fills 23/33 of the inner height: the 184 rows above the bottom.
     channels[2].level = -10;
-    channels[4].clip = true;
-    view.setChannels(channels);
-    QCoreApplication::processEvents();
-    ASSERT_FALSE(view.painted.empty());
-    QRegion expected = MeterView::stripRect(view.size(), 6, 2).toAlignedRect();
-    expected += MeterView::stripRect(view.size(), 6, 4).toAlignedRect();
-    EXPECT_EQ(view.painted.back(), expected);
+    auto painted = paintsFor(channels);
+    ASSERT_EQ(painted.size(), 1u);
+    EXPECT_EQ(painted.back(), QRegion(innerRows(6, 2, kInnerBottom - 184, kInnerBottom)));
 
-    view.painted.clear();
-    view.setChannels(channels);  // nothing changed
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(view.painted.empty());
+    // Falling by 3 dB uncovers only the rows between the two fill tops: -13 dB fills 20/33 (160 rows).
+    channels[2].level = -13;
+    painted = paintsFor(channels);
+    ASSERT_EQ(painted.size(), 1u);
+    EXPECT_EQ(painted.back(), QRegion(innerRows(6, 2, kInnerBottom - 184, kInnerBottom - 160)));
+
+    // A peak that moves repaints from its old row to its new one: the lines of -4.2 dB and -7.2 dB
+    // are centred 230.4 and 206.4 rows above the bottom.
+    channels[1].peak = -4.2;
+    paintsFor(channels);
+    channels[1].peak = -7.2;
+    painted = paintsFor(channels);
+    ASSERT_EQ(painted.size(), 1u);
+    EXPECT_EQ(painted.back(), QRegion(innerRows(6, 1, kInnerBottom - 231, kInnerBottom - 206)));
+
+    // Changes in several strips share one band: the rows of all of them, across each changed strip.
+    channels[4].clip = true;  // the top 4 rows
+    channels[2].level = -12;  // 7/11: 168 rows
+    painted = paintsFor(channels);
+    ASSERT_EQ(painted.size(), 1u);
+    QRegion band = innerRows(6, 2, kInnerTop, kInnerBottom - 160);
+    band += innerRows(6, 4, kInnerTop, kInnerBottom - 160);
+    EXPECT_EQ(painted.back(), band);
+
+    // Unchanged values, and changes too small to move a pixel, ask for no paint at all.
+    EXPECT_TRUE(paintsFor(channels).empty());
+    channels[2].level = -12.0001;
+    channels[1].peak = -7.2001;
+    channels[0].level = -80;  // below the floor, as it was
+    EXPECT_TRUE(paintsFor(channels).empty());
 
     channels[0].label = "X";  // a new label repaints all
-    view.setChannels(channels);
-    QCoreApplication::processEvents();
-    ASSERT_FALSE(view.painted.empty());
-    EXPECT_EQ(view.painted.back(), QRegion(view.rect()));
+    painted = paintsFor(channels);
+    ASSERT_FALSE(painted.empty());
+    EXPECT_EQ(painted.back(), QRegion(view.rect()));
 }
+
+struct SequenceCase {
+    const char* name;
+    QSize size;
+    const char* mode;
+    bool dark;
+};
+
+void PrintTo(const SequenceCase& c, std::ostream* os) { *os << c.name; }
+
+class MeterViewPartialRepaints : public MeterViewRepaint, public ::testing::WithParamInterface<SequenceCase> {};
+
+// After every change of a stream-like sequence, the repaints the view asked for give exactly the
+// picture of a full paint: no stale pixel anywhere.
+TEST_P(MeterViewPartialRepaints, MatchAFullPaintPixelForPixel) {
+    const SequenceCase& c = GetParam();
+    view.setDarkAppearance(c.dark);
+    view.resize(c.size);
+    expectRepaintsToMatchFullPaints(view, channelsOf(ChannelLayout::channels(c.mode, MeterChannelOrder::film)), 400);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MeterViewPartialRepaints,
+                         ::testing::Values(SequenceCase{"Wide714", {480, kHeight}, "7.1.4", false},
+                                           SequenceCase{"Narrow714Dark", {220, 320}, "7.1.4", true},
+                                           SequenceCase{"Stereo", {220, 331}, "STEREO", false},
+                                           SequenceCase{"TwentyTwoTwoOverflowing", {200, kHeight}, "22.2", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quillmark
