@@ -2,6 +2,7 @@
 // streams at 30 frames per second per meter: the store takes the frames and notifies in virtual
 // time, the view (shown on the offscreen platform) asks for its repaint, and Qt's repaint manager
 // paints it through the raster backing store. Time per notification, and what was painted.
+#include "VirtualMainQueue.h"
 #include "app/meters/MeterView.h"
 #include "core/ChannelLayout.h"
 #include "core/MeterStore.h"
@@ -18,36 +19,6 @@
 namespace {
 
 using namespace quillmark;
-
-// A main queue whose clock the benchmark moves; due work runs when the clock passes it.
-class VirtualMainQueue final : public MainQueue {
-public:
-    void post(Work work) override { work(); }
-    Handle postAfter(Clock::duration delay, Work work) override {
-        Handle handle = Handle::make();
-        delayed_.push_back({now_ + delay, handle, std::move(work)});
-        return handle;
-    }
-    Clock::time_point now() const override { return now_; }
-
-    void advance(Clock::duration step) {
-        now_ += step;
-        while (!delayed_.empty() && delayed_.front().due <= now_) {
-            Delayed item = std::move(delayed_.front());
-            delayed_.erase(delayed_.begin());
-            if (!item.handle.isCancelled()) item.work();
-        }
-    }
-
-private:
-    struct Delayed {
-        Clock::time_point due;
-        Handle handle;
-        Work work;
-    };
-    std::vector<Delayed> delayed_;
-    Clock::time_point now_{};
-};
 
 // Counts the paint events of the view and the pixels they cover.
 class PaintCount : public QObject {

@@ -1,5 +1,6 @@
 // Frames per second through the frame loop's two stores: MonitorStateStore::apply, then, for frames it
 // does not take, MeterStore::apply. A 24-channel layout metered at the engine's rate, in virtual time.
+#include "VirtualMainQueue.h"
 #include "core/ChannelLayout.h"
 #include "core/MeterStore.h"
 #include "core/MonitorStateStore.h"
@@ -11,36 +12,6 @@
 
 namespace quillmark {
 namespace {
-
-// A main queue whose clock the benchmark moves; due work runs when the clock passes it.
-class VirtualMainQueue final : public MainQueue {
-public:
-    void post(Work work) override { work(); }
-    Handle postAfter(Clock::duration delay, Work work) override {
-        Handle handle = Handle::make();
-        delayed_.push_back({now_ + delay, handle, std::move(work)});
-        return handle;
-    }
-    Clock::time_point now() const override { return now_; }
-
-    void advance(Clock::duration step) {
-        now_ += step;
-        while (!delayed_.empty() && delayed_.front().due <= now_) {
-            Delayed item = std::move(delayed_.front());
-            delayed_.erase(delayed_.begin());
-            if (!item.handle.isCancelled()) item.work();
-        }
-    }
-
-private:
-    struct Delayed {
-        Clock::time_point due;
-        Handle handle;
-        Work work;
-    };
-    std::vector<Delayed> delayed_;  // at most one pending: the store's batching pass
-    Clock::time_point now_{};
-};
 
 void MonitorThenMeterApply(benchmark::State& state) {
     constexpr int meterRatePerChannel = 30;  // frames per second per meter, as the engine sends them
