@@ -2,6 +2,7 @@
 
 #include "FakeGlobalShortcuts.h"
 
+#include "ApplyBindings.h"
 #include "log/SystemLog.h"
 
 #include <gmock/gmock.h>
@@ -38,13 +39,7 @@ protected:
         service = std::make_unique<HotkeyService>(std::make_unique<FakeShortcuts>(shortcuts));
         service->handler = [this](HotkeyAction action, HotkeyPhase phase) { received.push_back({action, phase}); };
     }
-    // What the application does whenever the bindings change.
-    void apply(const HotkeyBindings& bindings) {
-        service->unregisterAll();
-        for (HotkeyAction action : allHotkeyActions)
-            if (auto binding = bindings.find(action); binding != bindings.end())
-                service->registerHotkey(action, binding->second);
-    }
+    void apply(const HotkeyBindings& bindings) { applyBindings(*service, bindings); }
     void fire(std::uint32_t id, Edge edge) { shortcuts.listener(id, edge); }
 
     std::vector<std::string> logged;

@@ -4,6 +4,7 @@
 #include "platform/x11/X11Modifiers.h"
 #include "platform/x11/XcbGlobalShortcuts.h"
 
+#include "ApplyBindings.h"
 #include "KeyPressCounter.h"
 #include "X11TestSupport.h"
 #include "XTestKeyboard.h"
@@ -62,12 +63,7 @@ protected:
             std::make_unique<CountingShortcuts>(std::make_unique<XcbGlobalShortcuts>(x11->connection()), rawDowns));
         service->handler = [this](HotkeyAction action, HotkeyPhase phase) { received.push_back({action, phase}); };
     }
-    void apply(const HotkeyBindings& bindings) {
-        service->unregisterAll();
-        for (HotkeyAction action : allHotkeyActions)
-            if (auto binding = bindings.find(action); binding != bindings.end())
-                service->registerHotkey(action, binding->second);
-    }
+    void apply(const HotkeyBindings& bindings) { applyBindings(*service, bindings); }
     // First-run bindings that the stock keymap lets through, plus F1 for mute, whose stroke tells that
     // every earlier event has come through.
     static HotkeyBindings defaultsWithMarker() {
