@@ -182,6 +182,18 @@ TEST_F(ExecutableE2E, DroppedConnectionIsFollowedByRediscoveryAndResubscriptionO
     EXPECT_EQ(app->terminate(), 0);
 }
 
+// Run from the build, the program finds the build's resource bundle: every bundled face registers.
+// The display face has no free copy, so its absence is the one line expected.
+TEST_F(ExecutableE2E, TheBuiltProgramFindsTheBundledFonts) {
+    auto app = launch();
+    ASSERT_TRUE(waitForMonitorSubscriptions());
+    EXPECT_EQ(app->terminate(), 0);
+    for (const auto& line : app->logLines()) {
+        if (line.find("bundled font") == std::string::npos) continue;
+        EXPECT_NE(line.find("IsolationGrotesque-Regular"), std::string::npos) << line;
+    }
+}
+
 TEST_F(ExecutableE2E, TerminationDisconnectsAndExitsCleanly) {
     auto app = launch();
     ASSERT_TRUE(waitForMonitorSubscriptions());
