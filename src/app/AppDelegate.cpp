@@ -65,8 +65,10 @@ AppDelegate::AppDelegate(Options options)
       makeShortcuts_(options.shortcuts ? std::move(options.shortcuts) : &GlobalShortcuts::forThisDesktop),
       runningCopies_(options.runningCopies ? std::move(options.runningCopies) : RunningCopies::forThisProgram()),
       client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
-      prefs_(std::make_unique<PreferencesStore>(defaults_)), meterStore_(queue_),
-      observations_(std::make_unique<Observations>()) {}
+      prefs_(std::make_unique<PreferencesStore>(defaults_)),
+      updater_(options.updater ? options.updater(queue_, defaults_)
+                               : std::make_unique<UpdaterController>(queue_, defaults_)),
+      meterStore_(queue_), observations_(std::make_unique<Observations>()) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -89,11 +91,12 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::finishLaunch() {
-    observations_->autoUpdate = ChangedValues::observe<bool>(prefs_->automaticUpdates, weakly([this](bool enabled) {
-                                                                 if (updater_.isConfigured())
-                                                                     updater_.setAutomaticallyChecksForUpdates(enabled);
-                                                             }),
-                                                             Published<bool>::Initial::skip);
+    observations_->autoUpdate =
+        ChangedValues::observe<bool>(prefs_->automaticUpdates, weakly([this](bool enabled) {
+                                         if (updater_->isConfigured())
+                                             updater_->setAutomaticallyChecksForUpdates(enabled);
+                                     }),
+                                     Published<bool>::Initial::skip);
 
     hud_ = std::make_unique<HUDWindowController>(queue_);
     hud_->applyDisplayTime(prefs_->hudDurationSeconds.value());
@@ -353,9 +356,9 @@ StatusBarController::Callbacks AppDelegate::statusBarCallbacks() {
     callbacks.onToggleMeters = weakly([this] { toggleMeters(); });
     callbacks.isMetersVisible = guard_.wrap([this] { return isMetersVisible(); }, false);
     callbacks.onCheckForUpdates = weakly([this] {
-        if (!updater_.isConfigured()) return;
-        if (!updater_.didStart()) updater_.startUpdater();
-        updater_.checkForUpdates();
+        if (!updater_->isConfigured()) return;
+        if (!updater_->didStart()) updater_->startUpdater();
+        updater_->checkForUpdates();
     });
     callbacks.onAbout = weakly([this] { showAbout(); });
     callbacks.onOpenManual = weakly([this] { openManual(); });
@@ -374,15 +377,17 @@ void AppDelegate::toggleMeters() {
 
 bool AppDelegate::isMetersVisible() const { return meterWindow_ && meterWindow_->isVisible(); }
 
+// MARK: updates
+
+void AppDelegate::startUpdater() {
+    if (!updater_->isConfigured()) return;
+    updater_->setAutomaticallyChecksForUpdates(prefs_->automaticUpdates.value());
+    if (!updater_->didStart()) updater_->startUpdater();
+}
+
 // MARK: not built yet
 
 void AppDelegate::installMainMenu() {}
-
-void AppDelegate::startUpdater() {
-    if (!updater_.isConfigured()) return;
-    updater_.setAutomaticallyChecksForUpdates(prefs_->automaticUpdates.value());
-    if (!updater_.didStart()) updater_.startUpdater();
-}
 
 void AppDelegate::applyFirstRunSetup() {}
 void AppDelegate::askAutoUpdateConsentIfNeeded() {}

@@ -54,6 +54,8 @@ public:
         std::function<std::unique_ptr<GlobalShortcuts>()> shortcuts;
         // The other running copies of the program, asked to quit at launch; found through /proc when not given.
         std::shared_ptr<RunningCopies> runningCopies;
+        // Makes the updater from the main queue and the settings domain; configured from Info.json when not given.
+        std::function<std::unique_ptr<UpdaterController>(MainQueue&, UserDefaults&)> updater;
     };
 
     // Creates the long-lived objects; no window, tray item, hotkey or connection exists yet.
@@ -90,9 +92,11 @@ public:
     // Recalls saved reference `index` (0 to 2); from a hotkey or the tray menu.
     void recallReference(int index);
 
+    // Applies the automatic-update setting and starts the updater, when this build is configured for updates.
+    void startUpdater();
+
     // Parts of the program that are not built yet: each is called where start-up or a menu needs it.
     void installMainMenu();
-    void startUpdater();
     void applyFirstRunSetup();
     void askAutoUpdateConsentIfNeeded();
     void setupCrashReportingConsent();
@@ -106,6 +110,7 @@ public:
     const MonitorPaths& monitorPaths() const { return monitorPaths_; }
     PreferencesStore& prefs() { return *prefs_; }
     LoginItemController& loginItem() { return loginItem_; }
+    UpdaterController& updater() { return *updater_; }
     MeterStore& meterStore() { return meterStore_; }
     HUDWindowController& hud() { return *hud_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
@@ -158,7 +163,7 @@ private:
     std::unique_ptr<StatusBarController> statusBar_;
     std::unique_ptr<MonitorControl> control_;
     std::unique_ptr<HotkeyService> hotkeys_;
-    UpdaterController updater_;
+    std::unique_ptr<UpdaterController> updater_;
     MeterStore meterStore_;
     std::unique_ptr<MeterWindowController> meterWindow_;
     std::unique_ptr<MeterSubscriptionManager> meterSubscriber_;
