@@ -16,7 +16,14 @@ std::string notAllowed(const QUrl& url) {
     return "Updates are only fetched over HTTPS, not from " + url.toDisplayString().toStdString() + ".";
 }
 
+// Set on a reply whose redirect left HTTPS.
+const char* const kRefusedRedirect = "quillmarkRefusedRedirect";
+// A server that sends nothing for this long is given up on, so that a check always ends.
+constexpr int kTransferTimeoutMs = 30'000;
+
 std::string replyError(QNetworkReply& reply) {
+    const QVariant refused = reply.property(kRefusedRedirect);
+    if (refused.isValid()) return notAllowed(refused.toUrl());
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && status.toInt() >= 400)
         return "The server answered " + std::to_string(status.toInt()) + " for " +
@@ -46,10 +53,15 @@ QNetworkReply* UpdateDownloader::get(const QUrl& url) {
     QNetworkRequest request(url);
     // Each hop is checked like the first, so a redirect cannot leave HTTPS.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setTransferTimeout(kTransferTimeoutMs);
     QNetworkReply* reply = network_->get(request);
     QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& target) {
-        if (UpdateUrlPolicy::isAllowed(target)) emit reply->redirectAllowed();
-        else reply->abort();
+        if (UpdateUrlPolicy::isAllowed(target)) {
+            emit reply->redirectAllowed();
+            return;
+        }
+        reply->setProperty(kRefusedRedirect, target);
+        reply->abort();
     });
     return reply;
 }

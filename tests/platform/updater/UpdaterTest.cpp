@@ -271,14 +271,27 @@ TEST_F(UpdaterTest, OnlyHttpsAddressesAreFetched) {
     ASSERT_EQ(driver_.errors.size(), 1u);
     EXPECT_NE(driver_.errors[0].find("HTTPS"), std::string::npos) << driver_.errors[0];
 
+    server_.serve("/moved.xml", {302, {}, "http://updates.example.com/appcast.xml", std::nullopt});
+    auto redirected = makeUpdater({}, std::nullopt, server_.url("/moved.xml"));
+    redirected->checkForUpdates();
+    ASSERT_TRUE(settle(*redirected));
+    ASSERT_EQ(driver_.errors.size(), 2u) << "a redirect may not leave HTTPS either";
+    EXPECT_NE(driver_.errors[1].find("HTTPS"), std::string::npos) << driver_.errors[1];
+
     publish({{.version = "1.2", .url = "http://updates.example.com/quillmark_1.2.deb"}});
     driver_.answer = Choice::install;
     auto updater = makeUpdater();
     updater->checkForUpdates();
     ASSERT_TRUE(settle(*updater));
-    ASSERT_EQ(driver_.errors.size(), 2u);
-    EXPECT_NE(driver_.errors[1].find("HTTPS"), std::string::npos) << driver_.errors[1];
+    ASSERT_EQ(driver_.errors.size(), 3u);
+    EXPECT_NE(driver_.errors[2].find("HTTPS"), std::string::npos) << driver_.errors[2];
     EXPECT_TRUE(downloadedFiles().isEmpty());
+
+    server_.serve("/moved.xml", {302, {}, server_.url("/appcast.xml").toEncoded(), std::nullopt});
+    driver_.answer = Choice::remindLater;
+    redirected->checkForUpdates();
+    ASSERT_TRUE(settle(*redirected));
+    EXPECT_EQ(driver_.offers.size(), 2u) << "redirects that stay allowed are followed";
 }
 
 TEST_F(UpdaterTest, AKeyThatIsNotAnEd25519KeyRefusesEveryInstall) {
