@@ -12,8 +12,8 @@ namespace quillmark {
 
 // The kit's toggle: a 14-point square box, filled with the accent and checked when on, centred in a
 // 24-point square that takes the clicks. It draws no label of its own; the Row beside it does. The
-// value is the caller's: set from outside, and a click hands its opposite to onWrite, the change that
-// follows fading in over 0.1 s.
+// value is the caller's: set from outside, and a click hands its opposite to onWrite; a change the
+// caller sets from within onWrite fades in over 0.1 s, one set at any other time shows at once.
 class VellCheckbox : public VellWidget {
 public:
     static constexpr double side = 24;

@@ -14,8 +14,8 @@ namespace quillmark {
 
 // The drawing and clicking of VellSegmented, which knows nothing of the option type: a row of cells
 // that share the width, each with its upper-cased title, any number of them selected (filled with
-// the accent), dividers between them and a border around all. A selection change that a click
-// causes fades in over 0.1 s.
+// the accent), dividers between them and a border around all. A selection change made while a
+// click's write runs fades in over 0.1 s; any other shows at once.
 class VellSegmentedBase : public VellWidget {
 public:
     static constexpr double height = 24;
