@@ -26,13 +26,16 @@ AboutLockup::AboutLockup(ResourceBundle resources, QWidget* parent)
 }
 
 std::optional<QImage> AboutLockup::image(bool dark) const {
-    const auto path =
-        resources_.url(dark ? QStringLiteral("Quillmark_Lockup_Dark") : QStringLiteral("Quillmark_Lockup_Light"),
-                       QStringLiteral("png"));
-    if (!path) return std::nullopt;
-    QImage loaded(*path);
-    if (loaded.isNull()) return std::nullopt;
-    return loaded;
+    std::optional<std::optional<QImage>>& slot = loaded_[dark ? 1 : 0];
+    if (!slot) {
+        slot.emplace();
+        const QString name = dark ? QStringLiteral("Quillmark_Lockup_Dark") : QStringLiteral("Quillmark_Lockup_Light");
+        if (const auto path = resources_.url(name, QStringLiteral("png"))) {
+            QImage read(*path);
+            if (!read.isNull()) *slot = std::move(read);
+        }
+    }
+    return *slot;
 }
 
 bool AboutLockup::showsImage() const { return image(WindowAppearance::isDark(*this)).has_value(); }

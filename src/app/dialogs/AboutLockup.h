@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <array>
 #include <optional>
 
 namespace quillmark {
@@ -40,6 +41,8 @@ private:
     QFont fallbackFont() const;
 
     ResourceBundle resources_;
+    // The images once loaded, light and dark; an empty inner value for a file that is missing or bad.
+    mutable std::array<std::optional<std::optional<QImage>>, 2> loaded_;
 };
 
 }  // namespace quillmark

@@ -143,6 +143,23 @@ TEST(AboutWindow, AppearanceSwitchedWhileOpenAppliesAtOnce) {
     EXPECT_TRUE(controller.window().isVisible());
 }
 
+TEST(AboutWindow, AppearanceSwitchToAMissingImageLaysTheWordOutInItsPlace) {
+    application();
+    Bundle resources;
+    resources.writeLockup(QStringLiteral("Quillmark_Lockup_Light"), Qt::red);
+    AboutWindowController controller(std::make_unique<AboutView>(Bundle().bundle(), resources.bundle()));
+    controller.show(HUDAppearance::light);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(controller.view().lockup().height(), AboutView::contentWidth / 4);
+
+    controller.setAppearance(HUDAppearance::dark);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(controller.view().lockup().showsImage());
+    EXPECT_GT(controller.view().lockup().height(), 2 * AboutLockup::fallbackMargin);
+    EXPECT_EQ(placeOf(controller.view().versionRow(), controller.view()).top(),
+              controller.view().lockup().height() + 1 + 22);
+}
+
 TEST(AboutWindow, SecondShowReusesTheWindowWhereTheUserLeftIt) {
     application();
     AboutWindowController controller;
