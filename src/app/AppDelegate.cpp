@@ -2,8 +2,10 @@
 
 #include "app/ChangedValues.h"
 
+#include "app/ApplicationQuit.h"
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
+#include "app/dialogs/AboutWindowController.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/hud/HUDWindowController.h"
 #include "app/look/HUDFonts.h"
@@ -18,7 +20,6 @@
 #include "core/MonitorPathDiscovery.h"
 #include "log/SystemLog.h"
 
-#include <QCoreApplication>
 #include <QWidget>
 
 #include <algorithm>
@@ -163,8 +164,9 @@ void AppDelegate::applyHUDSize(HUDSize size) {
 }
 
 void AppDelegate::applyAppearance(HUDAppearance appearance) {
-    // The preferences and About windows get it too once they exist; they are not built yet.
+    // The preferences window gets it too once it exists; it is not built yet.
     meterWindow_->setAppearance(appearance);
+    if (aboutWindow_) aboutWindow_->setAppearance(appearance);
 }
 
 void AppDelegate::applicationWillTerminate() { client_.disconnect(); }
@@ -348,7 +350,7 @@ double AppDelegate::splReference() const {
 
 StatusBarController::Callbacks AppDelegate::statusBarCallbacks() {
     StatusBarController::Callbacks callbacks;
-    callbacks.onQuit = [] { QCoreApplication::quit(); };
+    callbacks.onQuit = [] { ApplicationQuit::request(); };
     callbacks.onPreferences = weakly([this] { showPreferences(); });
     callbacks.onToggleMeters = weakly([this] { toggleMeters(); });
     callbacks.isMetersVisible = guard_.wrap([this] { return isMetersVisible(); }, false);
@@ -389,7 +391,10 @@ void AppDelegate::askAutoUpdateConsentIfNeeded() {}
 void AppDelegate::setupCrashReportingConsent() {}
 // The window (not built yet) opens with the desktop's current login-item state.
 void AppDelegate::showPreferences() { loginItem_.refresh(); }
-void AppDelegate::showAbout() {}
+void AppDelegate::showAbout() {
+    if (!aboutWindow_) aboutWindow_ = std::make_unique<AboutWindowController>();
+    aboutWindow_->show(prefs_->hudAppearance.value());
+}
 void AppDelegate::openManual() {}
 void AppDelegate::openLicenseAgreement() {}
 
