@@ -5,6 +5,7 @@
 #include "platform/crash/CrashFileWriter.h"
 #include "platform/crash/CrashSignalHandler.h"
 #include "platform/crash/EnvelopeSender.h"
+#include "platform/crash/MainThreadSampler.h"
 
 #include <QTimer>
 
@@ -55,11 +56,13 @@ SentryHub::SentryHub(SentryOptions options, SentryDsn dsn, CrashStore store, std
       sender_(std::make_unique<EnvelopeSender>(store_, dsn_, options_)) {
     images_.refresh();
     CrashSignalHandler::install((run_ / "pending.crash").string(), headerLines(), images_, breadcrumbs_);
+    MainThreadSampler::install();
 }
 
 SentryHub::~SentryHub() {
     CrashSignalHandler::uninstall();
     watchdog_.reset();
+    MainThreadSampler::uninstall();
     heartbeat_.reset();
     sender_.reset();
     std::error_code error;
@@ -85,9 +88,10 @@ void SentryHub::startHangTracking(std::function<bool()> paused) {
     heartbeat_->start();
 }
 
-// On the watchdog's thread. Signalling the blocked main thread for its stack is not safe in every state
-// it may be in (inside the allocator or the loader), so the record holds the watchdog's own account.
+// On the watchdog's thread. The blocked main thread is asked for its stack; when it does not answer in
+// time the record holds the watchdog's own account, without a stack.
 void SentryHub::recordHang(std::chrono::steady_clock::duration blocked) {
+    const std::vector<void*> frames = MainThreadSampler::sample();
     const std::string name = "hang-" + std::to_string(++hangCount_) + ".crash";
     CrashFileWriter::Record record;
     record.kind = "hang";
@@ -95,6 +99,8 @@ void SentryHub::recordHang(std::chrono::steady_clock::duration blocked) {
     record.hangMilliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(blocked).count();
     const std::string header = headerLines();
     record.header = header.c_str();
+    record.frames = frames.data();
+    record.frameCount = frames.size();
     const std::string path = (run_ / name).string();
     if (!CrashFileWriter::write(path.c_str(), (path + ".tmp").c_str(), record, images_, breadcrumbs_)) return;
     // Sent once the main thread runs again.

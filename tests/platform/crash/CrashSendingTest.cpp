@@ -225,6 +225,11 @@ TEST_F(CrashSendingTest, ATwoSecondBlockOfTheMainThreadIsOneHangEventAndAPausedO
     const auto event = eventOf(receiver_.requests()[0]);
     EXPECT_EQ(event["exception"]["values"][0]["type"], "App Hanging");
     EXPECT_EQ(event["level"], "error");
+    // The main thread's own stack, taken where it was blocked: in the sleep, below this test.
+    const auto& thread = event["threads"]["values"][0];
+    EXPECT_FALSE(thread["crashed"]);
+    ASSERT_TRUE(thread.contains("stacktrace"));
+    EXPECT_GT(thread["stacktrace"]["frames"].size(), 3u);
 }
 
 }  // namespace
