@@ -36,7 +36,7 @@ void CrashReporter::stop() {
 }
 
 void CrashReporter::discardUnsentReports() {
-    if (!started_) dependencies_.discardPendingReports();
+    if (!started_ && dsn()) dependencies_.discardPendingReports();
 }
 
 void CrashReporter::configure(SentryOptions& options, const std::string& dsn,

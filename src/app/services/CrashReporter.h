@@ -27,7 +27,8 @@ public:
     void startIfConsented(bool consent);
     void stop();
     bool isStarted() const { return started_; }
-    // Crashes recorded earlier are deleted unsent while the user has not agreed.
+    // Crashes recorded earlier are deleted unsent while the user has not agreed (and only where a
+    // data source name makes crash reporting available at all).
     void discardUnsentReports();
 
     // The options the SDK is started with.

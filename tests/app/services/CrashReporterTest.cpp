@@ -101,6 +101,10 @@ TEST_F(CrashReporterTest, UnsentReportsAreDiscardedOnlyWhileNotStarted) {
     reporter.startIfConsented(true);
     reporter.discardUnsentReports();
     EXPECT_EQ(calls, (std::vector<std::string>{"discard", "start"}));
+    info.erase("QuillmarkSentryDSN");
+    auto unavailable = make();
+    unavailable.discardUnsentReports();
+    EXPECT_EQ(calls, (std::vector<std::string>{"discard", "start"}));
 }
 
 }  // namespace
