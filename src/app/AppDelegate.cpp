@@ -80,6 +80,7 @@ void AppDelegate::applicationDidFinishLaunching() {
                                              }));
     HUDFonts::ensureRegistered();
     if (prefs_->crashReporting.value()) CrashReporter::shared().startIfConsented(true);
+    else CrashReporter::shared().discardUnsentReports();  // nothing recorded earlier leaves without consent
     observations_->crashReporting =
         prefs_->crashReporting.observe(weakly([](bool consent) {
                                            if (consent) CrashReporter::shared().startIfConsented(true);
