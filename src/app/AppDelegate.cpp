@@ -2,8 +2,11 @@
 
 #include "app/ChangedValues.h"
 
+#include "app/ApplicationQuit.h"
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
+#include "app/dialogs/AboutWindowController.h"
+#include "app/dialogs/UpdateDialogs.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/hud/HUDWindowController.h"
 #include "app/look/HUDFonts.h"
@@ -18,7 +21,6 @@
 #include "core/MonitorPathDiscovery.h"
 #include "log/SystemLog.h"
 
-#include <QCoreApplication>
 #include <QWidget>
 
 #include <algorithm>
@@ -66,9 +68,8 @@ AppDelegate::AppDelegate(Options options)
       runningCopies_(options.runningCopies ? std::move(options.runningCopies) : RunningCopies::forThisProgram()),
       client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
       prefs_(std::make_unique<PreferencesStore>(defaults_)),
-      updater_(options.updater ? options.updater(queue_, defaults_)
-                               : std::make_unique<UpdaterController>(queue_, defaults_)),
-      meterStore_(queue_), observations_(std::make_unique<Observations>()) {}
+      updater_(options.updater ? options.updater(queue_, defaults_) : makeUpdater()), meterStore_(queue_),
+      observations_(std::make_unique<Observations>()) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -81,6 +82,7 @@ void AppDelegate::applicationDidFinishLaunching() {
                                              }));
     HUDFonts::ensureRegistered();
     if (prefs_->crashReporting.value()) CrashReporter::shared().startIfConsented(true);
+    else CrashReporter::shared().discardUnsentReports();  // nothing recorded earlier leaves without consent
     observations_->crashReporting =
         prefs_->crashReporting.observe(weakly([](bool consent) {
                                            if (consent) CrashReporter::shared().startIfConsented(true);
@@ -166,8 +168,9 @@ void AppDelegate::applyHUDSize(HUDSize size) {
 }
 
 void AppDelegate::applyAppearance(HUDAppearance appearance) {
-    // The preferences and About windows get it too once they exist; they are not built yet.
+    // The preferences window gets it too once it exists; it is not built yet.
     meterWindow_->setAppearance(appearance);
+    if (aboutWindow_) aboutWindow_->setAppearance(appearance);
 }
 
 void AppDelegate::applicationWillTerminate() { client_.disconnect(); }
@@ -351,7 +354,7 @@ double AppDelegate::splReference() const {
 
 StatusBarController::Callbacks AppDelegate::statusBarCallbacks() {
     StatusBarController::Callbacks callbacks;
-    callbacks.onQuit = [] { QCoreApplication::quit(); };
+    callbacks.onQuit = [] { ApplicationQuit::request(); };
     callbacks.onPreferences = weakly([this] { showPreferences(); });
     callbacks.onToggleMeters = weakly([this] { toggleMeters(); });
     callbacks.isMetersVisible = guard_.wrap([this] { return isMetersVisible(); }, false);
@@ -379,6 +382,15 @@ bool AppDelegate::isMetersVisible() const { return meterWindow_ && meterWindow_-
 
 // MARK: updates
 
+std::unique_ptr<UpdaterController> AppDelegate::makeUpdater() {
+    UpdaterController::Parts parts;
+    // The update dialogs follow the appearance setting as it is when each one opens. The updater owns
+    // them and goes before the settings do, so they can hold the delegate plainly.
+    parts.driver = std::make_unique<UpdateDialogs>([this] { return prefs_->hudAppearance.value(); });
+    return std::make_unique<UpdaterController>(queue_, defaults_, UpdaterController::mainBundleInfo(),
+                                               std::move(parts));
+}
+
 void AppDelegate::startUpdater() {
     if (!updater_->isConfigured()) return;
     updater_->setAutomaticallyChecksForUpdates(prefs_->automaticUpdates.value());
@@ -394,7 +406,10 @@ void AppDelegate::askAutoUpdateConsentIfNeeded() {}
 void AppDelegate::setupCrashReportingConsent() {}
 // The window (not built yet) opens with the desktop's current login-item state.
 void AppDelegate::showPreferences() { loginItem_.refresh(); }
-void AppDelegate::showAbout() {}
+void AppDelegate::showAbout() {
+    if (!aboutWindow_) aboutWindow_ = std::make_unique<AboutWindowController>();
+    aboutWindow_->show(prefs_->hudAppearance.value());
+}
 void AppDelegate::openManual() {}
 void AppDelegate::openLicenseAgreement() {}
 

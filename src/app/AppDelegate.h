@@ -30,6 +30,7 @@
 
 namespace quillmark {
 
+class AboutWindowController;
 class HUDWindowController;
 class HotkeyService;
 class MeterSubscriptionManager;
@@ -117,6 +118,8 @@ public:
     StatusBarController& statusBar() { return *statusBar_; }
     MeterWindowController& meterWindow() { return *meterWindow_; }
     MeterSubscriptionManager& meterSubscriber() { return *meterSubscriber_; }
+    // The About window; empty until showAbout() first runs.
+    AboutWindowController* aboutWindow() { return aboutWindow_.get(); }
     const PendingRecall& pendingRecall() const { return pendingRecall_; }
     bool isArmed() const { return armed_; }
 
@@ -138,6 +141,8 @@ private:
     void showOffline();
     double splReference() const;
     StatusBarController::Callbacks statusBarCallbacks();
+    // The updater with the update dialogs, configured from Info.json.
+    std::unique_ptr<UpdaterController> makeUpdater();
     void toggleMeters();
     bool isMetersVisible() const;
 
@@ -167,6 +172,7 @@ private:
     MeterStore meterStore_;
     std::unique_ptr<MeterWindowController> meterWindow_;
     std::unique_ptr<MeterSubscriptionManager> meterSubscriber_;
+    std::unique_ptr<AboutWindowController> aboutWindow_;
     std::unique_ptr<Observations> observations_;
     bool armed_ = false;
     bool streamsWired_ = false;

@@ -1,7 +1,8 @@
 #include "app/services/UpdaterController.h"
 
+#include "app/ApplicationQuit.h"
+#include "app/dialogs/UpdateDialogs.h"
 #include "app/look/ResourceBundle.h"
-#include "app/services/UpdaterAlerts.h"
 #include "log/SystemLog.h"
 #include "platform/updater/Relaunch.h"
 
@@ -26,7 +27,7 @@ void relaunchAfterExit() {
     const QStringList all = QCoreApplication::arguments();
     for (qsizetype i = 1; i < all.size(); ++i) arguments.push_back(all[i].toStdString());
     Relaunch::requestAfterExit(appImage, std::move(arguments));
-    QCoreApplication::quit();
+    ApplicationQuit::request();
 }
 
 QString defaultDownloadDirectory() {
@@ -51,7 +52,8 @@ UpdaterController::UpdaterController(MainQueue& queue, UserDefaults& defaults, I
         return;
     }
     const auto openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    modalAlertBridge_ = parts.driver ? std::move(parts.driver) : std::make_unique<UpdaterAlerts>();
+    modalAlertBridge_ =
+        parts.driver ? std::move(parts.driver) : std::make_unique<UpdateDialogs>([] { return HUDAppearance::system; });
     auto installer = parts.installer ? std::move(parts.installer) : UpdateInstaller::forThisProcess(openUrl);
     Updater::Configuration configuration{QUrl(QString::fromStdString(feed)), key, info.version.value_or(""),
                                          parts.downloadDirectory.isEmpty() ? defaultDownloadDirectory()

@@ -26,7 +26,8 @@ public:
         std::optional<std::string> publicEDKey;  // SUPublicEDKey
         std::optional<std::string> version;      // CFBundleVersion
     };
-    // What stands in for the desktop in tests; the dialogs and this copy's installer when not given.
+    // What the user sees and how an update is installed: the update dialogs in the system's appearance
+    // and this copy's installer when not given; tests give their own.
     struct Parts {
         std::unique_ptr<UpdaterUserDriver> driver;
         std::unique_ptr<UpdateInstaller> installer;
