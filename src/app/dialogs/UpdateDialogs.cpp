@@ -1,6 +1,7 @@
 #include "app/dialogs/UpdateDialogs.h"
 
 #include "app/dialogs/DialogWindow.h"
+#include "platform/crash/SentrySDK.h"
 
 #include <QTimer>
 
@@ -13,6 +14,16 @@ constexpr int kOfferWidth = 520;
 constexpr int kInstall = 1000;
 constexpr int kRemindLater = 1001;
 constexpr int kSkip = 1002;
+
+// Hang tracking pauses before an alert is even built and resumes once it is gone; the window's own
+// pause inside its modal loop nests within this one.
+class ModalAlertPause {
+public:
+    ModalAlertPause() { SentrySDK::pauseAppHangTracking(); }
+    ~ModalAlertPause() { SentrySDK::resumeAppHangTracking(); }
+    ModalAlertPause(const ModalAlertPause&) = delete;
+    ModalAlertPause& operator=(const ModalAlertPause&) = delete;
+};
 
 }  // namespace
 
@@ -35,22 +46,26 @@ QString UpdateDialogs::offerMessage(const AppcastItem& item) {
 
 void UpdateDialogs::showUpdateFound(const AppcastItem& item, bool skippable, std::function<void(UpdateChoice)> reply) {
     later([this, item, skippable, reply = std::move(reply)] {
-        DialogWindow window(std::make_unique<DialogPanel>(QStringLiteral("A new version of Quillmark is available"),
-                                                          offerMessage(item)),
-                            kOfferWidth);
-        DialogPanel& panel = window.panel();
-        if (skippable) {
-            DialogButton& skip = panel.addButton(DialogButton::secondary(QStringLiteral("Skip This Version")));
-            QObject::connect(&skip, &DialogButton::clicked, &window, [&window] { window.stopModal(kSkip); });
+        std::optional<int> answer;
+        {
+            ModalAlertPause pause;
+            DialogWindow window(std::make_unique<DialogPanel>(QStringLiteral("A new version of Quillmark is available"),
+                                                              offerMessage(item)),
+                                kOfferWidth);
+            DialogPanel& panel = window.panel();
+            if (skippable) {
+                DialogButton& skip = panel.addButton(DialogButton::secondary(QStringLiteral("Skip This Version")));
+                QObject::connect(&skip, &DialogButton::clicked, &window, [&window] { window.stopModal(kSkip); });
+            }
+            DialogButton& remind = panel.addButton(DialogButton::secondary(QStringLiteral("Remind Me Later")));
+            DialogButton& install = panel.addButton(DialogButton::primary(
+                item.informationalUpdate ? QStringLiteral("Learn More\u2026") : QStringLiteral("Install Update")));
+            QObject::connect(&remind, &DialogButton::clicked, &window, [&window] { window.stopModal(kRemindLater); });
+            QObject::connect(&install, &DialogButton::clicked, &window, [&window] { window.stopModal(kInstall); });
+            window.setCancelButton(&remind);
+            window.setDefaultButton(&install);
+            answer = window.runModal(appearance_());
         }
-        DialogButton& remind = panel.addButton(DialogButton::secondary(QStringLiteral("Remind Me Later")));
-        DialogButton& install = panel.addButton(DialogButton::primary(
-            item.informationalUpdate ? QStringLiteral("Learn More\u2026") : QStringLiteral("Install Update")));
-        QObject::connect(&remind, &DialogButton::clicked, &window, [&window] { window.stopModal(kRemindLater); });
-        QObject::connect(&install, &DialogButton::clicked, &window, [&window] { window.stopModal(kInstall); });
-        window.setCancelButton(&remind);
-        window.setDefaultButton(&install);
-        const auto answer = window.runModal(appearance_());
         if (answer == kInstall) reply(UpdateChoice::install);
         else if (answer == kSkip) reply(UpdateChoice::skip);
         else reply(UpdateChoice::remindLater);
@@ -59,12 +74,15 @@ void UpdateDialogs::showUpdateFound(const AppcastItem& item, bool skippable, std
 
 void UpdateDialogs::notice(const QString& title, const QString& message, std::function<void()> acknowledged) {
     later([this, title, message, acknowledged = std::move(acknowledged)] {
-        DialogWindow window(std::make_unique<DialogPanel>(title, message), kWidth);
-        DialogButton& ok = window.panel().addButton(DialogButton::primary(QStringLiteral("OK")));
-        QObject::connect(&ok, &DialogButton::clicked, &window, [&window] { window.stopModal(kInstall); });
-        window.setDefaultButton(&ok);
-        window.setCancelButton(&ok);
-        window.runModal(appearance_());
+        {
+            ModalAlertPause pause;
+            DialogWindow window(std::make_unique<DialogPanel>(title, message), kWidth);
+            DialogButton& ok = window.panel().addButton(DialogButton::primary(QStringLiteral("OK")));
+            QObject::connect(&ok, &DialogButton::clicked, &window, [&window] { window.stopModal(kInstall); });
+            window.setDefaultButton(&ok);
+            window.setCancelButton(&ok);
+            window.runModal(appearance_());
+        }
         acknowledged();
     });
 }
