@@ -6,6 +6,7 @@
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
 #include "app/dialogs/AboutWindowController.h"
+#include "app/dialogs/UpdateDialogs.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/hud/HUDWindowController.h"
 #include "app/look/HUDFonts.h"
@@ -66,7 +67,8 @@ AppDelegate::AppDelegate(Options options)
       makeShortcuts_(options.shortcuts ? std::move(options.shortcuts) : &GlobalShortcuts::forThisDesktop),
       runningCopies_(options.runningCopies ? std::move(options.runningCopies) : RunningCopies::forThisProgram()),
       client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
-      prefs_(std::make_unique<PreferencesStore>(defaults_)), meterStore_(queue_),
+      prefs_(std::make_unique<PreferencesStore>(defaults_)),
+      updater_(options.updater ? options.updater(queue_, defaults_) : makeUpdater()), meterStore_(queue_),
       observations_(std::make_unique<Observations>()) {}
 
 AppDelegate::~AppDelegate() = default;
@@ -91,11 +93,12 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::finishLaunch() {
-    observations_->autoUpdate = ChangedValues::observe<bool>(prefs_->automaticUpdates, weakly([this](bool enabled) {
-                                                                 if (updater_.isConfigured())
-                                                                     updater_.setAutomaticallyChecksForUpdates(enabled);
-                                                             }),
-                                                             Published<bool>::Initial::skip);
+    observations_->autoUpdate =
+        ChangedValues::observe<bool>(prefs_->automaticUpdates, weakly([this](bool enabled) {
+                                         if (updater_->isConfigured())
+                                             updater_->setAutomaticallyChecksForUpdates(enabled);
+                                     }),
+                                     Published<bool>::Initial::skip);
 
     hud_ = std::make_unique<HUDWindowController>(queue_);
     hud_->applyDisplayTime(prefs_->hudDurationSeconds.value());
@@ -356,9 +359,9 @@ StatusBarController::Callbacks AppDelegate::statusBarCallbacks() {
     callbacks.onToggleMeters = weakly([this] { toggleMeters(); });
     callbacks.isMetersVisible = guard_.wrap([this] { return isMetersVisible(); }, false);
     callbacks.onCheckForUpdates = weakly([this] {
-        if (!updater_.isConfigured()) return;
-        if (!updater_.didStart()) updater_.startUpdater();
-        updater_.checkForUpdates();
+        if (!updater_->isConfigured()) return;
+        if (!updater_->didStart()) updater_->startUpdater();
+        updater_->checkForUpdates();
     });
     callbacks.onAbout = weakly([this] { showAbout(); });
     callbacks.onOpenManual = weakly([this] { openManual(); });
@@ -377,15 +380,26 @@ void AppDelegate::toggleMeters() {
 
 bool AppDelegate::isMetersVisible() const { return meterWindow_ && meterWindow_->isVisible(); }
 
+// MARK: updates
+
+std::unique_ptr<UpdaterController> AppDelegate::makeUpdater() {
+    UpdaterController::Parts parts;
+    // The update dialogs follow the appearance setting as it is when each one opens. The updater owns
+    // them and goes before the settings do, so they can hold the delegate plainly.
+    parts.driver = std::make_unique<UpdateDialogs>([this] { return prefs_->hudAppearance.value(); });
+    return std::make_unique<UpdaterController>(queue_, defaults_, UpdaterController::mainBundleInfo(),
+                                               std::move(parts));
+}
+
+void AppDelegate::startUpdater() {
+    if (!updater_->isConfigured()) return;
+    updater_->setAutomaticallyChecksForUpdates(prefs_->automaticUpdates.value());
+    if (!updater_->didStart()) updater_->startUpdater();
+}
+
 // MARK: not built yet
 
 void AppDelegate::installMainMenu() {}
-
-void AppDelegate::startUpdater() {
-    if (!updater_.isConfigured()) return;
-    updater_.setAutomaticallyChecksForUpdates(prefs_->automaticUpdates.value());
-    if (!updater_.didStart()) updater_.startUpdater();
-}
 
 void AppDelegate::applyFirstRunSetup() {}
 void AppDelegate::askAutoUpdateConsentIfNeeded() {}

@@ -55,6 +55,8 @@ public:
         std::function<std::unique_ptr<GlobalShortcuts>()> shortcuts;
         // The other running copies of the program, asked to quit at launch; found through /proc when not given.
         std::shared_ptr<RunningCopies> runningCopies;
+        // Makes the updater from the main queue and the settings domain; configured from Info.json when not given.
+        std::function<std::unique_ptr<UpdaterController>(MainQueue&, UserDefaults&)> updater;
     };
 
     // Creates the long-lived objects; no window, tray item, hotkey or connection exists yet.
@@ -91,9 +93,11 @@ public:
     // Recalls saved reference `index` (0 to 2); from a hotkey or the tray menu.
     void recallReference(int index);
 
+    // Applies the automatic-update setting and starts the updater, when this build is configured for updates.
+    void startUpdater();
+
     // Parts of the program that are not built yet: each is called where start-up or a menu needs it.
     void installMainMenu();
-    void startUpdater();
     void applyFirstRunSetup();
     void askAutoUpdateConsentIfNeeded();
     void setupCrashReportingConsent();
@@ -107,6 +111,7 @@ public:
     const MonitorPaths& monitorPaths() const { return monitorPaths_; }
     PreferencesStore& prefs() { return *prefs_; }
     LoginItemController& loginItem() { return loginItem_; }
+    UpdaterController& updater() { return *updater_; }
     MeterStore& meterStore() { return meterStore_; }
     HUDWindowController& hud() { return *hud_; }
     HotkeyService& hotkeys() { return *hotkeys_; }
@@ -136,6 +141,8 @@ private:
     void showOffline();
     double splReference() const;
     StatusBarController::Callbacks statusBarCallbacks();
+    // The updater with the update dialogs, configured from Info.json.
+    std::unique_ptr<UpdaterController> makeUpdater();
     void toggleMeters();
     bool isMetersVisible() const;
 
@@ -161,7 +168,7 @@ private:
     std::unique_ptr<StatusBarController> statusBar_;
     std::unique_ptr<MonitorControl> control_;
     std::unique_ptr<HotkeyService> hotkeys_;
-    UpdaterController updater_;
+    std::unique_ptr<UpdaterController> updater_;
     MeterStore meterStore_;
     std::unique_ptr<MeterWindowController> meterWindow_;
     std::unique_ptr<MeterSubscriptionManager> meterSubscriber_;

@@ -1,19 +1,63 @@
 #pragma once
 
+#include "app/services/UpdaterDefaults.h"
+#include "core/MainQueue.h"
+#include "platform/updater/UpdateInstaller.h"
+#include "platform/updater/Updater.h"
+#include "platform/updater/UpdaterUserDriver.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
 namespace quillmark {
 
-// The updater. Not built yet: it reports itself as not configured, so nothing ever starts or checks.
+class UserDefaults;
+
+// The updater as the application sees it: decides once whether this build is configured for updates
+// (a feed address and a public key in Info.json), starts the updater at most once, applies the
+// automatic-check setting and runs the user's check. An unconfigured build never starts or checks.
+// Main thread only.
 class UpdaterController {
 public:
-    UpdaterController() = default;
+    // The Info.json values it reads; nothing for a key that is missing or not text.
+    struct Info {
+        std::optional<std::string> feedURL;      // SUFeedURL
+        std::optional<std::string> publicEDKey;  // SUPublicEDKey
+        std::optional<std::string> version;      // CFBundleVersion
+    };
+    // What the user sees and how an update is installed: the update dialogs in the system's appearance
+    // and this copy's installer when not given; tests give their own.
+    struct Parts {
+        std::unique_ptr<UpdaterUserDriver> driver;
+        std::unique_ptr<UpdateInstaller> installer;
+        QString downloadDirectory;
+    };
 
-    bool isConfigured() const { return false; }
+    static Info mainBundleInfo();
+
+    UpdaterController(MainQueue& queue, UserDefaults& defaults, Info info = mainBundleInfo(), Parts parts = {});
+    ~UpdaterController();
+    UpdaterController(const UpdaterController&) = delete;
+    UpdaterController& operator=(const UpdaterController&) = delete;
+
+    bool isConfigured() const { return isConfigured_; }
     bool didStart() const { return didStart_; }
-    void setAutomaticallyChecksForUpdates(bool /*enabled*/) {}
-    void startUpdater() { didStart_ = true; }
-    void checkForUpdates() {}
+    // Switches the scheduled background checks on or off.
+    void setAutomaticallyChecksForUpdates(bool enabled);
+    // Starts the updater; its scheduled checks follow the automatic-check flag. Once only.
+    void startUpdater();
+    // A check the user asked for, answered in the updater's own dialogs.
+    void checkForUpdates();
+
+    // Nothing when not configured.
+    const Updater* updater() const { return controller_.get(); }
 
 private:
+    UpdaterDefaults settings_;
+    std::unique_ptr<UpdaterUserDriver> modalAlertBridge_;
+    std::unique_ptr<Updater> controller_;
+    bool isConfigured_ = false;
     bool didStart_ = false;
 };
 

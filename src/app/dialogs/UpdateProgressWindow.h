@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/dialogs/DialogPanel.h"
+#include "app/dialogs/DownloadProgressBar.h"
+#include "app/preferences/HUDAppearance.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+namespace quillmark {
+
+// The download's window in the dialogs' look: the title, "<received> of <total>", the bar and Cancel
+// (Escape). Not modal: the rest of the program stays usable while it downloads. Closing it cancels.
+class UpdateProgressWindow : public QWidget {
+public:
+    static constexpr int width = 430;
+
+    UpdateProgressWindow(std::function<void()> cancel, HUDAppearance appearance);
+
+    void setProgress(std::int64_t received, std::int64_t total);
+    const DownloadProgressBar& bar() const { return *bar_; }
+    DialogPanel& panel() { return *panel_; }
+
+    // "1.2 MB of 3.4 MB"; "1.2 MB" alone while the total is not known.
+    static QString progressText(std::int64_t received, std::int64_t total);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void fitHeight();
+
+    std::function<void()> cancel_;
+    DialogPanel* panel_;
+    DownloadProgressBar* bar_;
+};
+
+}  // namespace quillmark

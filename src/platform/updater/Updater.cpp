@@ -1,0 +1,183 @@
+#include "platform/updater/Updater.h"
+
+#include "log/SystemLog.h"
+#include "platform/updater/AppcastParser.h"
+#include "platform/updater/Ed25519Verifier.h"
+#include "platform/updater/UpdateUrlPolicy.h"
+#include "platform/updater/VersionComparator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace quillmark {
+
+Updater::Updater(Configuration configuration, MainQueue& queue, UpdaterSettings& settings, UpdaterUserDriver& driver,
+                 std::unique_ptr<UpdateInstaller> installer, Hooks hooks)
+    : configuration_(std::move(configuration)), queue_(queue), settings_(settings), driver_(driver),
+      installer_(std::move(installer)), hooks_(std::move(hooks)),
+      scheduler_(queue_, settings_, hooks_.wallClock, guard_.wrap([this] { checkInBackground(); })) {}
+
+Updater::~Updater() { guard_.end(); }
+
+void Updater::start() {
+    if (started_) return;
+    started_ = true;
+    scheduler_.start();
+}
+
+void Updater::checkForUpdates() {
+    if (stage_ == Stage::checking) {
+        userEngaged_ = true;
+        return;
+    }
+    if (stage_ != Stage::idle) return;
+    beginCheck(true);
+}
+
+void Updater::checkInBackground() {
+    // An update already on screen stands for this check; the next one is counted from now.
+    if (stage_ != Stage::idle) {
+        scheduler_.recordCheck();
+        return;
+    }
+    beginCheck(false);
+}
+
+void Updater::beginCheck(bool userInitiated) {
+    stage_ = Stage::checking;
+    userEngaged_ = userInitiated;
+    scheduler_.recordCheck();
+    downloader_.fetchFeed(configuration_.feedUrl, AppcastParser::maxFeedBytes,
+                          guard_.wrap([this](UpdateDownloader::FeedResult result) { feedArrived(std::move(result)); }));
+}
+
+void Updater::feedArrived(UpdateDownloader::FeedResult result) {
+    if (!result.bytes) {
+        fail("The update feed could not be loaded. " + result.error);
+        return;
+    }
+    const AppcastParser::Result feed = AppcastParser::parse(*result.bytes);
+    if (feed.error) {
+        fail(*feed.error);
+        return;
+    }
+    const auto newest = newestItem(feed.items);
+    if (!newest) {
+        if (!userEngaged_) return finish();
+        stage_ = Stage::acknowledging;
+        driver_.showUpToDate(guard_.wrap([this] { finish(); }));
+        return;
+    }
+    const auto skipped = settings_.skippedVersion();
+    const bool skippedByUser = skipped && VersionComparator::compare(newest->version, *skipped) <= 0;
+    if (!userEngaged_ && skippedByUser && !newest->criticalUpdate) return finish();
+    offer(*newest);
+}
+
+std::optional<AppcastItem> Updater::newestItem(const std::vector<AppcastItem>& items) const {
+    std::optional<AppcastItem> newest;
+    for (const AppcastItem& item : items) {
+        if (VersionComparator::compare(item.version, configuration_.currentVersion) <= 0) continue;
+        if (!newest || VersionComparator::compare(item.version, newest->version) > 0) newest = item;
+    }
+    return newest;
+}
+
+void Updater::offer(const AppcastItem& item) {
+    stage_ = Stage::offering;
+    AppcastItem shown = item;
+    // Only links the updater would fetch itself reach the user.
+    if (!UpdateUrlPolicy::isAllowed(QUrl(QString::fromStdString(shown.releaseNotesLink))))
+        shown.releaseNotesLink.clear();
+    driver_.showUpdateFound(
+        shown, !item.criticalUpdate,
+        guard_.wrap([this, item](UpdaterUserDriver::UpdateChoice choice) { choose(item, choice); }));
+}
+
+void Updater::choose(const AppcastItem& item, UpdaterUserDriver::UpdateChoice choice) {
+    userEngaged_ = true;
+    switch (choice) {
+    case UpdaterUserDriver::UpdateChoice::skip: settings_.setSkippedVersion(item.version); return finish();
+    case UpdaterUserDriver::UpdateChoice::remindLater: return finish();
+    case UpdaterUserDriver::UpdateChoice::install: break;
+    }
+    if (!item.informationalUpdate) return download(item);
+    const QUrl page(QString::fromStdString(item.informationLink()));
+    if (!UpdateUrlPolicy::isAllowed(page) || !hooks_.openUrl(page))
+        return fail("The page of this update could not be opened: " + item.informationLink());
+    finish();
+}
+
+void Updater::download(const AppcastItem& item) {
+    if (!Ed25519Verifier::fromBase64Key(configuration_.publicEDKey))
+        return fail("This build's update key (SUPublicEDKey) is not a valid Ed25519 public key, so no update can "
+                    "be installed.");
+    if (!item.enclosure.length || *item.enclosure.length == 0)
+        return fail("The update feed does not give the size of the download, so it cannot be checked.");
+    const QUrl url(QString::fromStdString(item.enclosure.url));
+    const QString path = downloadPath(url);
+    stage_ = Stage::downloading;
+    driver_.showDownloadStarted(guard_.wrap([this] { cancelDownload(); }));
+    downloader_.download(url, path, item.enclosure.length,
+                         guard_.wrap([this](std::int64_t received, std::int64_t total) {
+                             driver_.showDownloadProgress(received, total);
+                         }),
+                         guard_.wrap([this, item, path](std::optional<std::string> error) {
+                             downloaded(item, path, std::move(error));
+                         }));
+}
+
+void Updater::cancelDownload() {
+    if (stage_ != Stage::downloading) return;
+    downloader_.cancelDownload();
+    driver_.dismissDownload();
+    finish();
+}
+
+void Updater::downloaded(const AppcastItem& item, const QString& path, std::optional<std::string> error) {
+    driver_.dismissDownload();
+    if (error) return fail(*error);
+    const auto verifier = Ed25519Verifier::fromBase64Key(configuration_.publicEDKey);
+    if (QFileInfo(path).size() != *item.enclosure.length) {
+        QFile::remove(path);
+        return fail("The downloaded update does not have the size the update feed gives; it was deleted.");
+    }
+    if (!verifier || !verifier->verifyFile(path.toStdString(), item.enclosure.edSignature)) {
+        QFile::remove(path);
+        return fail("The downloaded update is not signed by the publisher of this program; it was deleted.");
+    }
+    install(path);
+}
+
+void Updater::install(const QString& path) {
+    const UpdateInstaller::Outcome outcome = installer_->install(path);
+    switch (outcome.kind) {
+    case UpdateInstaller::Outcome::Kind::replacedRunningCopy:
+        QFile::remove(path);
+        finish();
+        SystemLog::write("Quillmark: update installed; restarting.");
+        hooks_.relaunch();
+        return;
+    case UpdateInstaller::Outcome::Kind::handedToInstaller:
+        stage_ = Stage::acknowledging;
+        driver_.showHandedToInstaller(path.toStdString(), guard_.wrap([this] { finish(); }));
+        return;
+    case UpdateInstaller::Outcome::Kind::failed: QFile::remove(path); return fail(outcome.error);
+    }
+}
+
+void Updater::fail(const std::string& message) {
+    SystemLog::write("Quillmark: update failed: " + message);
+    if (!userEngaged_) return finish();
+    stage_ = Stage::acknowledging;
+    driver_.showUpdaterError(message, guard_.wrap([this] { finish(); }));
+}
+
+QString Updater::downloadPath(const QUrl& url) const {
+    QString name = QFileInfo(url.path()).fileName();
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.'))) name = QStringLiteral("Quillmark-update");
+    return QDir(configuration_.downloadDirectory).filePath(name);
+}
+
+}  // namespace quillmark
