@@ -10,8 +10,8 @@ namespace {
 QString escaped(const QString& text) {
     QString result;
     for (const QChar character : text) {
-        if (character.unicode() < 0x80 && character.isPunct()) result += QLatin1Char('\\');
-        else if (character.unicode() < 0x80 && character.isSymbol()) result += QLatin1Char('\\');
+        const bool asciiPunctuation = character.unicode() < 0x80 && (character.isPunct() || character.isSymbol());
+        if (asciiPunctuation) result += QLatin1Char('\\');
         result += character;
     }
     return result;
