@@ -5,6 +5,8 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
@@ -15,7 +17,7 @@ namespace {
 
 constexpr qreal kBodyPointSize = 10.5;
 
-// Markdown tables come without rules; these get thin ones and the full width of the page.
+// Markdown tables come without visible rules; these get thin ones and the full width of the page.
 void styleTables(QTextFrame* frame) {
     for (QTextFrame* child : frame->childFrames()) {
         if (auto* table = qobject_cast<QTextTable*>(child)) {
@@ -26,10 +28,23 @@ void styleTables(QTextFrame* frame) {
             format.setBorderCollapse(true);
             format.setCellSpacing(0);
             format.setCellPadding(4);
+            format.setHeaderRowCount(1);  // repeated on every page the table runs onto
             format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
             table->setFormat(format);
         }
         styleTables(child);
+    }
+}
+
+// Headings get room above them, so a section reads apart from the one before.
+void spaceHeadings(QTextDocument& document) {
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        if (format.headingLevel() == 0 || block == document.begin()) continue;
+        format.setTopMargin(format.headingLevel() <= 2 ? 14 : 8);
+        cursor.setPosition(block.position());
+        cursor.setBlockFormat(format);
     }
 }
 
@@ -45,6 +60,7 @@ std::optional<QString> PdfRenderer::render(const QString& markdown, const QStrin
     document.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
     document.setMetaInformation(QTextDocument::DocumentTitle, title);
     styleTables(document.rootFrame());
+    spaceHeadings(document);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
