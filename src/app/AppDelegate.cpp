@@ -3,6 +3,7 @@
 #include "app/ChangedValues.h"
 
 #include "app/ApplicationQuit.h"
+#include "app/DocumentOpener.h"
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
 #include "app/dialogs/AboutWindowController.h"
@@ -410,7 +411,11 @@ void AppDelegate::showAbout() {
     if (!aboutWindow_) aboutWindow_ = std::make_unique<AboutWindowController>();
     aboutWindow_->show(prefs_->hudAppearance.value());
 }
-void AppDelegate::openManual() {}
-void AppDelegate::openLicenseAgreement() {}
+void AppDelegate::openManual() {
+    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::userGuideName));
+}
+void AppDelegate::openLicenseAgreement() {
+    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::licenseAgreementName));
+}
 
 }  // namespace quillmark
