@@ -124,6 +124,8 @@ TEST_F(CrashReportE2E, ACrashIsSentAtTheNextStartWithConsentWithItsStackAndImage
     ASSERT_TRUE(event.is_object()) << request.body.substr(0, 400);
     EXPECT_EQ(event["release"], "quillmark@9.8.7");
     EXPECT_EQ(event["environment"], "production");
+    EXPECT_EQ(event["contexts"]["os"]["name"], "Linux");  // the first-run question promises the system and its version
+    EXPECT_TRUE(event["contexts"]["os"]["version"].is_string());
     EXPECT_EQ(event["exception"]["values"][0]["type"], "SIGSEGV");
 
     const auto& images = event["debug_meta"]["images"];

@@ -70,6 +70,8 @@ bool applyLine(PendingCrash& crash, const std::string& key, const std::string& r
     }
     if (key == "release") crash.release = rest;
     else if (key == "environment") crash.environment = rest;
+    else if (key == "os_name") crash.osName = rest;
+    else if (key == "os_version") crash.osVersion = rest;
     else if (key == "time") {
         std::istringstream parts(rest);
         long long seconds = 0, nanoseconds = 0;
@@ -153,6 +155,7 @@ SentryEvent PendingCrash::toEvent(const std::string& eventId) const {
     event.timestamp = timestamp;
     event.release = release;
     event.environment = environment;
+    if (osName) event.os = SentryEvent::OperatingSystem{*osName, osVersion};
     event.level = kind == "hang" ? "error" : "fatal";
 
     SentryEvent::Stacktrace stack;

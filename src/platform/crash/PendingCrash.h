@@ -27,7 +27,9 @@ struct PendingCrash {
     std::int64_t hangMilliseconds = 0;
     std::optional<std::string> release;
     std::optional<std::string> environment;
-    std::vector<std::uint64_t> frames;  // innermost first
+    std::optional<std::string> osName;     // "Linux"
+    std::optional<std::string> osVersion;  // the kernel release
+    std::vector<std::uint64_t> frames;     // innermost first
     std::vector<Image> images;
     std::vector<SentryBreadcrumb> breadcrumbs;
 

@@ -66,6 +66,11 @@ nlohmann::json SentryEvent::toJson() const {
     nlohmann::json json{{"event_id", eventId}, {"timestamp", timestamp}, {"level", level}, {"platform", platform}};
     if (release) json["release"] = *release;
     if (environment) json["environment"] = *environment;
+    if (os) {
+        nlohmann::json context = {{"name", os->name}};
+        if (os->version) context["version"] = *os->version;
+        json["contexts"] = {{"os", context}};
+    }
     if (message) {
         nlohmann::json object = nlohmann::json::object();
         if (message->message) object["message"] = *message->message;

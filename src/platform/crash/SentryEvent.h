@@ -50,12 +50,18 @@ struct SentryEvent {
         std::uint64_t imageSize = 0;
     };
 
+    struct OperatingSystem {
+        std::string name;
+        std::optional<std::string> version;
+    };
+
     std::string eventId;  // 32 hex digits
     double timestamp = 0;
     std::string level = "fatal";
     std::string platform = "native";
     std::optional<std::string> release;
     std::optional<std::string> environment;
+    std::optional<OperatingSystem> os;
     std::optional<Message> message;
     std::optional<std::map<std::string, nlohmann::json>> extra;
     std::optional<std::vector<Exception>> exceptions;

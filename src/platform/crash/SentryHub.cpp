@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <sys/syscall.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 namespace quillmark {
@@ -73,6 +74,12 @@ std::string SentryHub::headerLines() const {
     std::string lines;
     if (options_.releaseName) lines += "release " + oneLine(*options_.releaseName) + "\n";
     if (options_.environment) lines += "environment " + oneLine(*options_.environment) + "\n";
+    // The operating system and its version are all a report says of the machine.
+    utsname system{};
+    if (::uname(&system) == 0) {
+        lines += "os_name " + oneLine(system.sysname) + "\n";
+        lines += "os_version " + oneLine(system.release) + "\n";
+    }
     return lines;
 }
 
