@@ -36,6 +36,7 @@ class MeterSubscriptionManager;
 class MeterWindowController;
 class MonitorControl;
 class PreferencesStore;
+class PreferencesWindowController;
 class UserDefaults;
 
 // The application delegate: owns every long-lived object and wires them together. Start-up and
@@ -112,6 +113,8 @@ public:
     StatusBarController& statusBar() { return *statusBar_; }
     MeterWindowController& meterWindow() { return *meterWindow_; }
     MeterSubscriptionManager& meterSubscriber() { return *meterSubscriber_; }
+    // Nothing until the preferences are first shown.
+    PreferencesWindowController* preferencesWindow() { return preferencesWindow_.get(); }
     const PendingRecall& pendingRecall() const { return pendingRecall_; }
     bool isArmed() const { return armed_; }
 
@@ -163,6 +166,7 @@ private:
     std::unique_ptr<MeterWindowController> meterWindow_;
     std::unique_ptr<MeterSubscriptionManager> meterSubscriber_;
     std::unique_ptr<Observations> observations_;
+    std::unique_ptr<PreferencesWindowController> preferencesWindow_;
     bool armed_ = false;
     bool streamsWired_ = false;
     TalkbackLatch talkback_;
