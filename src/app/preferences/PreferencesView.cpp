@@ -370,17 +370,22 @@ void PreferencesView::observeStore() {
     observations_.push_back(ChangedValues::observe<double>(
         store_.splReferenceAt0dBFS,
         [this](const double&) {
-            queue_.post(guard_.wrap([this] {
-                if (!splWriteback_) refreshSPLInputFromStore();
-            }));
+            // Whether the view wrote it is known now; the refresh reads the store, so it runs later.
+            if (splWriteback_) return;
+            queue_.post(guard_.wrap([this] { refreshSPLInputFromStore(); }));
         },
         Published<double>::Initial::skip));
     observations_.push_back(ChangedValues::observe<bool>(
         store_.splReadoutEnabled,
         [this](const bool& on) {
             queue_.post(guard_.wrap([this, on] {
-                if (on) refreshSPLInputFromStore();
-                else setSPLInputText(QString());
+                if (!on) {
+                    setSPLInputText(QString());
+                    return;
+                }
+                // What the field holds is committed even when the refresh leaves its text as it was.
+                refreshSPLInputFromStore();
+                commitSPL();
             }));
         },
         Published<bool>::Initial::skip));
