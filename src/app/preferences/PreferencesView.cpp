@@ -320,6 +320,12 @@ QWidget* PreferencesView::privacySection() {
 }
 
 int PreferencesView::fittingHeight() {
+    // Layouts keep the sizes they worked out; rows shown or hidden since the last event-loop turn
+    // must count already.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (QLayout* inner = child->layout()) inner->invalidate();
+        child->updateGeometry();
+    }
     QLayout* root = layout();
     root->invalidate();
     root->activate();

@@ -25,6 +25,7 @@ PreferencesWindowController::PreferencesWindowController(PreferencesStore& store
     view_->onRecordingChanged = std::move(onRecordingChanged);
     window_->setWindowTitle(QStringLiteral("Quillmark Preferences"));
     window_->setObjectName(QStringLiteral("preferencesWindow"));
+    window_->setFocusPolicy(Qt::ClickFocus);
     QPalette palette = window_->palette();
     palette.setColor(QPalette::Window, HUDTokens::resolve(HUDTokens::bg, HUDTokens::isDark(store.hudAppearance.value())));
     window_->setPalette(palette);
@@ -58,12 +59,11 @@ void PreferencesWindowController::show() {
     window_->raise();
     window_->activateWindow();
     if (wasVisible) return;  // the focused control keeps its focus
-    // Nothing focused: a field that took the focus on showing would swallow the first key press.
-    auto clearFocus = [this] {
-        if (QWidget* focused = window_->focusWidget()) focused->clearFocus();
-    };
-    clearFocus();
-    queue_.post(guard_.wrap(clearFocus));
+    // No field focused. Clearing the focus is not enough: on activation Qt focuses the first field of a
+    // window that has no focus, so the window itself takes it, now and once more after activation.
+    auto focusWindow = [this] { window_->setFocus(Qt::OtherFocusReason); };
+    focusWindow();
+    queue_.post(guard_.wrap(focusWindow));
 }
 
 void PreferencesWindowController::resizeToFit() {
