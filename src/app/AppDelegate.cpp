@@ -394,11 +394,11 @@ void AppDelegate::showPreferences() {
     loginItem_.refresh();
     if (!preferencesWindow_) {
         // While a shortcut field records, a combination already bound must reach it, not fire.
-        preferencesWindow_ = std::make_unique<PreferencesWindowController>(
-            *prefs_, state_, loginItem_, queue_, weakly([this](bool recording) {
-                if (recording) hotkeys_->suspend();
-                else hotkeys_->resume();
-            }));
+        preferencesWindow_ = std::make_unique<PreferencesWindowController>(*prefs_, state_, loginItem_, queue_,
+                                                                           weakly([this](bool recording) {
+                                                                               if (recording) hotkeys_->suspend();
+                                                                               else hotkeys_->resume();
+                                                                           }));
     }
     preferencesWindow_->show();
 }

@@ -13,7 +13,7 @@ namespace quillmark {
 namespace {
 
 std::string carbonToString(std::uint32_t mask) {
-        // As this desktop writes them: command is Super, option is Alt.
+    // As this desktop writes them: command is Super, option is Alt.
     std::string names;
     if (mask & CarbonKeyTable::controlKey) names += "Ctrl+";
     if (mask & CarbonKeyTable::optionKey) names += "Alt+";

@@ -136,7 +136,8 @@ void HotkeyRecorderField::paintEvent(QPaintEvent*) {
 bool HotkeyRecorderField::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        if (clearRect().contains(help->pos())) QToolTip::showText(help->globalPos(), QStringLiteral("Clear shortcut"), this);
+        if (clearRect().contains(help->pos()))
+            QToolTip::showText(help->globalPos(), QStringLiteral("Clear shortcut"), this);
         else QToolTip::hideText();
         return true;
     }

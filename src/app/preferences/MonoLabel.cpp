@@ -30,7 +30,8 @@ QFont MonoLabel::font() const { return KitLook::monoFont(pointSize_); }
 
 QSize MonoLabel::sizeHint() const {
     const QFontMetricsF metrics(font());
-    return QSize(static_cast<int>(std::ceil(metrics.horizontalAdvance(text_))), static_cast<int>(std::ceil(metrics.height())));
+    return QSize(static_cast<int>(std::ceil(metrics.horizontalAdvance(text_))),
+                 static_cast<int>(std::ceil(metrics.height())));
 }
 
 std::optional<double> MonoLabel::firstBaseline() const {

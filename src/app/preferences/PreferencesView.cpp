@@ -171,8 +171,7 @@ QWidget* PreferencesView::makeHotkeyRow(HotkeyAction action) {
             if (index < static_cast<int>(references.size()))
                 row->setLabel(QStringLiteral("Recall: ") +
                               QString::fromStdString(references[static_cast<std::size_t>(index)].label));
-            else
-                row->setLabel(text(displayName(action)));
+            else row->setLabel(text(displayName(action)));
         });
     }
     return row;
@@ -180,8 +179,9 @@ QWidget* PreferencesView::makeHotkeyRow(HotkeyAction action) {
 
 QWidget* PreferencesView::hudSection() {
     auto* section = new SectionBox(QStringLiteral("HUD"), this);
-    auto* appearance = new VellSegmented<HUDAppearance>({HUDAppearance::system, HUDAppearance::light, HUDAppearance::dark},
-                                                        appearanceTitle, store_.hudAppearance.value());
+    auto* appearance =
+        new VellSegmented<HUDAppearance>({HUDAppearance::system, HUDAppearance::light, HUDAppearance::dark},
+                                         appearanceTitle, store_.hudAppearance.value());
     appearance->setObjectName(QStringLiteral("appearancePicker"));
     appearance->setFixedWidth(static_cast<int>(kPickerWidth));
     appearance->onWrite = [this, appearance](const HUDAppearance& value) {
@@ -205,8 +205,8 @@ QWidget* PreferencesView::hudSection() {
     durationField_ = numericField(QStringLiteral("2"), "durationField");
     durationField_->onWrite = [this](const QString& typed) { durationText_ = typed; };
     durationField_->onSubmit = [this] { commitDuration(); };
-    section->addContent(
-        new Row(QStringLiteral("Display duration"), std::nullopt, new FieldWithUnit(durationField_, QStringLiteral("sec"))));
+    section->addContent(new Row(QStringLiteral("Display duration"), std::nullopt,
+                                new FieldWithUnit(durationField_, QStringLiteral("sec"))));
     return section;
 }
 
@@ -295,7 +295,8 @@ QWidget* PreferencesView::splSection() {
         new Row(QStringLiteral("Show SPL"), std::nullopt, checkbox(store_.splReadoutEnabled, "splCheckbox")));
     splField_ = numericField(QStringLiteral("e.g. 80"), "splField");
     splField_->onWrite = [this](const QString& typed) { setSPLInputText(typed); };
-    auto* row = new Row(QStringLiteral("Current SPL"), std::nullopt, new FieldWithUnit(splField_, QStringLiteral("dB SPL")));
+    auto* row =
+        new Row(QStringLiteral("Current SPL"), std::nullopt, new FieldWithUnit(splField_, QStringLiteral("dB SPL")));
     row->setObjectName(QStringLiteral("splRow"));
     splRow_ = row;
     section->addContent(row);
@@ -366,11 +367,15 @@ void PreferencesView::observeStore() {
         Published<double>::Initial::skip));
     observations_.push_back(ChangedValues::observe<double>(
         store_.volumeStepCoarseDB,
-        [this](const double& value) { setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(value)); },
+        [this](const double& value) {
+            setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(value));
+        },
         Published<double>::Initial::skip));
     observations_.push_back(ChangedValues::observe<double>(
         store_.hudDurationSeconds,
-        [this](const double& value) { setFieldText(durationField_, durationText_, PreferencesRules::fieldText(value)); },
+        [this](const double& value) {
+            setFieldText(durationField_, durationText_, PreferencesRules::fieldText(value));
+        },
         Published<double>::Initial::skip));
     // Those that read the store run once it holds the new value.
     observations_.push_back(ChangedValues::observe<double>(
@@ -527,7 +532,8 @@ void PreferencesView::commitStep(const QString& text, Published<double>& target)
         target.set(*value);
         return;
     }
-    if (&target == &store_.volumeStepFineDB) setFieldText(fineField_, fineStepText_, PreferencesRules::fieldText(target.value()));
+    if (&target == &store_.volumeStepFineDB)
+        setFieldText(fineField_, fineStepText_, PreferencesRules::fieldText(target.value()));
     else setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(target.value()));
 }
 

@@ -27,7 +27,8 @@ PreferencesWindowController::PreferencesWindowController(PreferencesStore& store
     window_->setObjectName(QStringLiteral("preferencesWindow"));
     window_->setFocusPolicy(Qt::ClickFocus);
     QPalette palette = window_->palette();
-    palette.setColor(QPalette::Window, HUDTokens::resolve(HUDTokens::bg, HUDTokens::isDark(store.hudAppearance.value())));
+    palette.setColor(QPalette::Window,
+                     HUDTokens::resolve(HUDTokens::bg, HUDTokens::isDark(store.hudAppearance.value())));
     window_->setPalette(palette);
     const int width = static_cast<int>(PreferencesView::contentWidth);
     const int height = std::max(minimumContentHeight, view_->fittingHeight());
@@ -39,8 +40,7 @@ PreferencesWindowController::PreferencesWindowController(PreferencesStore& store
     }
     applyAppearance(store.hudAppearance.value());
     splResize_ = ChangedValues::observe<bool>(
-        store.splReadoutEnabled,
-        [this](const bool&) { queue_.post(guard_.wrap([this] { resizeToFit(); })); },
+        store.splReadoutEnabled, [this](const bool&) { queue_.post(guard_.wrap([this] { resizeToFit(); })); },
         Published<bool>::Initial::skip);
 }
 

@@ -25,8 +25,9 @@ public:
     static constexpr int minimumContentHeight = 400;
 
     // `onRecordingChanged` hears when shortcut recording starts (true) and when the last one ends.
-    PreferencesWindowController(PreferencesStore& store, MonitorStateStore& monitorStore, LoginItemController& loginItem,
-                                MainQueue& queue, std::function<void(bool)> onRecordingChanged = {});
+    PreferencesWindowController(PreferencesStore& store, MonitorStateStore& monitorStore,
+                                LoginItemController& loginItem, MainQueue& queue,
+                                std::function<void(bool)> onRecordingChanged = {});
     ~PreferencesWindowController();
     PreferencesWindowController(const PreferencesWindowController&) = delete;
     PreferencesWindowController& operator=(const PreferencesWindowController&) = delete;

@@ -123,7 +123,8 @@ TEST_F(HotkeyRecorderFieldTest, RecordingLooksItsPartAndAClickCancelsWithoutACha
     EXPECT_FALSE(mute->isRecording());
     EXPECT_EQ(bound(HotkeyAction::mute), altF12);
     EXPECT_EQ(mute->cellBorderColour(), token(HUDTokens::border, false));
-    EXPECT_EQ(changes, (std::vector<std::pair<HotkeyAction, bool>>{{HotkeyAction::mute, true}, {HotkeyAction::mute, false}}));
+    EXPECT_EQ(changes,
+              (std::vector<std::pair<HotkeyAction, bool>>{{HotkeyAction::mute, true}, {HotkeyAction::mute, false}}));
 }
 
 TEST_F(HotkeyRecorderFieldTest, TheEndingKeyNeitherEditsNorSubmitsNorFiresAShortcut) {

@@ -47,11 +47,11 @@ protected:
         bindingsObservation = ChangedValues::observe<HotkeyBindings>(
             harness.store.bindings, [this](const HotkeyBindings& bindings) { applyBindings(*service, bindings); });
         harness.store.bindings.set({{HotkeyAction::volumeUpCoarse, altF12}, {HotkeyAction::recallReference3, plainF1}});
-        controller = std::make_unique<PreferencesWindowController>(
-            harness.store, harness.monitor, harness.loginItem, harness.queue, [this](bool recording) {
-                if (recording) service->suspend();
-                else service->resume();
-            });
+        controller = std::make_unique<PreferencesWindowController>(harness.store, harness.monitor, harness.loginItem,
+                                                                   harness.queue, [this](bool recording) {
+                                                                       if (recording) service->suspend();
+                                                                       else service->resume();
+                                                                   });
         controller->show();
         ASSERT_TRUE(waitFor([&] {
             harness.queue.runPending();

@@ -16,10 +16,9 @@ TEST(PreferencesRules, ParsingReadsOneWholeNumberBetweenSpaces) {
         const char* text;
         std::optional<double> value;
     } cases[] = {
-        {"3", 3},          {" 3 ", 3},        {"\t0.25\t", 0.25}, {"1e3", 1000},  {"-1", -1},
-        {"+2.5", 2.5},     {".5", 0.5},       {"", {}},           {"   ", {}},    {"abc", {}},
-        {"3x", {}},        {"1,5", {}},       {"1.5.2", {}},      {"\n3", {}},    {"3\n", {}},
-        {"1 000", {}},     {"٣", {}},          {"3\xC2\xA0", 3},
+        {"3", 3},      {" 3 ", 3},  {"\t0.25\t", 0.25}, {"1e3", 1000}, {"-1", -1}, {"+2.5", 2.5},
+        {".5", 0.5},   {"", {}},    {"   ", {}},        {"abc", {}},   {"3x", {}}, {"1,5", {}},
+        {"1.5.2", {}}, {"\n3", {}}, {"3\n", {}},        {"1 000", {}}, {"٣", {}},  {"3\xC2\xA0", 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -63,7 +62,7 @@ TEST(PreferencesRules, LabelsAreCutAtTwentyCharactersAsTheUserSeesThem) {
     EXPECT_EQ(PreferencesRules::cutLabel(QString(25, QLatin1Char('x'))), QString(20, QLatin1Char('x')));
     // A flag is two code points, an accented letter may be a letter and a combining mark: never split.
     const QString flag = QString::fromUtf8("\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA");  // 🇩🇪
-    const QString accented = QString::fromUtf8("e\xCC\x81");                 // é as e + U+0301
+    const QString accented = QString::fromUtf8("e\xCC\x81");                     // é as e + U+0301
     QString long_;
     for (int i = 0; i < 12; ++i) long_ += flag + accented;
     const QString cut = PreferencesRules::cutLabel(long_);

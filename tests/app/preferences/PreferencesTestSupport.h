@@ -35,7 +35,9 @@ struct PreferencesHarness {
     MonitorPaths paths = MonitorPaths::apolloX8();
     ManualMainQueue queue;
 
-    void reportLevel(double levelDB) { monitor.apply(MixerFrame{paths.levelDB.valuePath(), JSONValue(levelDB)}, paths); }
+    void reportLevel(double levelDB) {
+        monitor.apply(MixerFrame{paths.levelDB.valuePath(), JSONValue(levelDB)}, paths);
+    }
     std::string autostart() const { return configHome.path().toStdString() + "/autostart"; }
 };
 

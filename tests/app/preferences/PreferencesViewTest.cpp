@@ -56,7 +56,9 @@ protected:
         setting.set(on);
         harness.queue.runPending();
     }
-    static void clickButton(VellButton& button) { click(button, QPointF(button.width() / 2.0, button.QWidget::height() / 2.0)); }
+    static void clickButton(VellButton& button) {
+        click(button, QPointF(button.width() / 2.0, button.QWidget::height() / 2.0));
+    }
 
     PreferencesHarness harness;
     std::unique_ptr<PreferencesView> view;
@@ -189,7 +191,8 @@ TEST_F(PreferencesViewTest, ReferenceRowsSetClearAndCutTheirLabels) {
     harness.queue.runPending();
     EXPECT_EQ(harness.store.referenceLevels.value()[1].label, std::string(20, 'm'));
     EXPECT_EQ(label.text(), QString(20, QLatin1Char('m')));
-    EXPECT_EQ(view->hotkeyRow(HotkeyAction::recallReference2).label(), QStringLiteral("Recall: ") + QString(20, QLatin1Char('m')));
+    EXPECT_EQ(view->hotkeyRow(HotkeyAction::recallReference2).label(),
+              QStringLiteral("Recall: ") + QString(20, QLatin1Char('m')));
     retype(label.lineEdit(), QString());
     harness.queue.runPending();
     EXPECT_EQ(view->hotkeyRow(HotkeyAction::recallReference2).label(), QStringLiteral("Recall: "));
