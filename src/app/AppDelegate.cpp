@@ -2,8 +2,10 @@
 
 #include "app/ChangedValues.h"
 
+#include "app/ApplicationQuit.h"
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
+#include "app/dialogs/AboutWindowController.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/hud/HUDWindowController.h"
 #include "app/look/HUDFonts.h"
@@ -19,7 +21,6 @@
 #include "core/MonitorPathDiscovery.h"
 #include "log/SystemLog.h"
 
-#include <QCoreApplication>
 #include <QWidget>
 
 #include <algorithm>
@@ -80,6 +81,7 @@ void AppDelegate::applicationDidFinishLaunching() {
                                              }));
     HUDFonts::ensureRegistered();
     if (prefs_->crashReporting.value()) CrashReporter::shared().startIfConsented(true);
+    else CrashReporter::shared().discardUnsentReports();  // nothing recorded earlier leaves without consent
     observations_->crashReporting =
         prefs_->crashReporting.observe(weakly([](bool consent) {
                                            if (consent) CrashReporter::shared().startIfConsented(true);
@@ -164,8 +166,8 @@ void AppDelegate::applyHUDSize(HUDSize size) {
 }
 
 void AppDelegate::applyAppearance(HUDAppearance appearance) {
-    // The About window gets it too once it exists; it is not built yet.
     meterWindow_->setAppearance(appearance);
+    if (aboutWindow_) aboutWindow_->setAppearance(appearance);
     if (preferencesWindow_) preferencesWindow_->applyAppearance(appearance);
 }
 
@@ -350,7 +352,7 @@ double AppDelegate::splReference() const {
 
 StatusBarController::Callbacks AppDelegate::statusBarCallbacks() {
     StatusBarController::Callbacks callbacks;
-    callbacks.onQuit = [] { QCoreApplication::quit(); };
+    callbacks.onQuit = [] { ApplicationQuit::request(); };
     callbacks.onPreferences = weakly([this] { showPreferences(); });
     callbacks.onToggleMeters = weakly([this] { toggleMeters(); });
     callbacks.isMetersVisible = guard_.wrap([this] { return isMetersVisible(); }, false);
@@ -402,7 +404,10 @@ void AppDelegate::showPreferences() {
     }
     preferencesWindow_->show();
 }
-void AppDelegate::showAbout() {}
+void AppDelegate::showAbout() {
+    if (!aboutWindow_) aboutWindow_ = std::make_unique<AboutWindowController>();
+    aboutWindow_->show(prefs_->hudAppearance.value());
+}
 void AppDelegate::openManual() {}
 void AppDelegate::openLicenseAgreement() {}
 

@@ -30,6 +30,7 @@
 
 namespace quillmark {
 
+class AboutWindowController;
 class HUDWindowController;
 class HotkeyService;
 class MeterSubscriptionManager;
@@ -113,6 +114,8 @@ public:
     StatusBarController& statusBar() { return *statusBar_; }
     MeterWindowController& meterWindow() { return *meterWindow_; }
     MeterSubscriptionManager& meterSubscriber() { return *meterSubscriber_; }
+    // The About window; empty until showAbout() first runs.
+    AboutWindowController* aboutWindow() { return aboutWindow_.get(); }
     // Nothing until the preferences are first shown.
     PreferencesWindowController* preferencesWindow() { return preferencesWindow_.get(); }
     const PendingRecall& pendingRecall() const { return pendingRecall_; }
@@ -165,6 +168,7 @@ private:
     MeterStore meterStore_;
     std::unique_ptr<MeterWindowController> meterWindow_;
     std::unique_ptr<MeterSubscriptionManager> meterSubscriber_;
+    std::unique_ptr<AboutWindowController> aboutWindow_;
     std::unique_ptr<Observations> observations_;
     std::unique_ptr<PreferencesWindowController> preferencesWindow_;
     bool armed_ = false;

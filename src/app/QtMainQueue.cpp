@@ -2,8 +2,10 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 
 namespace quillmark {
@@ -19,16 +21,19 @@ void QtMainQueue::post(Work work) {
 
 MainQueue::Handle QtMainQueue::postAfter(Clock::duration delay, Work work) {
     Handle handle = Handle::make();
-    const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(delay);
+    const auto milliseconds =
+        std::max(std::chrono::ceil<std::chrono::milliseconds>(delay), std::chrono::milliseconds{0});
     QObject* context = context_.get();
-    // The timer must be started on the main thread: hop there first, then start it.
-    post([context, milliseconds, handle, work = std::move(work)]() mutable {
+    auto start = [context, milliseconds, handle, work = std::move(work)]() mutable {
         if (handle.isCancelled()) return;
-        QTimer::singleShot(std::max(milliseconds, std::chrono::milliseconds{0}), Qt::PreciseTimer, context,
-                           [handle, work = std::move(work)] {
-                               if (!handle.isCancelled()) work();
-                           });
-    });
+        QTimer::singleShot(milliseconds, Qt::PreciseTimer, context, [handle, work = std::move(work)] {
+            if (!handle.isCancelled()) work();
+        });
+    };
+    // The timer must be started on the main thread. From there it starts at once: a hop through the
+    // event queue would wake the event loop once more for nothing.
+    if (QThread::currentThread() == context->thread()) start();
+    else post(std::move(start));
     return handle;
 }
 

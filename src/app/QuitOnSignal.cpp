@@ -1,6 +1,7 @@
 #include "app/QuitOnSignal.h"
 
-#include <QCoreApplication>
+#include "app/ApplicationQuit.h"
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -57,7 +58,7 @@ QuitOnSignal::~QuitOnSignal() {
 void QuitOnSignal::drain() {
     char bytes[16];
     while (::read(signalFds[1], bytes, sizeof bytes) > 0) {}
-    QCoreApplication::quit();
+    ApplicationQuit::request();
 }
 
 }  // namespace quillmark

@@ -15,6 +15,9 @@
 #include <cmath>
 #include <deque>
 #include <ostream>
+#include <vector>
+
+#include <pthread.h>
 
 namespace quillmark {
 
@@ -78,6 +81,30 @@ void yieldOn(std::shared_ptr<Link>& link, T value) {
     });
 }
 
+// Several elements in one post: one wake-up of the consumer's thread instead of one per element. Each
+// is still handed over on its own, in order, and none once the consumer has let go.
+template <class Link, class T>
+void yieldAllOn(std::shared_ptr<Link>& link, std::vector<T>& values) {
+    if (values.empty()) return;
+    if (values.size() == 1) {
+        yieldOn(link, std::move(values.front()));
+        values.clear();
+        return;
+    }
+    if (!link || link->closed->load()) {
+        link.reset();
+        values.clear();
+        return;
+    }
+    link->queue->post([link, values = std::move(values)]() mutable {
+        for (T& value : values) {
+            if (link->closed->load()) return;
+            link->consumer(std::move(value));
+        }
+    });
+    values.clear();
+}
+
 // Refused or unreachable: nothing can be reached now, try again later.
 bool meansWaiting(const std::error_code& error) {
     return error == asio::error::connection_refused || error == asio::error::host_unreachable ||
@@ -135,6 +162,7 @@ MixerEngineClient::MixerEngineClient(std::string_view host, std::uint16_t port)
 MixerEngineClient::MixerEngineClient(std::string_view host, std::uint16_t port, Timing timing)
     : host_(host), port_(port), timing_(timing) {
     thread_ = std::thread([this] {
+        pthread_setname_np(pthread_self(), "engine");  // for profilers and per-thread CPU figures
         const auto work = asio::make_work_guard(io_);
         io_.run();
     });
@@ -414,7 +442,10 @@ void MixerEngineClient::endReceiveLoop(const std::shared_ptr<Connection>& from, 
 
 void MixerEngineClient::ingest(std::string_view bytes) {
     readBuffer_.ingest(bytes, [this](std::string_view message) { decodeAndYield(message); });
+    yieldReceivedFrames();
 }
+
+void MixerEngineClient::yieldReceivedFrames() { yieldAllOn(framesContinuation_, receivedFrames_); }
 
 void MixerEngineClient::decodeAndYield(std::string_view message) {
     std::optional<MixerMessageDecoder::Message> decoded = MixerMessageDecoder::decodeMessage(message);
@@ -426,14 +457,19 @@ void MixerEngineClient::decodeAndYield(std::string_view message) {
     if (found != pendingGets_.end()) answered = found->first;
     if (decoded->isRefusal) {
         // No report of the tree: never streamed, and the get it answers gets nothing, at once.
-        if (answered) resolvePendingGet(*answered, std::nullopt);
+        if (answered) {
+            yieldReceivedFrames();
+            resolvePendingGet(*answered, std::nullopt);
+        }
         return;
     }
     if (!answered) {
-        yieldOn(framesContinuation_, std::move(frame));
+        receivedFrames_.push_back(std::move(frame));
         return;
     }
-    yieldOn(framesContinuation_, frame);
+    // The frame reaches the stream before the get it answers completes, as when streamed alone.
+    receivedFrames_.push_back(frame);
+    yieldReceivedFrames();
     resolvePendingGet(*answered, std::move(frame));
 }
 

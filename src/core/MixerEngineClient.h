@@ -23,6 +23,7 @@
 #include <string_view>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace quillmark {
 
@@ -106,6 +107,7 @@ public:
     MixerEngineClient& operator=(const MixerEngineClient&) = delete;
 
     // Each frame (then each state) from now on, in order, through `queue`, until the handle is dropped.
+    // The frames of one read from the socket go through `queue` as one piece of work, one call each.
     // A new call replaces the stream stored before (which then receives nothing more). Nothing is replayed.
     // `queue` must outlive the client or the handle, whichever ends last; the callback may be released on
     // the engine thread.
@@ -167,6 +169,7 @@ private:
     void endReceiveLoop(const std::shared_ptr<Connection>& connection, std::uint64_t epoch);
     void ingest(std::string_view bytes);
     void decodeAndYield(std::string_view message);
+    void yieldReceivedFrames();
     void startKeepAlive();
     void keepAliveNext(std::shared_ptr<Task> task);
     void write(std::string text);
@@ -181,6 +184,7 @@ private:
     const Timing timing_;
     std::shared_ptr<Connection> connection_;
     MixerMessageBuffer readBuffer_;
+    std::vector<MixerFrame> receivedFrames_;  // decoded from the current read, not yet yielded
     std::shared_ptr<StreamLink<MixerFrame>> framesContinuation_;
     std::shared_ptr<StreamLink<ConnectionState>> stateContinuation_;
     std::shared_ptr<Task> keepAliveTask_;

@@ -5,6 +5,8 @@
 #include "ManualMainQueue.h"
 
 #include "app/AppDelegate.h"
+#include "app/dialogs/AboutWindowController.h"
+#include "app/dialogs/WindowAppearance.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/hud/HUDView.h"
 #include "app/hud/HUDWindowController.h"
@@ -454,6 +456,30 @@ TEST_F(AppDelegateTest, ThePreferencesWindowIsMadeOnceFollowsTheAppearanceAndPau
     QApplication::sendEvent(&made->window(), &escape);
     EXPECT_FALSE(mute.isRecording());
     EXPECT_EQ(shortcuts_.live.size(), live);
+}
+
+TEST_F(AppDelegateTest, AboutIsMadeOnceAndFollowsTheAppearanceWhileItExists) {
+    start();
+    ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
+    auto& appearance = delegate_->prefs().hudAppearance;
+    appearance.set(HUDAppearance::dark);
+    EXPECT_EQ(delegate_->aboutWindow(), nullptr);  // nothing before the first request
+
+    delegate_->showAbout();
+    AboutWindowController* about = delegate_->aboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->window().isVisible());
+    EXPECT_EQ(WindowAppearance::of(about->window()), HUDAppearance::dark);
+
+    appearance.set(HUDAppearance::light);  // while it is open
+    EXPECT_EQ(WindowAppearance::of(about->window()), HUDAppearance::light);
+    about->window().close();
+    appearance.set(HUDAppearance::dark);  // while it is hidden
+    EXPECT_EQ(WindowAppearance::of(about->window()), HUDAppearance::dark);
+
+    delegate_->showAbout();
+    EXPECT_EQ(delegate_->aboutWindow(), about);
+    EXPECT_TRUE(about->window().isVisible());
 }
 
 TEST_F(AppDelegateTest, BindingsAreRegisteredAgainOnRealChangesOnly) {

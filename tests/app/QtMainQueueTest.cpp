@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -59,6 +60,23 @@ TEST_F(QtMainQueueTest, PostAfterWaitsItsDelayAndCancelStopsIt) {
     ASSERT_TRUE(runUntil([&] { return ranAt != MainQueue::Clock::time_point{}; }));
     EXPECT_GE(ranAt - start, 30ms);
     EXPECT_FALSE(cancelledRan);
+}
+
+TEST_F(QtMainQueueTest, PostAfterFromTheMainThreadKeepsOrderWithPostsAndOtherDelays) {
+    std::vector<std::string> order;
+    const auto start = queue.now();
+    MainQueue::Clock::time_point lateAt{};
+    queue.postAfter(30ms, [&] {
+        order.push_back("30 ms");
+        lateAt = queue.now();
+    });
+    queue.post([&] { order.push_back("posted"); });
+    queue.postAfter(0ms, [&] { order.push_back("0 ms"); });
+    queue.postAfter(10ms, [&] { order.push_back("10 ms, first"); });
+    queue.postAfter(10ms, [&] { order.push_back("10 ms, second"); });
+    ASSERT_TRUE(runUntil([&] { return order.size() == 5; }));
+    EXPECT_EQ(order, (std::vector<std::string>{"posted", "0 ms", "10 ms, first", "10 ms, second", "30 ms"}));
+    EXPECT_GE(lateAt - start, 30ms);
 }
 
 TEST_F(QtMainQueueTest, CancelBeforeTheTimeComesPreventsTheWork) {

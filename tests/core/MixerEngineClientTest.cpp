@@ -8,6 +8,7 @@
 #include <asio/detached.hpp>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 
 #include <arpa/inet.h>
@@ -372,6 +373,72 @@ TEST_F(MixerEngineClientTest, MessagesThatGiveNoFrameAreDropped) {
     fence();
     EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/ok", nullptr}}));
     EXPECT_EQ(states().back(), State::ready());
+}
+
+// Counts the work posted through it, which runs on the test's queue.
+class CountingQueue final : public MainQueue {
+public:
+    explicit CountingQueue(MainQueue& target) : target_(target) {}
+    void post(Work work) override {
+        ++posts;
+        target_.post(std::move(work));
+    }
+    Handle postAfter(Clock::duration delay, Work work) override { return target_.postAfter(delay, std::move(work)); }
+    Clock::time_point now() const override { return target_.now(); }
+
+    std::atomic<int> posts = 0;
+
+private:
+    MainQueue& target_;
+};
+
+TEST_F(MixerEngineClientTest, FramesOfOneReadCrossToTheMainQueueTogetherOneCallEachInOrder) {
+    startConnected();
+    CountingQueue counting(queue);
+    std::vector<std::string> paths;
+    frameStream = client->frames(counting, [&](MixerFrame frame) { paths.push_back(frame.path); });
+    fence();  // the new stream is in place
+    paths.clear();
+    const int postsBefore = counting.posts;
+    std::string burst;
+    std::vector<std::string> sent;
+    for (int i = 0; i < 12; ++i) {
+        sent.push_back("/m/" + std::to_string(i));
+        burst += message(sent.back(), std::to_string(-i));
+    }
+    peer.write(burst);  // a few hundred bytes in one write: one read on loopback
+    ASSERT_TRUE(queue.runUntil([&] { return paths.size() == sent.size(); }));
+    EXPECT_EQ(paths, sent);
+    EXPECT_EQ(counting.posts - postsBefore, 1);
+}
+
+TEST_F(MixerEngineClientTest, GetAnsweredAmidAReadCompletesAfterTheFramesBeforeItsAnswerAndBeforeTheRest) {
+    startConnected();
+    std::vector<std::string> events;
+    frameStream = client->frames(queue, [&](MixerFrame frame) { events.push_back("frame " + frame.path); });
+    fence();
+    events.clear();
+    client->get("/x", 30, queue, [&](std::optional<MixerFrame> frame) {
+        events.push_back(frame ? "get " + frame->path : "get nothing");
+    });
+    ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return !p.messages("get /x").empty(); }));
+    peer.write(message("/a", "1") + message("/x", "2") + message("/b", "3"));
+    ASSERT_TRUE(queue.runUntil([&] { return events.size() == 4; }));
+    EXPECT_EQ(events, (std::vector<std::string>{"frame /a", "frame /x", "get /x", "frame /b"}));
+}
+
+TEST_F(MixerEngineClientTest, StreamDroppedWhileFramesOfOneReadAreDeliveredGetsNoneOfTheRest) {
+    startConnected();
+    std::vector<std::string> paths;
+    frameStream = client->frames(queue, [&](MixerFrame frame) {
+        paths.push_back(frame.path);
+        if (frame.path == "/2") frameStream.reset();
+    });
+    fence();
+    paths.clear();
+    peer.write(message("/1", "1") + message("/2", "2") + message("/3", "3") + message("/4", "4"));
+    fence();
+    EXPECT_EQ(paths, (std::vector<std::string>{"/1", "/2"}));
 }
 
 TEST_F(MixerEngineClientTest, UnterminatedMessageOverEightMebibytesIsDiscardedAndTheNextOneArrives) {

@@ -2,6 +2,11 @@
 #include "core/MixerMessageDecoder.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <bit>
+#include <cstdint>
+#include <random>
 
 namespace quillmark::testing {
 namespace {
@@ -126,6 +131,115 @@ TEST(MixerMessageDecoderTest, TellsRefusalsFromReportsByTheirErrorMember) {
     const auto decoded = MixerMessageDecoder::decodeMessage(R"({"path":"/a","error":)" + deep + "}");
     ASSERT_TRUE(decoded);
     EXPECT_FALSE(decoded->isRefusal);
+}
+
+// What the general parser makes of a report, read straight from its document.
+std::optional<MixerFrame> parsedByTheDocument(const std::string& message) {
+    const nlohmann::json document = nlohmann::json::parse(message, nullptr, false);
+    if (!document.is_object() || document.empty()) return std::nullopt;
+    const auto path = document.find("path");
+    if (path == document.end() || !path->is_string()) return std::nullopt;
+    const auto data = document.find("data");
+    return MixerFrame{path->get<std::string>(), data == document.end() ? JSONValue() : JSONValue::fromJSON(*data)};
+}
+
+// Equal, and numbers equal to the bit (so that -0 and 0 differ).
+void expectSameDecoding(const std::string& message) {
+    SCOPED_TRACE(message);
+    const std::optional<MixerFrame> expected = parsedByTheDocument(message);
+    const std::optional<MixerFrame> decoded = MixerMessageDecoder::decode(message);
+    ASSERT_EQ(decoded.has_value(), expected.has_value());
+    if (!expected) return;
+    EXPECT_EQ(decoded->path, expected->path);
+    const auto number = decoded->data.doubleValue(), expectedNumber = expected->data.doubleValue();
+    if (number && expectedNumber) {
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(*number), std::bit_cast<std::uint64_t>(*expectedNumber));
+    } else {
+        EXPECT_EQ(decoded->data, expected->data);
+    }
+}
+
+// Everyday reports are read without building a document; whatever their form, they must decode as
+// the document reads them.
+TEST(MixerMessageDecoderTest, PlainReportsDecodeExactlyAsTheGeneralParserReadsThem) {
+    const std::vector<std::string> data = {"0",
+                                           "-0",
+                                           "0.0",
+                                           "-0.0",
+                                           "1",
+                                           "-1",
+                                           "12",
+                                           "-12.5",
+                                           "1e3",
+                                           "1E+3",
+                                           "1e-3",
+                                           "-29.883743497776145",
+                                           "9223372036854775807",
+                                           "9223372036854775808",
+                                           "-9223372036854775808",
+                                           "-9223372036854775809",
+                                           "18446744073709551615",
+                                           "18446744073709551616",
+                                           "123456789012345678901234567890",
+                                           "1e308",
+                                           "1e309",
+                                           "-1e400",
+                                           "4.9e-324",
+                                           "1e-400",
+                                           "0.1",
+                                           "true",
+                                           "false",
+                                           "null",
+                                           "01",
+                                           "-",
+                                           "+1",
+                                           "1.",
+                                           ".5",
+                                           "1e",
+                                           "1e+",
+                                           "-01",
+                                           "NaN",
+                                           "Infinity",
+                                           "0x10",
+                                           "1.5.2",
+                                           "--1",
+                                           "tru",
+                                           "nul",
+                                           "\"x\"",
+                                           "[1]",
+                                           "{}",
+                                           " 1",
+                                           "1 "};
+    const std::vector<std::string> paths = {"/a",         "/devices/0/outputs/22/meters/3/MeterLevel/value",
+                                            "",           "/a b",
+                                            R"(/\u00e9)", R"(/\/x)",
+                                            "/\xc3\xa9",  "/\xff",
+                                            "/\t",        R"(a\"b)",
+                                            "/~"};
+    for (const std::string& value : data) {
+        for (const std::string& path : paths) {
+            const std::string pathMember = R"("path":")" + path + "\"";
+            const std::string dataMember = R"("data":)" + value;
+            expectSameDecoding("{" + dataMember + "," + pathMember + "}");
+            expectSameDecoding("{" + pathMember + "," + dataMember + "}");
+        }
+        expectSameDecoding(R"({"data":)" + value + R"(,"path":"/a"}})");
+        expectSameDecoding(R"({"data":)" + value + R"(,"path":"/a",})");
+        expectSameDecoding(R"({"data":)" + value + R"(,"path":"/a","x":1})");
+        expectSameDecoding(R"({"data":)" + value + R"(,"data":2,"path":"/a"})");
+        expectSameDecoding(R"({"path":"/a","path":"/b","data":)" + value + "}");
+        expectSameDecoding(R"( {"data":)" + value + R"(, "path":"/a"} )");
+        expectSameDecoding(R"({"data":)" + value + "}");
+        expectSameDecoding(R"({"path":"/a"})");
+    }
+    // Numbers of every shape, well formed or not.
+    std::mt19937 random(7);
+    const std::string alphabet = "0123456789-+.eE";
+    for (int i = 0; i < 5000; ++i) {
+        std::string value(std::uniform_int_distribution<std::size_t>(1, 24)(random), '0');
+        for (char& c : value) c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+        expectSameDecoding(R"({"data":)" + value + R"(,"path":"/a"})");
+    }
 }
 
 }  // namespace

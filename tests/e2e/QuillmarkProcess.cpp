@@ -47,18 +47,23 @@ QuillmarkProcess::QuillmarkProcess(Options options)
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return;
 
-    std::vector<std::string> env;
-    for (char** entry = environ; *entry; ++entry) env.emplace_back(*entry);
-    env.push_back("XDG_CONFIG_HOME=" + configHome_);
-    env.push_back("QUILLMARK_ENGINE_PORT=" + std::to_string(options.enginePort));
-    env.push_back("QT_QPA_PLATFORM=xcb");
+    std::map<std::string, std::string> overrides{{"XDG_CONFIG_HOME", configHome_},
+                                                 {"QUILLMARK_ENGINE_PORT", std::to_string(options.enginePort)},
+                                                 {"QT_QPA_PLATFORM", "xcb"}};
     if (const char* source = std::getenv("QUILLMARK_SOURCE_DIR"))
-        env.push_back(std::string("LSAN_OPTIONS=suppressions=") + source + "/tests/support/lsan.supp");
-    for (const auto& [key, value] : options.environment) env.push_back(key + "=" + value);
+        overrides["LSAN_OPTIONS"] = std::string("suppressions=") + source + "/tests/support/lsan.supp";
+    for (const auto& [key, value] : options.environment) overrides[key] = value;
+    // The first of two equal names wins for getenv(): an inherited value must not shadow ours.
+    std::vector<std::string> env;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        if (!overrides.count(text.substr(0, text.find('=')))) env.push_back(text);
+    }
+    for (const auto& [key, value] : overrides) env.push_back(key + "=" + value);
     std::vector<char*> envp;
     for (auto& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
-    std::string path = executablePath();
+    std::string path = options.executable.empty() ? executablePath() : options.executable;
     std::vector<char*> argv{path.data()};
     for (auto& argument : options.arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);

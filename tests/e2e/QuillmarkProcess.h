@@ -33,6 +33,8 @@ public:
         // A config home to share with another copy (left in place by this object); a fresh one when empty.
         std::string configHome;
         std::vector<std::string> arguments;
+        // Another copy of the program (beside its own share/quillmark); the build's when empty.
+        std::string executable;
     };
 
     explicit QuillmarkProcess(Options options);

@@ -114,7 +114,9 @@ void MeterView::setChannels(const std::vector<MeterChannel>& channels) {
     // Side by side, apart and of one height: already the region's own form.
     QRegion changed;
     changed.setRects(changedStrips_.data(), static_cast<int>(changedStrips_.size()));
-    update(changed);
+    // Painted now: the store already spaces its notifications a display frame apart, and a posted
+    // update request would wake the event loop once more for each of them.
+    repaint(changed);
 }
 
 void MeterView::takeLabels() {

@@ -34,9 +34,9 @@ public:
 
     explicit MeterView(QWidget* parent = nullptr);
 
-    // Asks for a repaint of the rows that the new values change, in one band across the strips that
-    // changed (of everything when the labels or the count changed); values that change no device
-    // pixel ask for nothing.
+    // Repaints at once the rows that the new values change, in one band across the strips that
+    // changed (asks for a repaint of everything when the labels or the count changed); values that
+    // change no device pixel paint nothing.
     void setChannels(const std::vector<MeterChannel>& channels);
     const std::vector<MeterChannel>& channels() const { return channels_; }
 

@@ -1,19 +1,44 @@
 #pragma once
 
+#include "platform/crash/SentryOptions.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
 namespace quillmark {
 
-// Crash reporting with the user's consent. Not built yet: without a configured data source name it
-// never starts, which is what this seam does until the reporter lands.
+// The one front of the crash-reporting SDK: starts it with the user's consent when the build carries
+// a data source name (Info.json "QuillmarkSentryDSN"), and stops it when consent is withdrawn.
 class CrashReporter {
 public:
+    // What the reporter calls: the SDK, and the main bundle's information list.
+    struct Dependencies {
+        std::function<void(const std::function<void(SentryOptions&)>&)> start;
+        std::function<void()> close;
+        std::function<void()> discardPendingReports;
+        std::function<std::optional<std::string>(const std::string&)> infoString;
+    };
+
     static CrashReporter& shared();
+    // Tests make their own, over a recording SDK; the program uses shared() only.
+    explicit CrashReporter(Dependencies dependencies) : dependencies_(std::move(dependencies)) {}
 
     void startIfConsented(bool consent);
     void stop();
     bool isStarted() const { return started_; }
+    // Crashes recorded earlier are deleted unsent while the user has not agreed (and only where a
+    // data source name makes crash reporting available at all).
+    void discardUnsentReports();
+
+    // The options the SDK is started with.
+    static void configure(SentryOptions& options, const std::string& dsn,
+                          const std::optional<std::string>& shortVersion);
 
 private:
-    CrashReporter() = default;
+    std::optional<std::string> dsn() const;
+
+    Dependencies dependencies_;
     bool started_ = false;
 };
 
