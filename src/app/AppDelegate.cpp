@@ -15,6 +15,7 @@
 #include "app/meters/MeterView.h"
 #include "app/meters/MeterWindowController.h"
 #include "app/preferences/PreferencesStore.h"
+#include "app/preferences/PreferencesWindowController.h"
 #include "app/preferences/QSettingsUserDefaults.h"
 #include "app/services/CrashReporter.h"
 #include "app/services/SingleInstanceGuard.h"
@@ -169,9 +170,9 @@ void AppDelegate::applyHUDSize(HUDSize size) {
 }
 
 void AppDelegate::applyAppearance(HUDAppearance appearance) {
-    // The preferences window gets it too once it exists; it is not built yet.
     meterWindow_->setAppearance(appearance);
     if (aboutWindow_) aboutWindow_->setAppearance(appearance);
+    if (preferencesWindow_) preferencesWindow_->applyAppearance(appearance);
 }
 
 void AppDelegate::applicationWillTerminate() { client_.disconnect(); }
@@ -405,8 +406,19 @@ void AppDelegate::installMainMenu() {}
 void AppDelegate::applyFirstRunSetup() {}
 void AppDelegate::askAutoUpdateConsentIfNeeded() {}
 void AppDelegate::setupCrashReportingConsent() {}
-// The window (not built yet) opens with the desktop's current login-item state.
-void AppDelegate::showPreferences() { loginItem_.refresh(); }
+// The window opens with the desktop's current login-item state.
+void AppDelegate::showPreferences() {
+    loginItem_.refresh();
+    if (!preferencesWindow_) {
+        // While a shortcut field records, a combination already bound must reach it, not fire.
+        preferencesWindow_ = std::make_unique<PreferencesWindowController>(*prefs_, state_, loginItem_, queue_,
+                                                                           weakly([this](bool recording) {
+                                                                               if (recording) hotkeys_->suspend();
+                                                                               else hotkeys_->resume();
+                                                                           }));
+    }
+    preferencesWindow_->show();
+}
 void AppDelegate::showAbout() {
     if (!aboutWindow_) aboutWindow_ = std::make_unique<AboutWindowController>();
     aboutWindow_->show(prefs_->hudAppearance.value());

@@ -37,6 +37,7 @@ class MeterSubscriptionManager;
 class MeterWindowController;
 class MonitorControl;
 class PreferencesStore;
+class PreferencesWindowController;
 class UserDefaults;
 
 // The application delegate: owns every long-lived object and wires them together. Start-up and
@@ -120,6 +121,8 @@ public:
     MeterSubscriptionManager& meterSubscriber() { return *meterSubscriber_; }
     // The About window; empty until showAbout() first runs.
     AboutWindowController* aboutWindow() { return aboutWindow_.get(); }
+    // Nothing until the preferences are first shown.
+    PreferencesWindowController* preferencesWindow() { return preferencesWindow_.get(); }
     const PendingRecall& pendingRecall() const { return pendingRecall_; }
     bool isArmed() const { return armed_; }
 
@@ -174,6 +177,7 @@ private:
     std::unique_ptr<MeterSubscriptionManager> meterSubscriber_;
     std::unique_ptr<AboutWindowController> aboutWindow_;
     std::unique_ptr<Observations> observations_;
+    std::unique_ptr<PreferencesWindowController> preferencesWindow_;
     bool armed_ = false;
     bool streamsWired_ = false;
     TalkbackLatch talkback_;

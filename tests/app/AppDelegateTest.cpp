@@ -13,14 +13,19 @@
 #include "app/look/HUDTokens.h"
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterWindowController.h"
+#include "app/preferences/HotkeyRecorderField.h"
 #include "app/preferences/MemoryUserDefaults.h"
 #include "app/preferences/PreferencesStore.h"
+#include "app/preferences/PreferencesView.h"
+#include "app/preferences/PreferencesWindowController.h"
 #include "log/SystemLog.h"
 
 #include "QtSpin.h"
 #include "TestApplication.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QWidget>
 
@@ -417,6 +422,40 @@ TEST_F(AppDelegateTest, AppearanceReachesTheMeterWindowOnRealChangesOnly) {
     meters.setAppearance(HUDAppearance::light);
     appearance.set(HUDAppearance::dark);
     EXPECT_FALSE(meters.view().isDarkAppearance()) << "assigning the same appearance re-ran the observation";
+}
+
+TEST_F(AppDelegateTest, ThePreferencesWindowIsMadeOnceFollowsTheAppearanceAndPausesTheHotkeysWhileRecording) {
+    start();
+    ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
+    EXPECT_EQ(delegate_->preferencesWindow(), nullptr);
+    delegate_->showPreferences();
+    PreferencesWindowController* made = delegate_->preferencesWindow();
+    ASSERT_NE(made, nullptr);
+    EXPECT_TRUE(made->window().isVisible());
+    made->window().close();
+    delegate_->showPreferences();
+    EXPECT_EQ(delegate_->preferencesWindow(), made);
+    EXPECT_TRUE(made->window().isVisible());
+
+    HotkeyRecorderField& mute = made->view().recorder(HotkeyAction::mute);
+    for (const bool dark : {true, false}) {
+        delegate_->prefs().hudAppearance.set(dark ? HUDAppearance::dark : HUDAppearance::light);
+        EXPECT_EQ(mute.drawsDark(), dark);
+        EXPECT_EQ(made->view().drawsDark(), dark);
+    }
+
+    const std::size_t live = shortcuts_.live.size();
+    ASSERT_GT(live, 0u);
+    const QPointF cell = mute.cellRect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, cell, mute.mapToGlobal(cell), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&mute, &press);
+    ASSERT_TRUE(mute.isRecording());
+    EXPECT_TRUE(shortcuts_.live.empty()) << "a bound combination must reach the field";
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&made->window(), &escape);
+    EXPECT_FALSE(mute.isRecording());
+    EXPECT_EQ(shortcuts_.live.size(), live);
 }
 
 TEST_F(AppDelegateTest, AboutIsMadeOnceAndFollowsTheAppearanceWhileItExists) {

@@ -13,12 +13,13 @@ namespace quillmark {
 namespace {
 
 std::string carbonToString(std::uint32_t mask) {
-    std::string glyphs;
-    if (mask & CarbonKeyTable::controlKey) glyphs += "⌃";
-    if (mask & CarbonKeyTable::optionKey) glyphs += "⌥";
-    if (mask & CarbonKeyTable::shiftKey) glyphs += "⇧";
-    if (mask & CarbonKeyTable::cmdKey) glyphs += "⌘";
-    return glyphs;
+    // As this desktop writes them: command is Super, option is Alt.
+    std::string names;
+    if (mask & CarbonKeyTable::controlKey) names += "Ctrl+";
+    if (mask & CarbonKeyTable::optionKey) names += "Alt+";
+    if (mask & CarbonKeyTable::shiftKey) names += "Shift+";
+    if (mask & CarbonKeyTable::cmdKey) names += "Super+";
+    return names;
 }
 
 std::optional<std::string_view> knownKeyName(std::uint32_t keyCode) {

@@ -27,7 +27,8 @@ struct HotkeyBinding {
 
     friend bool operator==(const HotkeyBinding&, const HotkeyBinding&) = default;
 
-    // The modifier glyphs (⌃⌥⇧⌘, in that order) followed by `characters`: "⌃⌥⌘F12".
+    // The modifiers as this desktop names them (Ctrl+, Alt+, Shift+, Super+, in that order) followed by
+    // `characters`: "Ctrl+Alt+Super+F12". The stored form is unchanged.
     std::string displayString() const;
 
     // The Carbon mask of a key event's modifiers: Meta = command, Alt = option, Ctrl = control,

@@ -27,12 +27,16 @@ HotkeyService::~HotkeyService() {
 }
 
 void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& binding) {
+    if (suspended_) {
+        heldBack_.emplace_back(action, binding);
+        return;
+    }
     // The id is used up even when the registration fails.
     const std::uint32_t id = nextHotKeyID_++;
     if (!shortcuts_->isAvailable()) return;  // said once, at construction
     const std::int32_t status = shortcuts_->registerShortcut(binding.keyCode, binding.carbonModifiers, id);
     if (status == GlobalShortcuts::ok) {
-        registrations_.push_back({id, action});
+        registrations_.push_back({id, action, binding});
         return;
     }
     SystemLog::write("Quillmark: failed to register hotkey for " + std::string(rawValue(action)) +
@@ -45,7 +49,32 @@ void HotkeyService::unregisterAll() {
     for (const Registration& registration : registrations_) shortcuts_->unregisterShortcut(registration.hotKeyID);
     registrations_.clear();
     refused_.clear();
+    heldBack_.clear();
     heldIDs_.clear();
+}
+
+void HotkeyService::suspend() {
+    if (suspended_) return;
+    for (const Registration& registration : registrations_) {
+        shortcuts_->unregisterShortcut(registration.hotKeyID);
+        heldBack_.emplace_back(registration.action, registration.binding);
+    }
+    // Those refused are tried again on resume, like the others.
+    for (auto& refused : refused_) heldBack_.push_back(std::move(refused));
+    // In action order again, as the owner registered them: the first of two equal bindings wins.
+    std::stable_sort(heldBack_.begin(), heldBack_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    registrations_.clear();
+    refused_.clear();
+    heldIDs_.clear();
+    suspended_ = true;
+}
+
+void HotkeyService::resume() {
+    if (!suspended_) return;
+    suspended_ = false;
+    const auto bindings = std::exchange(heldBack_, {});
+    for (const auto& [action, binding] : bindings) registerHotkey(action, binding);
 }
 
 void HotkeyService::retryRefused() {

@@ -23,6 +23,7 @@ public:
     struct Registration {
         std::uint32_t hotKeyID;  // also the handle that unregisters it
         HotkeyAction action;
+        HotkeyBinding binding;
     };
 
     // On the running desktop's global shortcuts (none without an X11 display).
@@ -43,6 +44,13 @@ public:
     // program held them (an older copy of this one that has since quit, for one).
     void retryRefused();
 
+    // Lets every bound combination reach the focused window (the shortcut recorder) until resume():
+    // the hotkeys are unregistered, and those registered meanwhile are only noted. Nothing fires.
+    void suspend();
+    // Registers again, in their order, the bindings noted since suspend(). Nothing when not suspended.
+    void resume();
+    bool isSuspended() const { return suspended_; }
+
     const std::vector<Registration>& registrations() const { return registrations_; }
 
 private:
@@ -51,6 +59,8 @@ private:
     std::unique_ptr<GlobalShortcuts> shortcuts_;
     std::vector<Registration> registrations_;
     std::vector<std::pair<HotkeyAction, HotkeyBinding>> refused_;
+    bool suspended_ = false;
+    std::vector<std::pair<HotkeyAction, HotkeyBinding>> heldBack_;  // while suspended
     std::uint32_t nextHotKeyID_ = 1;
     std::set<std::uint32_t> heldIDs_;
 };

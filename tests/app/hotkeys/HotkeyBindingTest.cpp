@@ -14,10 +14,10 @@ namespace {
 using Event = HotkeyBinding::KeyEvent;
 
 TEST(HotkeyBinding, DisplayStringPutsGlyphsInFixedOrder) {
-    EXPECT_EQ((HotkeyBinding{111, 0x1900, "F12"}.displayString()), "⌃⌥⌘F12");
+    EXPECT_EQ((HotkeyBinding{111, 0x1900, "F12"}.displayString()), "Ctrl+Alt+Super+F12");
     EXPECT_EQ((HotkeyBinding{111, 0, "F12"}.displayString()), "F12");
-    EXPECT_EQ((HotkeyBinding{0, 0x1B00, "A"}.displayString()), "⌃⌥⇧⌘A");
-    EXPECT_EQ((HotkeyBinding{0, 0x300, "A"}.displayString()), "⇧⌘A");
+    EXPECT_EQ((HotkeyBinding{0, 0x1B00, "A"}.displayString()), "Ctrl+Alt+Shift+Super+A");
+    EXPECT_EQ((HotkeyBinding{0, 0x300, "A"}.displayString()), "Shift+Super+A");
 }
 
 TEST(HotkeyBinding, FromEventLabels) {
@@ -68,16 +68,16 @@ TEST(HotkeyBinding, FirstRunDefaults) {
     using Desktop = HotkeyBinding::DefaultsDesktop;
     const HotkeyBindings& defaults = HotkeyBinding::firstRunDefaults(Desktop::unreserved);
     const std::pair<HotkeyAction, std::string> expected[] = {
-        {HotkeyAction::dim, "⌥F10"},
-        {HotkeyAction::surround, "⌃⌥F12"},
-        {HotkeyAction::stereo, "⌃⌥F11"},
-        {HotkeyAction::mono, "⌃⌥F10"},
-        {HotkeyAction::talkback, "⌃⌥T"},
-        {HotkeyAction::volumeUpCoarse, "⌥F12"},
-        {HotkeyAction::volumeDownCoarse, "⌥F11"},
-        {HotkeyAction::recallReference1, "⌃⌥⌘F12"},
-        {HotkeyAction::recallReference2, "⌃⌥⌘F11"},
-        {HotkeyAction::recallReference3, "⌃⌥⌘F10"},
+        {HotkeyAction::dim, "Alt+F10"},
+        {HotkeyAction::surround, "Ctrl+Alt+F12"},
+        {HotkeyAction::stereo, "Ctrl+Alt+F11"},
+        {HotkeyAction::mono, "Ctrl+Alt+F10"},
+        {HotkeyAction::talkback, "Ctrl+Alt+T"},
+        {HotkeyAction::volumeUpCoarse, "Alt+F12"},
+        {HotkeyAction::volumeDownCoarse, "Alt+F11"},
+        {HotkeyAction::recallReference1, "Ctrl+Alt+Super+F12"},
+        {HotkeyAction::recallReference2, "Ctrl+Alt+Super+F11"},
+        {HotkeyAction::recallReference3, "Ctrl+Alt+Super+F10"},
     };
     ASSERT_EQ(defaults.size(), std::size(expected));
     for (const auto& [action, display] : expected) EXPECT_EQ(defaults.at(action).displayString(), display);
@@ -104,8 +104,8 @@ TEST(HotkeyBinding, FirstRunDefaultsOnX11LeaveTheConsoleSwitchKeys) {
         const auto expected = moved.find(action);
         EXPECT_EQ(x11.at(action), expected == moved.end() ? binding : expected->second) << rawValue(action);
     }
-    EXPECT_EQ(x11.at(HotkeyAction::stereo).displayString(), "⌥⌘F11");
-    EXPECT_EQ(x11.at(HotkeyAction::recallReference1).displayString(), "⌥⇧⌘F12");
+    EXPECT_EQ(x11.at(HotkeyAction::stereo).displayString(), "Alt+Super+F11");
+    EXPECT_EQ(x11.at(HotkeyAction::recallReference1).displayString(), "Alt+Shift+Super+F12");
     // What a first run stores here.
     EXPECT_EQ(&HotkeyBinding::firstRunDefaults(), &x11);
 }

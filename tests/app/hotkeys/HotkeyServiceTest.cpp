@@ -153,5 +153,49 @@ TEST_F(HotkeyServiceTest, WithoutGlobalShortcutsRegistersNothingAndSaysSoOnce) {
     EXPECT_THAT(logged[0], ::testing::HasSubstr("X11"));
 }
 
+TEST_F(HotkeyServiceTest, SuspendedNothingIsRegisteredNorFiresAndResumeRegistersWhatIsBoundThen) {
+    makeService();
+    shortcuts.refusedKeys[103] = 10;  // another client holds F11 for now
+    apply({{HotkeyAction::volumeUpCoarse, optionF12}, {HotkeyAction::volumeDownCoarse, optionF11}});
+    const std::uint32_t before = idsOf(*service).at(0);
+    service->suspend();
+    service->suspend();  // a second suspension changes nothing
+    EXPECT_TRUE(service->isSuspended());
+    EXPECT_THAT(shortcuts.live, IsEmpty());
+    EXPECT_THAT(service->registrations(), IsEmpty());
+    fire(before, Edge::down);
+    EXPECT_THAT(received, IsEmpty());
+
+    // The bindings change while suspended (a recording stored one): only noted.
+    shortcuts.refusedKeys.clear();
+    const HotkeyBinding f10{109, 0, "F10"};
+    apply({{HotkeyAction::mute, f10}, {HotkeyAction::volumeDownCoarse, optionF11}});
+    EXPECT_THAT(shortcuts.live, IsEmpty());
+
+    service->resume();
+    EXPECT_FALSE(service->isSuspended());
+    ASSERT_EQ(service->registrations().size(), 2u);
+    EXPECT_EQ(service->registrations()[0].action, HotkeyAction::mute);
+    EXPECT_EQ(service->registrations()[1].action, HotkeyAction::volumeDownCoarse);
+    EXPECT_EQ(shortcuts.live.size(), 2u);
+    fire(service->registrations()[0].hotKeyID, Edge::down);
+    EXPECT_THAT(received, ElementsAre(Received{HotkeyAction::mute, HotkeyPhase::pressed}));
+    service->resume();  // not suspended: nothing
+    EXPECT_EQ(shortcuts.live.size(), 2u);
+}
+
+TEST_F(HotkeyServiceTest, ResumeWithoutChangesRegistersTheSameBindingsAndThoseRefusedBefore) {
+    makeService();
+    shortcuts.refusedKeys[103] = 10;
+    apply({{HotkeyAction::volumeUpCoarse, optionF12}, {HotkeyAction::volumeDownCoarse, optionF11}});
+    service->suspend();
+    shortcuts.refusedKeys.clear();  // the other program let F11 go meanwhile
+    service->resume();
+    std::map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> keys;
+    for (const auto& [id, key] : shortcuts.live) keys[key.first] = key;
+    EXPECT_EQ(keys.size(), 2u);
+    EXPECT_TRUE(keys.count(111) && keys.count(103));
+}
+
 }  // namespace
 }  // namespace quillmark::testing

@@ -1,0 +1,553 @@
+#include "app/preferences/PreferencesView.h"
+
+#include "app/ChangedValues.h"
+#include "app/look/LevelFormatter.h"
+#include "app/preferences/FieldWithUnit.h"
+#include "app/preferences/HorizontalRule.h"
+#include "app/preferences/HotkeyRecorderField.h"
+#include "app/preferences/MonoLabel.h"
+#include "app/preferences/PreferencesHeader.h"
+#include "app/preferences/PreferencesRules.h"
+#include "app/preferences/PreferencesStore.h"
+#include "app/preferences/kit/Caption.h"
+#include "app/preferences/kit/Row.h"
+#include "app/preferences/kit/SectionBox.h"
+#include "app/preferences/kit/VellButton.h"
+#include "app/preferences/kit/VellCheckbox.h"
+#include "app/preferences/kit/VellLabelField.h"
+#include "app/preferences/kit/VellNumericField.h"
+#include "app/preferences/kit/VellSegmented.h"
+#include "app/services/LoginItemController.h"
+#include "core/MainQueue.h"
+#include "core/MonitorStateStore.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace quillmark {
+
+namespace {
+
+constexpr double kFieldWidth = 64;
+constexpr double kPickerWidth = 220;
+constexpr double kChannelOrderWidth = 260;
+constexpr double kLabelFieldWidth = 150;
+constexpr int kReferenceRowSpacing = 10;
+constexpr int kReferenceRowHeight = 24;
+constexpr int kMinimumReferenceGap = 8;
+
+const QString kReferenceCaption = QStringLiteral(
+    "Name each preset, then press Set to capture the monitor’s current level. Recall it any time from the menu "
+    "bar or a hotkey.");
+
+QString text(std::string_view view) { return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size())); }
+
+QString appearanceTitle(const HUDAppearance& appearance) {
+    switch (appearance) {
+    case HUDAppearance::system: return QStringLiteral("System");
+    case HUDAppearance::light: return QStringLiteral("Light");
+    case HUDAppearance::dark: return QStringLiteral("Dark");
+    }
+    return {};
+}
+
+QString sizeTitle(const HUDSize& size) {
+    switch (size) {
+    case HUDSize::small: return QStringLiteral("Small");
+    case HUDSize::medium: return QStringLiteral("Medium");
+    case HUDSize::large: return QStringLiteral("Large");
+    }
+    return {};
+}
+
+QWidget* vertical(QWidget* parent, const std::vector<QWidget*>& widgets, int spacing) {
+    auto* column = new QWidget(parent);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    for (QWidget* widget : widgets) layout->addWidget(widget);
+    layout->addStretch(1);
+    return column;
+}
+
+}  // namespace
+
+PreferencesView::PreferencesView(PreferencesStore& store, LoginItemController& loginItem,
+                                 MonitorStateStore& monitorStore, MainQueue& queue, QWidget* parent)
+    : VellWidget(parent), store_(store), loginItem_(loginItem), monitorStore_(monitorStore), queue_(queue) {
+    setFixedWidth(static_cast<int>(contentWidth));
+    build();
+    render();
+    observeStore();
+}
+
+PreferencesView::~PreferencesView() {
+    observations_.clear();
+    // A recording cut short still gives the hotkeys back.
+    for (auto& [action, field] : recorders_) field->stopRecording();
+}
+
+// MARK: layout
+
+void PreferencesView::build() {
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(static_cast<int>(sidePadding), static_cast<int>(topPadding), static_cast<int>(sidePadding),
+                             static_cast<int>(sidePadding));
+    root->setSpacing(static_cast<int>(stackSpacing));
+    root->addWidget(new PreferencesHeader(this));
+    auto* columns = new QHBoxLayout;
+    columns->setSpacing(static_cast<int>(columnSpacing));
+    const int sectionSpacing = static_cast<int>(columnSpacing);
+    columns->addWidget(vertical(this, {startupSection(), hotkeysSection()}, sectionSpacing), 1);
+    columns->addWidget(vertical(this,
+                                {hudSection(), volumeStepSection(), referenceLevelsSection(), metersSection(),
+                                 splSection(), updatesSection(), privacySection()},
+                                sectionSpacing),
+                       1);
+    root->addLayout(columns);
+    root->addStretch(1);
+}
+
+VellCheckbox* PreferencesView::checkbox(Published<bool>& setting, const char* name) {
+    auto* box = new VellCheckbox(setting.value());
+    box->setObjectName(QString::fromLatin1(name));
+    box->onWrite = [this, box, &setting](bool on) {
+        setting.set(on);
+        box->setOn(setting.value());
+    };
+    renderers_.push_back([box, &setting] { box->setOn(setting.value()); });
+    return box;
+}
+
+VellNumericField* PreferencesView::numericField(const QString& prompt, const char* name) {
+    auto* field = new VellNumericField(prompt, kFieldWidth);
+    field->setObjectName(QString::fromLatin1(name));
+    return field;
+}
+
+QWidget* PreferencesView::startupSection() {
+    auto* section = new SectionBox(QStringLiteral("Startup"), this);
+    loginBox_ = new VellCheckbox(loginItem_.isEnabled.value());
+    loginBox_->setObjectName(QStringLiteral("loginCheckbox"));
+    loginBox_->onWrite = [this](bool on) {
+        loginItem_.setEnabled(on);
+        loginBox_->setOn(loginItem_.isEnabled.value());
+    };
+    section->addContent(new Row(QStringLiteral("Open Quillmark at login"), std::nullopt, loginBox_));
+    loginError_ = new Caption(QString());
+    loginError_->setObjectName(QStringLiteral("loginError"));
+    loginError_->setForeground(HUDTokens::red);
+    section->addContent(loginError_);
+    section->addContent(new Row(QStringLiteral("Show Meters on launch"), std::nullopt,
+                                checkbox(store_.showMetersOnLaunch, "showMetersCheckbox")));
+    return section;
+}
+
+QWidget* PreferencesView::hotkeysSection() {
+    auto* section = new SectionBox(QStringLiteral("Hotkeys"), this);
+    for (HotkeyAction action : allHotkeyActions) {
+        if (action == HotkeyAction::volumeUpFine || action == HotkeyAction::recallReference1)
+            section->addContent(new HorizontalRule);
+        section->addContent(makeHotkeyRow(action));
+    }
+    return section;
+}
+
+QWidget* PreferencesView::makeHotkeyRow(HotkeyAction action) {
+    auto* field = new HotkeyRecorderField(action, store_);
+    field->onRecordingChanged = [this](bool recording) { recordingChanged(recording); };
+    recorders_[action] = field;
+    std::optional<QString> hint;
+    if (auto console = consoleDefaultHotkey(action)) hint = QStringLiteral("Console default: ") + text(*console);
+    auto* row = new Row(text(displayName(action)), hint, field);
+    row->setObjectName(QStringLiteral("hotkeyRow-") + text(rawValue(action)));
+    hotkeyRows_[action] = row;
+    if (const auto index = referenceLevelIndex(action)) {
+        renderers_.push_back([this, row, action, index = *index] {
+            const auto& references = store_.referenceLevels.value();
+            if (index < static_cast<int>(references.size()))
+                row->setLabel(QStringLiteral("Recall: ") +
+                              QString::fromStdString(references[static_cast<std::size_t>(index)].label));
+            else row->setLabel(text(displayName(action)));
+        });
+    }
+    return row;
+}
+
+QWidget* PreferencesView::hudSection() {
+    auto* section = new SectionBox(QStringLiteral("HUD"), this);
+    auto* appearance =
+        new VellSegmented<HUDAppearance>({HUDAppearance::system, HUDAppearance::light, HUDAppearance::dark},
+                                         appearanceTitle, store_.hudAppearance.value());
+    appearance->setObjectName(QStringLiteral("appearancePicker"));
+    appearance->setFixedWidth(static_cast<int>(kPickerWidth));
+    appearance->onWrite = [this, appearance](const HUDAppearance& value) {
+        store_.hudAppearance.set(value);
+        appearance->setSelection(store_.hudAppearance.value());
+    };
+    renderers_.push_back([this, appearance] { appearance->setSelection(store_.hudAppearance.value()); });
+    section->addContent(new Row(QStringLiteral("Appearance"), std::nullopt, appearance));
+
+    auto* size = new VellSegmented<HUDSize>({HUDSize::small, HUDSize::medium, HUDSize::large}, sizeTitle,
+                                            store_.hudSize.value());
+    size->setObjectName(QStringLiteral("sizePicker"));
+    size->setFixedWidth(static_cast<int>(kPickerWidth));
+    size->onWrite = [this, size](const HUDSize& value) {
+        store_.hudSize.set(value);
+        size->setSelection(store_.hudSize.value());
+    };
+    renderers_.push_back([this, size] { size->setSelection(store_.hudSize.value()); });
+    section->addContent(new Row(QStringLiteral("Size"), std::nullopt, size));
+
+    durationField_ = numericField(QStringLiteral("2"), "durationField");
+    durationField_->onWrite = [this](const QString& typed) { durationText_ = typed; };
+    durationField_->onSubmit = [this] { commitDuration(); };
+    section->addContent(new Row(QStringLiteral("Display duration"), std::nullopt,
+                                new FieldWithUnit(durationField_, QStringLiteral("sec"))));
+    return section;
+}
+
+QWidget* PreferencesView::volumeStepSection() {
+    auto* section = new SectionBox(QStringLiteral("Volume step"), this);
+    fineField_ = numericField(QStringLiteral("1"), "fineStepField");
+    fineField_->onWrite = [this](const QString& typed) { fineStepText_ = typed; };
+    fineField_->onSubmit = [this] { commitStep(fineStepText_, store_.volumeStepFineDB); };
+    section->addContent(
+        new Row(QStringLiteral("Fine"), std::nullopt, new FieldWithUnit(fineField_, QStringLiteral("clicks"))));
+    coarseField_ = numericField(QStringLiteral("3"), "coarseStepField");
+    coarseField_->onWrite = [this](const QString& typed) { coarseStepText_ = typed; };
+    coarseField_->onSubmit = [this] { commitStep(coarseStepText_, store_.volumeStepCoarseDB); };
+    section->addContent(
+        new Row(QStringLiteral("Coarse"), std::nullopt, new FieldWithUnit(coarseField_, QStringLiteral("clicks"))));
+    return section;
+}
+
+QWidget* PreferencesView::referenceLevelsSection() {
+    auto* section = new SectionBox(QStringLiteral("Reference levels"), this);
+    for (int index = 0; index < 3; ++index) section->addContent(makeReferenceLevelRow(index));
+    section->addContent(new Caption(kReferenceCaption));
+    return section;
+}
+
+QWidget* PreferencesView::makeReferenceLevelRow(int index) {
+    auto* row = new VellWidget;
+    row->setMinimumHeight(kReferenceRowHeight);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(kReferenceRowSpacing);
+    const QString number = QString::number(index + 1);
+    ReferenceRow parts{new VellLabelField(QStringLiteral("Reference ") + number, kLabelFieldWidth),
+                       new MonoLabel(QString(), 12, HUDTokens::fgMuted), new VellButton(QStringLiteral("Set"), false),
+                       new VellButton(QStringLiteral("Clear"), false)};
+    parts.label->setObjectName(QStringLiteral("referenceLabel") + number);
+    parts.level->setObjectName(QStringLiteral("referenceLevel") + number);
+    parts.set->setObjectName(QStringLiteral("referenceSet") + number);
+    parts.clear->setObjectName(QStringLiteral("referenceClear") + number);
+    layout->addWidget(parts.label, 0, Qt::AlignVCenter);
+    layout->addSpacing(kMinimumReferenceGap - kReferenceRowSpacing);
+    layout->addStretch(1);
+    layout->addWidget(parts.level, 0, Qt::AlignVCenter);
+    layout->addWidget(parts.set, 0, Qt::AlignVCenter);
+    layout->addWidget(parts.clear, 0, Qt::AlignVCenter);
+
+    VellLabelField* label = parts.label;
+    label->onWrite = [this, index, label](const QString& typed) {
+        const QString cut = PreferencesRules::cutLabel(typed);
+        if (cut != typed) label->setText(cut);
+        editReference(index, [&cut](ReferenceLevel& reference) { reference.label = cut.toStdString(); });
+    };
+    parts.set->action = [this, index] {
+        const auto level = monitorStore_.snapshot().levelDB;
+        if (!level) return;  // drawn enabled before the level went away
+        editReference(index, [level](ReferenceLevel& reference) { reference.level = level; });
+    };
+    parts.clear->action = [this, index] {
+        editReference(index, [](ReferenceLevel& reference) { reference.level.reset(); });
+    };
+    referenceRows_.push_back(parts);
+    return row;
+}
+
+QWidget* PreferencesView::metersSection() {
+    auto* section = new SectionBox(QStringLiteral("Meters"), this);
+    auto* order = new VellSegmented<MeterChannelOrder>(
+        {MeterChannelOrder::music, MeterChannelOrder::film},
+        [](const MeterChannelOrder& value) { return text(displayName(value)); }, store_.meterChannelOrder.value());
+    order->setObjectName(QStringLiteral("channelOrderPicker"));
+    order->setFixedWidth(static_cast<int>(kChannelOrderWidth));
+    order->onWrite = [this, order](const MeterChannelOrder& value) {
+        store_.meterChannelOrder.set(value);
+        order->setSelection(store_.meterChannelOrder.value());
+    };
+    renderers_.push_back([this, order] { order->setSelection(store_.meterChannelOrder.value()); });
+    section->addContent(new Row(QStringLiteral("Channel order"), std::nullopt, order));
+    section->addContent(new Row(QStringLiteral("Hold clip indication"), std::nullopt,
+                                checkbox(store_.clipLatchPersistent, "clipLatchCheckbox")));
+    return section;
+}
+
+QWidget* PreferencesView::splSection() {
+    auto* section = new SectionBox(QStringLiteral("SPL mode"), this);
+    section->addContent(
+        new Row(QStringLiteral("Show SPL"), std::nullopt, checkbox(store_.splReadoutEnabled, "splCheckbox")));
+    splField_ = numericField(QStringLiteral("e.g. 80"), "splField");
+    splField_->onWrite = [this](const QString& typed) { setSPLInputText(typed); };
+    auto* row =
+        new Row(QStringLiteral("Current SPL"), std::nullopt, new FieldWithUnit(splField_, QStringLiteral("dB SPL")));
+    row->setObjectName(QStringLiteral("splRow"));
+    splRow_ = row;
+    section->addContent(row);
+    splStatus_ = new Caption(QString());
+    splStatus_->setObjectName(QStringLiteral("splStatus"));
+    section->addContent(splStatus_);
+    return section;
+}
+
+QWidget* PreferencesView::updatesSection() {
+    auto* section = new SectionBox(QStringLiteral("Updates"), this);
+    section->addContent(new Row(QStringLiteral("Check for updates automatically"), std::nullopt,
+                                checkbox(store_.automaticUpdates, "automaticUpdatesCheckbox")));
+    return section;
+}
+
+QWidget* PreferencesView::privacySection() {
+    auto* section = new SectionBox(QStringLiteral("Crash Reporting"), this);
+    section->addContent(new Row(QStringLiteral("Send crash reports"), std::nullopt,
+                                checkbox(store_.crashReporting, "crashReportingCheckbox")));
+    return section;
+}
+
+int PreferencesView::fittingHeight() {
+    // Layouts keep the sizes they worked out; rows shown or hidden since the last event-loop turn
+    // must count already.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (QLayout* inner = child->layout()) inner->invalidate();
+        child->updateGeometry();
+    }
+    QLayout* root = layout();
+    root->invalidate();
+    root->activate();
+    const int height = root->hasHeightForWidth() ? root->totalHeightForWidth(static_cast<int>(contentWidth))
+                                                 : root->totalSizeHint().height();
+    return height;
+}
+
+void PreferencesView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), resolved(HUDTokens::bg));
+}
+
+// MARK: following the store
+
+void PreferencesView::observeStore() {
+    auto rerender = [this](const auto&) { scheduleRender(); };
+    observations_.push_back(store_.bindings.observe(rerender, Published<HotkeyBindings>::Initial::skip));
+    observations_.push_back(store_.splReadoutEnabled.observe(rerender, Published<bool>::Initial::skip));
+    observations_.push_back(store_.splReferenceAt0dBFS.observe(rerender, Published<double>::Initial::skip));
+    observations_.push_back(store_.hudAppearance.observe(rerender, Published<HUDAppearance>::Initial::skip));
+    observations_.push_back(store_.hudSize.observe(rerender, Published<HUDSize>::Initial::skip));
+    observations_.push_back(store_.clipLatchPersistent.observe(rerender, Published<bool>::Initial::skip));
+    observations_.push_back(store_.meterChannelOrder.observe(rerender, Published<MeterChannelOrder>::Initial::skip));
+    observations_.push_back(store_.showMetersOnLaunch.observe(rerender, Published<bool>::Initial::skip));
+    observations_.push_back(
+        store_.referenceLevels.observe(rerender, Published<std::vector<ReferenceLevel>>::Initial::skip));
+    observations_.push_back(store_.crashReporting.observe(rerender, Published<bool>::Initial::skip));
+    observations_.push_back(store_.automaticUpdates.observe(rerender, Published<bool>::Initial::skip));
+    observations_.push_back(loginItem_.isEnabled.observe(rerender, Published<bool>::Initial::skip));
+    observations_.push_back(
+        loginItem_.lastError.observe(rerender, Published<std::optional<std::string>>::Initial::skip));
+
+    // The field rules that use only the value they are given run at once.
+    observations_.push_back(ChangedValues::observe<double>(
+        store_.volumeStepFineDB,
+        [this](const double& value) { setFieldText(fineField_, fineStepText_, PreferencesRules::fieldText(value)); },
+        Published<double>::Initial::skip));
+    observations_.push_back(ChangedValues::observe<double>(
+        store_.volumeStepCoarseDB,
+        [this](const double& value) {
+            setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(value));
+        },
+        Published<double>::Initial::skip));
+    observations_.push_back(ChangedValues::observe<double>(
+        store_.hudDurationSeconds,
+        [this](const double& value) {
+            setFieldText(durationField_, durationText_, PreferencesRules::fieldText(value));
+        },
+        Published<double>::Initial::skip));
+    // Those that read the store run once it holds the new value.
+    observations_.push_back(ChangedValues::observe<double>(
+        store_.splReferenceAt0dBFS,
+        [this](const double&) {
+            // Whether the view wrote it is known now; the refresh reads the store, so it runs later.
+            if (splWriteback_) return;
+            queue_.post(guard_.wrap([this] { refreshSPLInputFromStore(); }));
+        },
+        Published<double>::Initial::skip));
+    observations_.push_back(ChangedValues::observe<bool>(
+        store_.splReadoutEnabled,
+        [this](const bool& on) {
+            queue_.post(guard_.wrap([this, on] {
+                if (!on) {
+                    setSPLInputText(QString());
+                    return;
+                }
+                // What the field holds is committed even when the refresh leaves its text as it was.
+                refreshSPLInputFromStore();
+                commitSPL();
+            }));
+        },
+        Published<bool>::Initial::skip));
+}
+
+void PreferencesView::scheduleRender() {
+    if (renderPending_) return;
+    renderPending_ = true;
+    queue_.post(guard_.wrap([this] {
+        renderPending_ = false;
+        render();
+    }));
+}
+
+void PreferencesView::render() {
+    for (const auto& renderer : renderers_) renderer();
+    loginBox_->setOn(loginItem_.isEnabled.value());
+    const auto& error = loginItem_.lastError.value();
+    loginError_->setText(error ? QString::fromStdString(*error) : QString());
+    loginError_->setVisible(error.has_value());
+    renderReferenceRows();
+    renderSPL();
+}
+
+void PreferencesView::renderReferenceRows() {
+    const auto& references = store_.referenceLevels.value();
+    const bool levelKnown = monitorStore_.snapshot().levelDB.has_value();
+    for (std::size_t index = 0; index < referenceRows_.size(); ++index) {
+        const ReferenceRow& row = referenceRows_[index];
+        const bool exists = index < references.size();
+        const bool hasLevel = exists && references[index].level.has_value();
+        row.label->setText(exists ? QString::fromStdString(references[index].label) : QString());
+        row.level->setText(referenceLevelText(static_cast<int>(index)));
+        row.level->setColour(hasLevel ? HUDTokens::amber : HUDTokens::fgMuted);
+        row.set->setEnabled(levelKnown);
+        row.clear->setEnabled(hasLevel);
+    }
+}
+
+void PreferencesView::renderSPL() {
+    const bool on = store_.splReadoutEnabled.value();
+    splRow_->setVisible(on);
+    splStatus_->setVisible(on);
+    splStatus_->setText(splStatusText());
+}
+
+void PreferencesView::showEvent(QShowEvent* event) {
+    VellWidget::showEvent(event);
+    appear();
+}
+
+void PreferencesView::appear() {
+    setFieldText(fineField_, fineStepText_, PreferencesRules::fieldText(store_.volumeStepFineDB.value()));
+    setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(store_.volumeStepCoarseDB.value()));
+    setFieldText(durationField_, durationText_, PreferencesRules::fieldText(store_.hudDurationSeconds.value()));
+    refreshSPLInputFromStore();
+    render();
+}
+
+// MARK: rules
+
+QString PreferencesView::referenceLevelText(int index) const {
+    const auto& references = store_.referenceLevels.value();
+    if (index < 0 || index >= static_cast<int>(references.size())) return QStringLiteral("Not set");
+    const auto& level = references[static_cast<std::size_t>(index)].level;
+    if (!level) return QStringLiteral("Not set");
+    const double reference = store_.splReadoutEnabled.value() ? store_.splReferenceAt0dBFS.value() : 0;
+    return QString::fromStdString(LevelFormatter::savedLevel(*level, reference));
+}
+
+QString PreferencesView::splStatusText() const {
+    const double reference = store_.splReferenceAt0dBFS.value();
+    if (!(reference > 0)) return QStringLiteral("Enter the SPL value Console is showing right now.");
+    const auto level = monitorStore_.snapshot().levelDB;
+    if (!level) return QStringLiteral("Calibrated. Connect Apollo to verify.");
+    return QStringLiteral("Calibrated. Reads %1 dB SPL at %2 dB monitor level.")
+        .arg(PreferencesRules::wholeText(reference + *level), PreferencesRules::oneDecimalText(*level));
+}
+
+void PreferencesView::setFieldText(VellNumericField* field, QString& state, const QString& text) {
+    state = text;
+    field->setText(text);
+}
+
+void PreferencesView::setSPLInputText(const QString& text) {
+    if (text == splInputText_) return;
+    splInputText_ = text;
+    splField_->setText(text);
+    commitSPL();
+}
+
+void PreferencesView::refreshSPLInputFromStore() {
+    const double reference = store_.splReferenceAt0dBFS.value();
+    const auto level = monitorStore_.snapshot().levelDB;
+    if (reference > 0 && level) setSPLInputText(PreferencesRules::wholeText(reference + *level));
+    else setSPLInputText(QString());
+}
+
+void PreferencesView::commitSPL() {
+    if (!store_.splReadoutEnabled.value()) return;
+    const QString trimmed = PreferencesRules::trimmed(splInputText_);
+    if (trimmed.isEmpty()) {
+        if (store_.splReferenceAt0dBFS.value() != 0) writeSPLReference(0);
+        return;
+    }
+    const auto value = PreferencesRules::parse(trimmed);
+    if (!value || !(*value > 0) || !std::isfinite(*value)) return;
+    const auto level = monitorStore_.snapshot().levelDB;
+    if (!level) return;
+    const double reference = *value - *level;
+    const double stored = store_.splReferenceAt0dBFS.value();
+    if (reference != stored || std::isnan(reference) || std::isnan(stored)) writeSPLReference(reference);
+}
+
+void PreferencesView::writeSPLReference(double reference) {
+    splWriteback_ = true;
+    store_.splReferenceAt0dBFS.set(reference);
+    queue_.post(guard_.wrap([this] { splWriteback_ = false; }));
+}
+
+void PreferencesView::commitDuration() {
+    const auto value = PreferencesRules::parse(durationText_);
+    if (value && PreferencesRules::isAcceptedDuration(*value)) {
+        store_.hudDurationSeconds.set(*value);
+        return;
+    }
+    setFieldText(durationField_, durationText_, PreferencesRules::fieldText(store_.hudDurationSeconds.value()));
+}
+
+void PreferencesView::commitStep(const QString& text, Published<double>& target) {
+    const auto value = PreferencesRules::parse(text);
+    if (value && PreferencesRules::isAcceptedStep(*value)) {
+        target.set(*value);
+        return;
+    }
+    if (&target == &store_.volumeStepFineDB)
+        setFieldText(fineField_, fineStepText_, PreferencesRules::fieldText(target.value()));
+    else setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(target.value()));
+}
+
+void PreferencesView::editReference(int index, const std::function<void(ReferenceLevel&)>& edit) {
+    auto references = store_.referenceLevels.value();
+    if (index < 0 || index >= static_cast<int>(references.size())) return;
+    edit(references[static_cast<std::size_t>(index)]);
+    store_.referenceLevels.set(std::move(references));
+}
+
+void PreferencesView::recordingChanged(bool recording) {
+    const int before = recordings_;
+    recordings_ += recording ? 1 : -1;
+    if ((before == 0) != (recordings_ == 0) && onRecordingChanged) onRecordingChanged(recordings_ > 0);
+}
+
+}  // namespace quillmark

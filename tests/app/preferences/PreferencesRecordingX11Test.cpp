@@ -1,0 +1,151 @@
+// Recording shortcuts in the preferences window on a real X server, with the real global grabs and
+// real key events: a combination the program already holds globally reaches the field, Caps Lock does
+// not turn Escape or Backspace into hotkeys, and a window shortcut gives way to the recording.
+#include "app/ChangedValues.h"
+#include "app/hotkeys/HotkeyService.h"
+#include "app/preferences/HotkeyRecorderField.h"
+#include "app/preferences/PreferencesView.h"
+#include "app/preferences/PreferencesWindowController.h"
+#include "platform/x11/XcbGlobalShortcuts.h"
+
+#include "../hotkeys/ApplyBindings.h"
+#include "PreferencesTestSupport.h"
+#include "X11TestSupport.h"
+#include "XTestKeyboard.h"
+#include "kit/KitTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+
+#include <algorithm>
+#include <vector>
+
+namespace quillmark::testing {
+namespace {
+
+namespace keys {
+inline constexpr std::uint32_t Escape = 0xff1b, BackSpace = 0xff08, w = 0x77;
+}  // namespace keys
+
+constexpr std::uint16_t kLockBit = XCB_MOD_MASK_LOCK;
+const HotkeyBinding altF12{111, 0x800, "F12"};
+const HotkeyBinding plainF1{122, 0, "F1"};  // the marker: its press tells that earlier keys came through
+
+class PreferencesRecordingX11Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QApplication& application = testApplication<QApplication>();
+        auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>();
+        ASSERT_NE(x11, nullptr);
+        service = std::make_unique<HotkeyService>(std::make_unique<XcbGlobalShortcuts>(x11->connection()));
+        service->handler = [this](HotkeyAction action, HotkeyPhase phase) {
+            if (phase == HotkeyPhase::pressed) fired.push_back(action);
+        };
+        // As the application does: every change of the bindings registers them all again.
+        bindingsObservation = ChangedValues::observe<HotkeyBindings>(
+            harness.store.bindings, [this](const HotkeyBindings& bindings) { applyBindings(*service, bindings); });
+        harness.store.bindings.set({{HotkeyAction::volumeUpCoarse, altF12}, {HotkeyAction::recallReference3, plainF1}});
+        controller = std::make_unique<PreferencesWindowController>(harness.store, harness.monitor, harness.loginItem,
+                                                                   harness.queue, [this](bool recording) {
+                                                                       if (recording) service->suspend();
+                                                                       else service->resume();
+                                                                   });
+        controller->show();
+        ASSERT_TRUE(waitFor([&] {
+            harness.queue.runPending();
+            return controller->window().isActiveWindow();
+        })) << "the window never became active";
+    }
+    void TearDown() override {
+        keyboard.setLock(keysym::Caps_Lock, kLockBit, false);
+        controller.reset();
+    }
+    HotkeyRecorderField& field(HotkeyAction action) const { return controller->view().recorder(action); }
+    void startRecording(HotkeyAction action) {
+        HotkeyRecorderField& recorder = field(action);
+        click(recorder, recorder.cellRect().center());
+        ASSERT_TRUE(recorder.isRecording());
+    }
+    bool waitUntilIdle(HotkeyAction action) {
+        return waitFor([&] { return !field(action).isRecording(); });
+    }
+    std::optional<HotkeyBinding> bound(HotkeyAction action) const {
+        const auto& bindings = harness.store.bindings.value();
+        const auto found = bindings.find(action);
+        return found == bindings.end() ? std::nullopt : std::optional<HotkeyBinding>(found->second);
+    }
+    // The hotkeys that fired up to the marker's press, which is left out.
+    std::vector<HotkeyAction> firedUpToMarker() {
+        keyboard.tap({keysym::F1});
+        EXPECT_TRUE(waitFor([&] { return !fired.empty() && fired.back() == HotkeyAction::recallReference3; }));
+        std::vector<HotkeyAction> before(fired.begin(), fired.end() - (fired.empty() ? 0 : 1));
+        fired.clear();
+        return before;
+    }
+
+    PreferencesHarness harness;
+    XTestKeyboard keyboard;
+    std::unique_ptr<HotkeyService> service;
+    std::vector<HotkeyAction> fired;
+    ObservationToken bindingsObservation;
+    std::unique_ptr<PreferencesWindowController> controller;
+};
+
+TEST_F(PreferencesRecordingX11Test, ACombinationHeldGloballyIsRecordedAndDoesNotFire) {
+    keyboard.tap({keysym::Alt_L, keysym::F12});
+    EXPECT_EQ(firedUpToMarker(), std::vector<HotkeyAction>{HotkeyAction::volumeUpCoarse});
+
+    startRecording(HotkeyAction::mute);
+    EXPECT_TRUE(service->isSuspended());
+    keyboard.tap({keysym::Alt_L, keysym::F12});
+    ASSERT_TRUE(waitUntilIdle(HotkeyAction::mute));
+    EXPECT_EQ(bound(HotkeyAction::mute), altF12);
+    EXPECT_EQ(field(HotkeyAction::mute).shownText(), QStringLiteral("Alt+F12"));
+    EXPECT_FALSE(service->isSuspended());
+    // Nothing fired while recording; now the grabs are back, and the first action holding it has it.
+    EXPECT_EQ(firedUpToMarker(), std::vector<HotkeyAction>{});
+    keyboard.tap({keysym::Alt_L, keysym::F12});
+    EXPECT_EQ(firedUpToMarker(), std::vector<HotkeyAction>{HotkeyAction::mute});
+}
+
+TEST_F(PreferencesRecordingX11Test, WithCapsLockOnEscapeStillCancelsAndBackspaceStillClears) {
+    keyboard.setLock(keysym::Caps_Lock, kLockBit, true);
+    startRecording(HotkeyAction::volumeUpCoarse);
+    keyboard.tap({keys::Escape});
+    ASSERT_TRUE(waitUntilIdle(HotkeyAction::volumeUpCoarse));
+    EXPECT_EQ(bound(HotkeyAction::volumeUpCoarse), altF12);
+
+    startRecording(HotkeyAction::volumeUpCoarse);
+    keyboard.tap({keys::BackSpace});
+    ASSERT_TRUE(waitUntilIdle(HotkeyAction::volumeUpCoarse));
+    EXPECT_EQ(bound(HotkeyAction::volumeUpCoarse), std::nullopt);
+    // No bare Escape or Backspace was stored for any action.
+    for (const auto& [action, binding] : harness.store.bindings.value())
+        EXPECT_NE(binding.carbonModifiers == 0 && (binding.keyCode == 53 || binding.keyCode == 51), true);
+}
+
+TEST_F(PreferencesRecordingX11Test, AWindowShortcutGivesWayToTheRecording) {
+    int closes = 0;
+    auto* close = new QAction(&controller->window());
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    QObject::connect(close, &QAction::triggered, [&] { ++closes; });
+    controller->window().addAction(close);
+
+    // The test would see the shortcut fire.
+    keyboard.tap({keysym::Control_L, keys::w});
+    ASSERT_TRUE(waitFor([&] { return closes == 1; }));
+
+    startRecording(HotkeyAction::dim);
+    keyboard.tap({keysym::Control_L, keys::w});
+    ASSERT_TRUE(waitUntilIdle(HotkeyAction::dim));
+    EXPECT_EQ(bound(HotkeyAction::dim), (HotkeyBinding{13, 0x1000, "W"}));
+    // From now on the keys are a global hotkey, at once.
+    keyboard.tap({keysym::Control_L, keys::w});
+    EXPECT_EQ(firedUpToMarker(), std::vector<HotkeyAction>{HotkeyAction::dim});
+    EXPECT_EQ(closes, 1);
+}
+
+}  // namespace
+}  // namespace quillmark::testing
