@@ -2,9 +2,9 @@
 
 #include "app/dialogs/DialogPrimaryButtonStyle.h"
 #include "app/dialogs/DialogSecondaryButtonStyle.h"
-#include "app/dialogs/FlatBorder.h"
 #include "app/dialogs/TextBlock.h"
 #include "app/dialogs/WindowAppearance.h"
+#include "app/look/FlatBorder.h"
 
 #include <QEnterEvent>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
 #include "app/dialogs/DialogPanel.h"
 
-#include "app/dialogs/FlatBorder.h"
 #include "app/dialogs/WindowAppearance.h"
+#include "app/look/FlatBorder.h"
 
 #include <QPainter>
 

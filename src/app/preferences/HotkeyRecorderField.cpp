@@ -1,5 +1,6 @@
 #include "app/preferences/HotkeyRecorderField.h"
 
+#include "app/look/FlatBorder.h"
 #include "app/preferences/PreferencesStore.h"
 #include "app/preferences/kit/KitLook.h"
 #include "platform/keys/CarbonKeyTable.h"
@@ -115,7 +116,7 @@ void HotkeyRecorderField::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF cell = cellRect();
     painter.fillRect(cell, resolved(HUDTokens::bgHeader));
-    KitLook::drawInnerBorder(painter, cell, cellBorderColour());
+    FlatBorder::drawInside(painter, cell, cellBorderColour());
     painter.setFont(cellFont());
     painter.setPen(textColour());
     painter.drawText(cell.adjusted(horizontalPadding, 0, -horizontalPadding, 0), Qt::AlignCenter, shownText());

@@ -3,7 +3,6 @@
 #include "app/look/HUDFonts.h"
 
 #include <QFontDatabase>
-#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -40,15 +39,6 @@ QFont KitLook::monoFont(double size, double tracking) {
 QString KitLook::upperCased(const QString& text) {
     // QString's mapping is the locale-free one; QLocale::toUpper would give "İ" for "i" in Turkish.
     return text.toUpper();
-}
-
-void KitLook::drawInnerBorder(QPainter& painter, const QRectF& rect, const QColor& colour) {
-    // Four bands that do not overlap, so that a translucent colour would not darken the corners.
-    const qreal side = std::max<qreal>(0, rect.height() - 2);
-    painter.fillRect(QRectF(rect.left(), rect.top(), rect.width(), 1), colour);
-    painter.fillRect(QRectF(rect.left(), rect.bottom() - 1, rect.width(), 1), colour);
-    painter.fillRect(QRectF(rect.left(), rect.top() + 1, 1, side), colour);
-    painter.fillRect(QRectF(rect.right() - 1, rect.top() + 1, 1, side), colour);
 }
 
 }  // namespace quillmark

@@ -1,16 +1,12 @@
 #pragma once
 
-#include <QColor>
 #include <QFont>
-#include <QRectF>
 #include <QString>
-
-class QPainter;
 
 namespace quillmark {
 
 // What every control of the preferences kit draws with: its three faces, sized in points (logical
-// pixels) with tracking in points, its upper-casing and its 1-point inner borders.
+// pixels) with tracking in points, and its upper-casing.
 class KitLook {
 public:
     // "IsolationGrotesque-Regular"; the HUD's display fallback when the face is not available.
@@ -23,9 +19,6 @@ public:
     // Capitals by the default Unicode case mapping, whatever the user's locale ("i" gives "I" in Turkish
     // too).
     static QString upperCased(const QString& text);
-
-    // A 1-point line just inside `rect`, its outer edge on the rectangle's edge.
-    static void drawInnerBorder(QPainter& painter, const QRectF& rect, const QColor& colour);
 
     KitLook() = delete;
 };

@@ -1,5 +1,6 @@
 #include "app/preferences/kit/SectionBox.h"
 
+#include "app/look/FlatBorder.h"
 #include "app/preferences/kit/KitLook.h"
 
 #include <QFontMetricsF>
@@ -65,7 +66,7 @@ void SectionBox::paintEvent(QPaintEvent*) {
     painter.setPen(resolved(HUDTokens::accent));
     painter.drawText(QPointF(textLeft, *firstBaseline()), metrics.elidedText(shownTitle(), Qt::ElideRight, room));
 
-    KitLook::drawInnerBorder(painter, bounds, resolved(HUDTokens::border));
+    FlatBorder::drawInside(painter, bounds, resolved(HUDTokens::border));
 }
 
 }  // namespace quillmark

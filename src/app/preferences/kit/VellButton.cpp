@@ -1,5 +1,6 @@
 #include "app/preferences/kit/VellButton.h"
 
+#include "app/look/FlatBorder.h"
 #include "app/preferences/kit/KitLook.h"
 
 #include <QEvent>
@@ -58,7 +59,7 @@ void VellButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRectF bounds = rect();
     painter.fillRect(bounds, backgroundColour());
-    KitLook::drawInnerBorder(painter, bounds, borderColour());
+    FlatBorder::drawInside(painter, bounds, borderColour());
     const QFont font = titleFont();
     const QFontMetricsF metrics(font);
     const QString text =

@@ -1,5 +1,6 @@
 #include "app/preferences/kit/VellCheckbox.h"
 
+#include "app/look/FlatBorder.h"
 #include "app/preferences/kit/KitLook.h"
 
 #include <QMouseEvent>
@@ -66,7 +67,7 @@ void VellCheckbox::paintEvent(QPaintEvent*) {
     const double onness = shownOnness();
     const QColor accent = resolved(HUDTokens::accent);
     if (onness > 0) painter.fillRect(box, withAlpha(accent, onness));
-    KitLook::drawInnerBorder(painter, box, mixed(resolved(HUDTokens::border), accent, onness));
+    FlatBorder::drawInside(painter, box, mixed(resolved(HUDTokens::border), accent, onness));
     if (onness <= 0) return;
 
     QPainterPath check;

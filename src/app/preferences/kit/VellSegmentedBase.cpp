@@ -1,5 +1,6 @@
 #include "app/preferences/kit/VellSegmentedBase.h"
 
+#include "app/look/FlatBorder.h"
 #include "app/preferences/kit/KitLook.h"
 
 #include <QFontMetricsF>
@@ -120,7 +121,7 @@ double VellSegmentedBase::shownSelection(int index) const {
 void VellSegmentedBase::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     for (int i = 0; i < cellCount(); ++i) paintCell(painter, i);
-    KitLook::drawInnerBorder(painter, QRectF(0, 0, width(), height), resolved(HUDTokens::border));
+    FlatBorder::drawInside(painter, QRectF(0, 0, width(), height), resolved(HUDTokens::border));
 }
 
 void VellSegmentedBase::paintCell(QPainter& painter, int index) const {

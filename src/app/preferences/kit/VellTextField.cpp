@@ -1,5 +1,6 @@
 #include "app/preferences/kit/VellTextField.h"
 
+#include "app/look/FlatBorder.h"
 #include "app/preferences/kit/KitLook.h"
 
 #include <QFontMetricsF>
@@ -88,7 +89,7 @@ void VellTextField::resizeEvent(QResizeEvent*) {
 void VellTextField::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), resolved(HUDTokens::bgRecessed));
-    KitLook::drawInnerBorder(painter, rect(), resolved(HUDTokens::border));
+    FlatBorder::drawInside(painter, rect(), resolved(HUDTokens::border));
 }
 
 }  // namespace quillmark

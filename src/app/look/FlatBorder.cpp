@@ -1,4 +1,4 @@
-#include "app/dialogs/FlatBorder.h"
+#include "app/look/FlatBorder.h"
 
 #include <QPainter>
 
