@@ -26,12 +26,18 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
 
 namespace quillmark {
 
 namespace {
 
 const QString kOfflineMessage = QStringLiteral("No Interface Detected");
+
+// The X server lets a killed client's grabs go only once it has noticed the closed connection, which
+// may come after the process is gone: a refused grab is tried again for a while.
+constexpr int kRefusedHotkeyRetries = 20;
+constexpr std::chrono::milliseconds kRefusedHotkeyRetryInterval{100};
 
 std::int64_t highestMeterIndex(const std::vector<MeterChannelDefinition>& channels) {
     std::int64_t highest = -1;
@@ -79,9 +85,8 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching() {
     // An older copy holds its key grabs until it is gone, so ours may have been refused meanwhile.
-    SingleInstanceGuard::adoptSingleInstance(3, runningCopies_, queue_, weakly([this] {
-                                                 if (hotkeys_) hotkeys_->retryRefused();
-                                             }));
+    SingleInstanceGuard::adoptSingleInstance(3, runningCopies_, queue_,
+                                             weakly([this] { retryRefusedHotkeys(kRefusedHotkeyRetries); }));
     HUDFonts::ensureRegistered();
     if (prefs_->crashReporting.value()) CrashReporter::shared().startIfConsented(true);
     else CrashReporter::shared().discardUnsentReports();  // nothing recorded earlier leaves without consent
@@ -173,6 +178,12 @@ void AppDelegate::applyAppearance(HUDAppearance appearance) {
     meterWindow_->setAppearance(appearance);
     if (aboutWindow_) aboutWindow_->setAppearance(appearance);
     if (preferencesWindow_) preferencesWindow_->applyAppearance(appearance);
+}
+
+void AppDelegate::retryRefusedHotkeys(int retriesLeft) {
+    if (!hotkeys_ || hotkeys_->retryRefused() == 0 || retriesLeft == 0) return;
+    queue_.postAfter(kRefusedHotkeyRetryInterval,
+                     weakly([this, retriesLeft] { retryRefusedHotkeys(retriesLeft - 1); }));
 }
 
 void AppDelegate::applicationWillTerminate() { client_.disconnect(); }

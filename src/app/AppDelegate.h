@@ -137,6 +137,8 @@ private:
     void registerHotkeys(const HotkeyBindings& bindings);
     // What a talkback release does: unpins the HUD and, unless the interface is offline, writes the switch.
     void endTalkbackHold();
+    // Grabs again what the older copies held, and tries those still refused again a little later.
+    void retryRefusedHotkeys(int retriesLeft);
     void applyHUDSize(HUDSize size);
     void applyAppearance(HUDAppearance appearance);
     void showHUD(const MonitorSnapshot& snapshot, const MonitorEvent& event,

@@ -27,6 +27,10 @@ HotkeyService::~HotkeyService() {
 }
 
 void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& binding) {
+    registerHotkey(action, binding, OnRefusal::log);
+}
+
+void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& binding, OnRefusal onRefusal) {
     if (suspended_) {
         heldBack_.emplace_back(action, binding);
         return;
@@ -39,8 +43,9 @@ void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& bin
         registrations_.push_back({id, action, binding});
         return;
     }
-    SystemLog::write("Quillmark: failed to register hotkey for " + std::string(rawValue(action)) +
-                     " status=" + std::to_string(status));
+    if (onRefusal == OnRefusal::log)
+        SystemLog::write("Quillmark: failed to register hotkey for " + std::string(rawValue(action)) +
+                         " status=" + std::to_string(status));
     // Positive statuses are the X server's: another client holds the keys, and may let them go.
     if (status > 0) refused_.emplace_back(action, binding);
 }
@@ -77,9 +82,10 @@ void HotkeyService::resume() {
     for (const auto& [action, binding] : bindings) registerHotkey(action, binding);
 }
 
-void HotkeyService::retryRefused() {
+std::size_t HotkeyService::retryRefused() {
     const auto refused = std::exchange(refused_, {});
-    for (const auto& [action, binding] : refused) registerHotkey(action, binding);
+    for (const auto& [action, binding] : refused) registerHotkey(action, binding, OnRefusal::keepQuiet);
+    return refused_.size();
 }
 
 void HotkeyService::dispatch(std::uint32_t hotKeyID, HotkeyPhase phase) {

@@ -41,8 +41,9 @@ public:
     // Unregisters every hotkey and forgets which keys are down; ids are not reused.
     void unregisterAll();
     // Registers again, under fresh ids, the bindings refused since unregisterAll() because another
-    // program held them (an older copy of this one that has since quit, for one).
-    void retryRefused();
+    // program held them (an older copy of this one that has since quit, for one). A binding refused
+    // again stays refused without a new log line. Returns how many are still refused.
+    std::size_t retryRefused();
 
     // Lets every bound combination reach the focused window (the shortcut recorder) until resume():
     // the hotkeys are unregistered, and those registered meanwhile are only noted. Nothing fires.
@@ -54,6 +55,9 @@ public:
     const std::vector<Registration>& registrations() const { return registrations_; }
 
 private:
+    enum class OnRefusal { log, keepQuiet };
+
+    void registerHotkey(HotkeyAction action, const HotkeyBinding& binding, OnRefusal onRefusal);
     void dispatch(std::uint32_t hotKeyID, HotkeyPhase phase);
 
     std::unique_ptr<GlobalShortcuts> shortcuts_;

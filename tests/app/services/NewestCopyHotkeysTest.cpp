@@ -90,5 +90,17 @@ TEST_F(NewestCopyHotkeysTest, ACopyForcedAfterTheGracePeriodStillHandsTheHotkeys
     EXPECT_EQ(delegate_->hotkeys().registrations().size(), bound);
 }
 
+TEST_F(NewestCopyHotkeysTest, GrabsTheServerLetsGoOnlyAfterTheOlderCopyHasGoneAreTakenAsWell) {
+    delegate_->applicationDidFinishLaunching();
+    queue_.runPending();
+    const std::size_t bound = delegate_->prefs().bindings.value().size();
+    copies_->table[0].running = false;  // gone, but the server has not yet dropped its grabs
+    queue_.advance(500ms);
+    EXPECT_TRUE(delegate_->hotkeys().registrations().empty());
+    shortcuts_.refusedKeys.clear();
+    queue_.advance(200ms);
+    EXPECT_EQ(delegate_->hotkeys().registrations().size(), bound);
+}
+
 }  // namespace
 }  // namespace quillmark::testing
