@@ -6,6 +6,7 @@
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
 #include "app/dialogs/AboutWindowController.h"
+#include "app/dialogs/ConsentDialog.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/hud/HUDWindowController.h"
 #include "app/look/HUDFonts.h"
@@ -65,6 +66,9 @@ AppDelegate::AppDelegate(Options options)
       defaults_(options.defaults ? *options.defaults : *ownDefaults_),
       makeShortcuts_(options.shortcuts ? std::move(options.shortcuts) : &GlobalShortcuts::forThisDesktop),
       runningCopies_(options.runningCopies ? std::move(options.runningCopies) : RunningCopies::forThisProgram()),
+      askQuestion_(options.askQuestion ? std::move(options.askQuestion) : &ConsentDialog::run),
+      updatesConfigured_(options.updatesConfigured),
+      crashReporter_(options.crashReporter ? *options.crashReporter : CrashReporter::shared()),
       client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
       prefs_(std::make_unique<PreferencesStore>(defaults_)), meterStore_(queue_),
       observations_(std::make_unique<Observations>()) {}
@@ -79,14 +83,14 @@ void AppDelegate::applicationDidFinishLaunching() {
                                                  if (hotkeys_) hotkeys_->retryRefused();
                                              }));
     HUDFonts::ensureRegistered();
-    if (prefs_->crashReporting.value()) CrashReporter::shared().startIfConsented(true);
-    else CrashReporter::shared().discardUnsentReports();  // nothing recorded earlier leaves without consent
-    observations_->crashReporting =
-        prefs_->crashReporting.observe(weakly([](bool consent) {
-                                           if (consent) CrashReporter::shared().startIfConsented(true);
-                                           else CrashReporter::shared().stop();
-                                       }),
-                                       Published<bool>::Initial::skip);
+    if (prefs_->crashReporting.value()) crashReporter_.startIfConsented(true);
+    else crashReporter_.discardUnsentReports();  // nothing recorded earlier leaves without consent
+    observations_->crashReporting = prefs_->crashReporting.observe(weakly([this](bool consent) {
+                                                                       if (consent)
+                                                                           crashReporter_.startIfConsented(true);
+                                                                       else crashReporter_.stop();
+                                                                   }),
+                                                                   Published<bool>::Initial::skip);
     queue_.post(weakly([this] { finishLaunch(); }));
 }
 
@@ -141,6 +145,8 @@ void AppDelegate::armApp() {
     applyFirstRunSetup();
     askAutoUpdateConsentIfNeeded();
     setupCrashReportingConsent();
+    // A quit while a question was open: the program is ending, so it does not connect.
+    if (ApplicationQuit::isUnderway()) return;
 
     if (streamsWired_) return;
     streamsWired_ = true;
@@ -377,6 +383,34 @@ void AppDelegate::toggleMeters() {
 
 bool AppDelegate::isMetersVisible() const { return meterWindow_ && meterWindow_->isVisible(); }
 
+// MARK: first-run questions
+
+void AppDelegate::applyFirstRunSetup() {
+    const auto answer =
+        FirstRunQuestion::launchAtLogin().askOnce(defaults_, askQuestion_, prefs_->hudAppearance.value());
+    if (answer == true) loginItem_.setEnabled(true);
+}
+
+void AppDelegate::askAutoUpdateConsentIfNeeded() {
+    if (!isConfiguredForUpdates()) return;
+    const auto answer =
+        FirstRunQuestion::automaticUpdates().askOnce(defaults_, askQuestion_, prefs_->hudAppearance.value());
+    if (!answer) return;
+    prefs_->automaticUpdates.set(*answer);
+    updater_.setAutomaticallyChecksForUpdates(prefs_->automaticUpdates.value());
+}
+
+void AppDelegate::setupCrashReportingConsent() {
+    if (!crashReporter_.isAvailable()) return;
+    const auto answer =
+        FirstRunQuestion::crashReports().askOnce(defaults_, askQuestion_, prefs_->hudAppearance.value());
+    if (!answer) return;
+    prefs_->crashReporting.set(*answer);
+    if (*answer) crashReporter_.startIfConsented(true);
+}
+
+bool AppDelegate::isConfiguredForUpdates() const { return updatesConfigured_.value_or(updater_.isConfigured()); }
+
 // MARK: not built yet
 
 void AppDelegate::installMainMenu() {}
@@ -387,9 +421,6 @@ void AppDelegate::startUpdater() {
     if (!updater_.didStart()) updater_.startUpdater();
 }
 
-void AppDelegate::applyFirstRunSetup() {}
-void AppDelegate::askAutoUpdateConsentIfNeeded() {}
-void AppDelegate::setupCrashReportingConsent() {}
 // The window (not built yet) opens with the desktop's current login-item state.
 void AppDelegate::showPreferences() { loginItem_.refresh(); }
 void AppDelegate::showAbout() {

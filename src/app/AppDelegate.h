@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FirstRunQuestion.h"
 #include "app/PendingRecall.h"
 #include "app/TalkbackLatch.h"
 #include "app/hotkeys/HotkeyAction.h"
@@ -31,6 +32,7 @@
 namespace quillmark {
 
 class AboutWindowController;
+class CrashReporter;
 class HUDWindowController;
 class HotkeyService;
 class MeterSubscriptionManager;
@@ -55,6 +57,12 @@ public:
         std::function<std::unique_ptr<GlobalShortcuts>()> shortcuts;
         // The other running copies of the program, asked to quit at launch; found through /proc when not given.
         std::shared_ptr<RunningCopies> runningCopies;
+        // Shows the first-run questions; the consent dialog when not given.
+        FirstRunQuestion::Presenter askQuestion;
+        // Whether this build counts as configured for updates; the updater's own answer when not given.
+        std::optional<bool> updatesConfigured;
+        // The crash reporter; the shared one when not given. Must outlive the delegate.
+        CrashReporter* crashReporter = nullptr;
     };
 
     // Creates the long-lived objects; no window, tray item, hotkey or connection exists yet.
@@ -91,12 +99,17 @@ public:
     // Recalls saved reference `index` (0 to 2); from a hotkey or the tray menu.
     void recallReference(int index);
 
+    // The first-run questions, each asked once per user account; arming asks them in this order.
+    // Launch at login, into the login item.
+    void applyFirstRunSetup();
+    // Automatic updates, into the setting and the updater; only where the build is configured for updates.
+    void askAutoUpdateConsentIfNeeded();
+    // Crash reports, into the setting and the crash reporter; only where the build has a data source name.
+    void setupCrashReportingConsent();
+
     // Parts of the program that are not built yet: each is called where start-up or a menu needs it.
     void installMainMenu();
     void startUpdater();
-    void applyFirstRunSetup();
-    void askAutoUpdateConsentIfNeeded();
-    void setupCrashReportingConsent();
     void showPreferences();
     void showAbout();
     void openManual();
@@ -138,6 +151,7 @@ private:
     StatusBarController::Callbacks statusBarCallbacks();
     void toggleMeters();
     bool isMetersVisible() const;
+    bool isConfiguredForUpdates() const;
 
     // Wraps `work` so that it does nothing once the delegate is gone (it holds the delegate weakly).
     template <class Work>
@@ -149,6 +163,9 @@ private:
     UserDefaults& defaults_;
     std::function<std::unique_ptr<GlobalShortcuts>()> makeShortcuts_;
     std::shared_ptr<RunningCopies> runningCopies_;
+    FirstRunQuestion::Presenter askQuestion_;
+    std::optional<bool> updatesConfigured_;
+    CrashReporter& crashReporter_;
 
     MixerEngineClient client_;
     MonitorStateStore state_;
