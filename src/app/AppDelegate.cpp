@@ -85,12 +85,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     HUDFonts::ensureRegistered();
     if (prefs_->crashReporting.value()) crashReporter_.startIfConsented(true);
     else crashReporter_.discardUnsentReports();  // nothing recorded earlier leaves without consent
-    observations_->crashReporting = prefs_->crashReporting.observe(weakly([this](bool consent) {
-                                                                       if (consent)
-                                                                           crashReporter_.startIfConsented(true);
-                                                                       else crashReporter_.stop();
-                                                                   }),
-                                                                   Published<bool>::Initial::skip);
+    auto applyConsent = weakly([this](bool consent) {
+        if (consent) crashReporter_.startIfConsented(true);
+        else crashReporter_.stop();
+    });
+    observations_->crashReporting =
+        prefs_->crashReporting.observe(std::move(applyConsent), Published<bool>::Initial::skip);
     queue_.post(weakly([this] { finishLaunch(); }));
 }
 
