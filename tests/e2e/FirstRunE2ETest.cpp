@@ -67,15 +67,19 @@ protected:
     }
 
     // The program's open dialog, other than `previous`, once it has the keyboard focus: a window
-    // titled "Quillmark" (the HUD's title starts the same), as wide as the dialog.
+    // titled "Quillmark" (the HUD's title starts the same), as wide as the dialog. What was last seen
+    // goes into `seen_` for the failure message.
     std::optional<std::string> waitForDialog(const std::string& previous = {}) {
         std::optional<std::string> found;
         pollUntil(
             [&] {
                 const auto focus = XTool::run("xdotool getwindowfocus 2>/dev/null");
+                seen_ = "focus " + focus.value_or("none\n");
                 for (const auto& window : XTool::visibleWindows(app_->pid())) {
-                    if (window.id == previous || window.width != kDialogWidth) continue;
-                    if (XTool::run("xdotool getwindowname " + window.id + " 2>/dev/null") != "Quillmark\n") continue;
+                    const auto name = XTool::run("xdotool getwindowname " + window.id + " 2>/dev/null");
+                    seen_ += window.id + " " + std::to_string(window.width) + "x" + std::to_string(window.height) +
+                             " " + name.value_or("?\n");
+                    if (window.id == previous || window.width != kDialogWidth || name != "Quillmark\n") continue;
                     if (!focus || focus->substr(0, focus->find('\n')) != window.id) continue;
                     found = window.id;
                     return true;
@@ -100,12 +104,13 @@ protected:
     EngineSimProcess sim_;
     fs::path base_;
     std::unique_ptr<QuillmarkProcess> app_;
+    std::string seen_;
 };
 
 TEST_F(FirstRunE2E, SigtermWhileTheFirstQuestionIsOpenEndsTheProgramWithNothingMoreAskedWrittenOrConnected) {
     launchFresh();
     const auto dialog = waitForDialog();
-    ASSERT_TRUE(dialog.has_value()) << "the launch-at-login question did not show";
+    ASSERT_TRUE(dialog.has_value()) << "the launch-at-login question did not show; last seen:\n" << seen_;
     EXPECT_EQ(stored(kLoginFlag), true) << "its flag is written before it opens";
     EXPECT_EQ(sim_.connectionCount(), 0) << "no connection while a question is open";
 
@@ -123,12 +128,12 @@ TEST_F(FirstRunE2E, SigtermWhileTheFirstQuestionIsOpenEndsTheProgramWithNothingM
 TEST_F(FirstRunE2E, KeyboardAnswersGoIntoTheLoginItemAndTheSettingsAndThenTheProgramConnects) {
     launchFresh();
     const auto login = waitForDialog();
-    ASSERT_TRUE(login.has_value()) << "the launch-at-login question did not show";
+    ASSERT_TRUE(login.has_value()) << "the launch-at-login question did not show; last seen:\n" << seen_;
     ASSERT_TRUE(XTool::key("Return"));  // "Launch at Login"
 
     // This build has no update feed, so the crash question comes next.
     const auto crash = waitForDialog(*login);
-    ASSERT_TRUE(crash.has_value()) << "the crash-reports question did not show";
+    ASSERT_TRUE(crash.has_value()) << "the crash-reports question did not show; last seen:\n" << seen_;
     EXPECT_TRUE(hasAutostartEntry());
     EXPECT_EQ(stored(kCrashFlag), true);
     EXPECT_EQ(sim_.connectionCount(), 0) << "no connection before the last answer";
