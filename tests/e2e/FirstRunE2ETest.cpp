@@ -66,10 +66,10 @@ protected:
         app_ = std::make_unique<QuillmarkProcess>(std::move(options));
     }
 
-    // The program's open dialog, other than `previous`, once it has the keyboard focus: a window
-    // titled "Quillmark" (the HUD's title starts the same), as wide as the dialog. What was last seen
-    // goes into `seen_` for the failure message.
-    std::optional<std::string> waitForDialog(const std::string& previous = {}) {
+    // The program's open dialog, other than `previous`: a window titled "Quillmark" (the HUD's title
+    // starts the same), as wide as the dialog; with `focused`, once it has the keyboard focus. What was
+    // last seen goes into `seen_` for the failure message.
+    std::optional<std::string> waitForDialog(bool focused, const std::string& previous = {}) {
         std::optional<std::string> found;
         pollUntil(
             [&] {
@@ -80,7 +80,7 @@ protected:
                     seen_ += window.id + " " + std::to_string(window.width) + "x" + std::to_string(window.height) +
                              " " + name.value_or("?\n");
                     if (window.id == previous || window.width != kDialogWidth || name != "Quillmark\n") continue;
-                    if (!focus || focus->substr(0, focus->find('\n')) != window.id) continue;
+                    if (focused && (!focus || focus->substr(0, focus->find('\n')) != window.id)) continue;
                     found = window.id;
                     return true;
                 }
@@ -88,6 +88,13 @@ protected:
             },
             30s);
         return found;
+    }
+
+    // What the program has logged, and whether it still runs, for failure messages.
+    std::string programState() const {
+        std::string text = app_->isRunning() ? "running; log:\n" : "ended; log:\n";
+        for (const auto& line : app_->logLines()) text += line + "\n";
+        return text;
     }
 
     std::optional<bool> stored(const char* key) const {
@@ -109,8 +116,9 @@ protected:
 
 TEST_F(FirstRunE2E, SigtermWhileTheFirstQuestionIsOpenEndsTheProgramWithNothingMoreAskedWrittenOrConnected) {
     launchFresh();
-    const auto dialog = waitForDialog();
-    ASSERT_TRUE(dialog.has_value()) << "the launch-at-login question did not show; last seen:\n" << seen_;
+    const auto dialog = waitForDialog(false);
+    ASSERT_TRUE(dialog.has_value()) << "the launch-at-login question did not show; last seen:\n"
+                                    << seen_ << programState();
     EXPECT_EQ(stored(kLoginFlag), true) << "its flag is written before it opens";
     EXPECT_EQ(sim_.connectionCount(), 0) << "no connection while a question is open";
 
@@ -127,13 +135,15 @@ TEST_F(FirstRunE2E, SigtermWhileTheFirstQuestionIsOpenEndsTheProgramWithNothingM
 
 TEST_F(FirstRunE2E, KeyboardAnswersGoIntoTheLoginItemAndTheSettingsAndThenTheProgramConnects) {
     launchFresh();
-    const auto login = waitForDialog();
-    ASSERT_TRUE(login.has_value()) << "the launch-at-login question did not show; last seen:\n" << seen_;
+    const auto login = waitForDialog(true);
+    ASSERT_TRUE(login.has_value()) << "the launch-at-login question did not show; last seen:\n"
+                                   << seen_ << programState();
     ASSERT_TRUE(XTool::key("Return"));  // "Launch at Login"
 
     // This build has no update feed, so the crash question comes next.
-    const auto crash = waitForDialog(*login);
-    ASSERT_TRUE(crash.has_value()) << "the crash-reports question did not show; last seen:\n" << seen_;
+    const auto crash = waitForDialog(true, *login);
+    ASSERT_TRUE(crash.has_value()) << "the crash-reports question did not show; last seen:\n"
+                                   << seen_ << programState();
     EXPECT_TRUE(hasAutostartEntry());
     EXPECT_EQ(stored(kCrashFlag), true);
     EXPECT_EQ(sim_.connectionCount(), 0) << "no connection before the last answer";
