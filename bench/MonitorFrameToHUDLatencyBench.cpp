@@ -7,6 +7,7 @@
 //
 // Offscreen unless QT_QPA_PLATFORM says otherwise (QT_QPA_PLATFORM=xcb under Xvfb paints as on a desktop).
 #include "app/AppDelegate.h"
+#include "app/FirstRunQuestion.h"
 #include "app/hud/HUDView.h"
 #include "app/hud/HUDWindowController.h"
 #include "app/look/HUDFonts.h"
@@ -165,6 +166,10 @@ void BM_MonitorFrameToHUDPainted(benchmark::State& state) {
     LoopbackPeer peer;
     MemoryUserDefaults defaults;
     defaults.setBool(PreferencesStore::showMetersOnLaunchKey, withMeters);
+    // A user past the first-run questions: arming asks nothing and connects.
+    for (const FirstRunQuestion* question :
+         {&FirstRunQuestion::launchAtLogin(), &FirstRunQuestion::automaticUpdates(), &FirstRunQuestion::crashReports()})
+        defaults.setBool(question->flagKey, true);
     AppDelegate::Options options;
     options.enginePort = peer.port();
     options.defaults = &defaults;

@@ -7,6 +7,7 @@
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
 #include "app/dialogs/AboutWindowController.h"
+#include "app/dialogs/ConsentDialog.h"
 #include "app/dialogs/UpdateDialogs.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/hud/HUDWindowController.h"
@@ -74,6 +75,8 @@ AppDelegate::AppDelegate(Options options)
       defaults_(options.defaults ? *options.defaults : *ownDefaults_),
       makeShortcuts_(options.shortcuts ? std::move(options.shortcuts) : &GlobalShortcuts::forThisDesktop),
       runningCopies_(options.runningCopies ? std::move(options.runningCopies) : RunningCopies::forThisProgram()),
+      askQuestion_(options.askQuestion ? std::move(options.askQuestion) : &ConsentDialog::run),
+      crashReporter_(options.crashReporter ? *options.crashReporter : CrashReporter::shared()),
       client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
       prefs_(std::make_unique<PreferencesStore>(defaults_)),
       updater_(options.updater ? options.updater(queue_, defaults_) : makeUpdater()), meterStore_(queue_),
@@ -88,14 +91,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     SingleInstanceGuard::adoptSingleInstance(3, runningCopies_, queue_,
                                              weakly([this] { retryRefusedHotkeys(kRefusedHotkeyRetries); }));
     HUDFonts::ensureRegistered();
-    if (prefs_->crashReporting.value()) CrashReporter::shared().startIfConsented(true);
-    else CrashReporter::shared().discardUnsentReports();  // nothing recorded earlier leaves without consent
+    if (prefs_->crashReporting.value()) crashReporter_.startIfConsented(true);
+    else crashReporter_.discardUnsentReports();  // nothing recorded earlier leaves without consent
+    auto applyConsent = weakly([this](bool consent) {
+        if (consent) crashReporter_.startIfConsented(true);
+        else crashReporter_.stop();
+    });
     observations_->crashReporting =
-        prefs_->crashReporting.observe(weakly([](bool consent) {
-                                           if (consent) CrashReporter::shared().startIfConsented(true);
-                                           else CrashReporter::shared().stop();
-                                       }),
-                                       Published<bool>::Initial::skip);
+        prefs_->crashReporting.observe(std::move(applyConsent), Published<bool>::Initial::skip);
     queue_.post(weakly([this] { finishLaunch(); }));
 }
 
@@ -151,6 +154,8 @@ void AppDelegate::armApp() {
     applyFirstRunSetup();
     askAutoUpdateConsentIfNeeded();
     setupCrashReportingConsent();
+    // A quit while a question was open: the program is ending, so it does not connect.
+    if (ApplicationQuit::isUnderway()) return;
 
     if (streamsWired_) return;
     streamsWired_ = true;
@@ -410,13 +415,36 @@ void AppDelegate::startUpdater() {
     if (!updater_->didStart()) updater_->startUpdater();
 }
 
-// MARK: not built yet
+// MARK: first-run questions
+
+void AppDelegate::applyFirstRunSetup() {
+    const auto answer =
+        FirstRunQuestion::launchAtLogin().askOnce(defaults_, askQuestion_, prefs_->hudAppearance.value());
+    if (answer == true) loginItem_.setEnabled(true);
+}
+
+void AppDelegate::askAutoUpdateConsentIfNeeded() {
+    if (!updater_->isConfigured()) return;
+    const auto answer =
+        FirstRunQuestion::automaticUpdates().askOnce(defaults_, askQuestion_, prefs_->hudAppearance.value());
+    if (!answer) return;
+    prefs_->automaticUpdates.set(*answer);
+    updater_->setAutomaticallyChecksForUpdates(prefs_->automaticUpdates.value());
+}
+
+void AppDelegate::setupCrashReportingConsent() {
+    if (!crashReporter_.isAvailable()) return;
+    const auto answer =
+        FirstRunQuestion::crashReports().askOnce(defaults_, askQuestion_, prefs_->hudAppearance.value());
+    if (!answer) return;
+    prefs_->crashReporting.set(*answer);
+    if (*answer) crashReporter_.startIfConsented(true);
+}
+
+// MARK: menus and windows
 
 void AppDelegate::installMainMenu() {}
 
-void AppDelegate::applyFirstRunSetup() {}
-void AppDelegate::askAutoUpdateConsentIfNeeded() {}
-void AppDelegate::setupCrashReportingConsent() {}
 // The window opens with the desktop's current login-item state.
 void AppDelegate::showPreferences() {
     loginItem_.refresh();

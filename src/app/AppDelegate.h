@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FirstRunQuestion.h"
 #include "app/PendingRecall.h"
 #include "app/TalkbackLatch.h"
 #include "app/hotkeys/HotkeyAction.h"
@@ -31,6 +32,7 @@
 namespace quillmark {
 
 class AboutWindowController;
+class CrashReporter;
 class HUDWindowController;
 class HotkeyService;
 class MeterSubscriptionManager;
@@ -58,6 +60,10 @@ public:
         std::shared_ptr<RunningCopies> runningCopies;
         // Makes the updater from the main queue and the settings domain; configured from Info.json when not given.
         std::function<std::unique_ptr<UpdaterController>(MainQueue&, UserDefaults&)> updater;
+        // Shows the first-run questions; the consent dialog when not given.
+        FirstRunQuestion::Presenter askQuestion;
+        // The crash reporter; the shared one when not given. Must outlive the delegate.
+        CrashReporter* crashReporter = nullptr;
     };
 
     // Creates the long-lived objects; no window, tray item, hotkey or connection exists yet.
@@ -97,11 +103,17 @@ public:
     // Applies the automatic-update setting and starts the updater, when this build is configured for updates.
     void startUpdater();
 
-    // Parts of the program that are not built yet: each is called where start-up or a menu needs it.
-    void installMainMenu();
+    // The first-run questions, each asked once per user account; arming asks them in this order.
+    // Launch at login, into the login item.
     void applyFirstRunSetup();
+    // Automatic updates, into the setting and the updater; only where the build is configured for updates.
     void askAutoUpdateConsentIfNeeded();
+    // Crash reports, into the setting and the crash reporter; only where the build has a data source name.
     void setupCrashReportingConsent();
+
+    // There is no global main menu on this desktop: the tray menu and the windows' shortcuts serve.
+    void installMainMenu();
+    // The tray's commands: the preferences and About windows, made on first use, and the two documents.
     void showPreferences();
     void showAbout();
     void openManual();
@@ -161,6 +173,8 @@ private:
     UserDefaults& defaults_;
     std::function<std::unique_ptr<GlobalShortcuts>()> makeShortcuts_;
     std::shared_ptr<RunningCopies> runningCopies_;
+    FirstRunQuestion::Presenter askQuestion_;
+    CrashReporter& crashReporter_;
 
     MixerEngineClient client_;
     MonitorStateStore state_;

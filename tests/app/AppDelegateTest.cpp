@@ -2,6 +2,7 @@
 // the main thread's time on a manual queue.
 #include "EngineSimProcess.h"
 #include "FakeGlobalShortcuts.h"
+#include "FirstRunAsked.h"
 #include "ManualMainQueue.h"
 
 #include "app/AppDelegate.h"
@@ -132,6 +133,7 @@ protected:
         application();
         sim_ = std::make_unique<EngineSimProcess>(std::move(simOptions));
         ASSERT_TRUE(sim_->isRunning());
+        markFirstRunQuestionsAsked(defaults_);
         AppDelegate::Options options;
         options.enginePort = sim_->port();
         options.queue = delegateQueue_;

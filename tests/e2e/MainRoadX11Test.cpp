@@ -4,6 +4,7 @@
 #include "E2EBindings.h"
 #include "E2EPaths.h"
 #include "EngineSimProcess.h"
+#include "FirstRunAsked.h"
 #include "ManualMainQueue.h"
 #include "XTool.h"
 
@@ -44,6 +45,7 @@ protected:
         defaults_.setBool("Quillmark.showMetersOnLaunch", false);
         defaults_.setData("Quillmark.referenceLevels.v1",
                           R"([{"label":"Mix","level":-20},{"label":"Loud"},{"label":"Quiet","level":-40}])");
+        markFirstRunQuestionsAsked(defaults_);
         AppDelegate::Options options;
         options.enginePort = sim_.port();
         options.queue = &queue_;

@@ -17,6 +17,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The one-time flags of the three first-run questions, as the program stores them.
+constexpr const char* kFirstRunFlags[] = {"Quillmark.didFirstRunSetup.v1", "Quillmark.didAskAutoUpdate.v1",
+                                          "Quillmark.didAskCrashReporting.v1"};
+
 std::string makeConfigHome() {
     std::string pattern = (fs::temp_directory_path() / "quillmark-e2e-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) return {};
@@ -43,6 +47,9 @@ std::string QuillmarkProcess::settingsPath(const std::string& configHome) {
 QuillmarkProcess::QuillmarkProcess(Options options)
     : configHome_(options.configHome.empty() ? makeConfigHome() : options.configHome),
       ownsConfigHome_(options.configHome.empty()) {
+    if (options.firstRunAsked) {
+        for (const char* flag : kFirstRunFlags) options.settings.emplace_back(flag, true);
+    }
     writeSettings(configHome_, options.settings);
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return;

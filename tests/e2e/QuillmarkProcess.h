@@ -18,9 +18,9 @@
 namespace quillmark::testing {
 
 // Runs the real `quillmark` executable for an end-to-end test: against an engine on `enginePort`,
-// with its settings in a fresh private config directory (or one shared with another copy), on the
-// test's X display. Collects what it
-// writes on standard error (its system log). The destructor stops it (SIGTERM, then SIGKILL).
+// with its settings in a fresh private config directory (or one shared with another copy), past the
+// first-run questions unless told otherwise, on the test's X display. Collects what it writes on
+// standard error (its system log). The destructor stops it (SIGTERM, then SIGKILL).
 class QuillmarkProcess {
 public:
     using Duration = std::chrono::milliseconds;
@@ -29,6 +29,9 @@ public:
         std::uint16_t enginePort = 0;
         // Settings written before launch, under their full keys.
         std::vector<std::pair<std::string, QVariant>> settings;
+        // The first-run questions count as answered (their flags are written before launch), so the
+        // program goes straight on to connect; false leaves a fresh user's first launch.
+        bool firstRunAsked = true;
         std::map<std::string, std::string> environment;
         // A config home to share with another copy (left in place by this object); a fresh one when empty.
         std::string configHome;

@@ -27,6 +27,8 @@ public:
     void startIfConsented(bool consent);
     void stop();
     bool isStarted() const { return started_; }
+    // Whether this build carries a data source name; without one nothing is ever started or asked.
+    bool isAvailable() const { return dsn().has_value(); }
     // Crashes recorded earlier are deleted unsent while the user has not agreed (and only where a
     // data source name makes crash reporting available at all).
     void discardUnsentReports();

@@ -3,6 +3,7 @@
 #include "EngineSimProcess.h"
 #include "FakeGlobalShortcuts.h"
 #include "FakeRunningCopies.h"
+#include "FirstRunAsked.h"
 #include "ManualMainQueue.h"
 #include "TestApplication.h"
 
@@ -32,6 +33,7 @@ protected:
         ASSERT_TRUE(sim_.isRunning());
         copies_->add({4242, 17, "/opt/quillmark/bin/quillmark"});
         for (std::uint32_t keyCode = 0; keyCode < 128; ++keyCode) shortcuts_.refusedKeys[keyCode] = kBadAccess;
+        markFirstRunQuestionsAsked(defaults_);
         AppDelegate::Options options;
         options.enginePort = sim_.port();
         options.queue = &queue_;

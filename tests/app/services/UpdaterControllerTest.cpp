@@ -4,6 +4,7 @@
 #include "EngineSimProcess.h"
 #include "FakeGlobalShortcuts.h"
 #include "FakeRunningCopies.h"
+#include "FirstRunAsked.h"
 #include "LoopbackHttpServer.h"
 #include "ManualMainQueue.h"
 #include "QtSpin.h"
@@ -131,6 +132,7 @@ class UpdaterStartupTest : public UpdaterControllerTest {
 protected:
     void launch(UpdaterController::Info info, bool automaticUpdates) {
         defaults_.setBool(PreferencesStore::automaticUpdatesKey, automaticUpdates);
+        markFirstRunQuestionsAsked(defaults_);
         AppDelegate::Options options;
         options.enginePort = sim_.port();
         options.queue = &queue_;
