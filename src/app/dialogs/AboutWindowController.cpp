@@ -1,5 +1,6 @@
 #include "app/dialogs/AboutWindowController.h"
 
+#include "app/WindowShortcuts.h"
 #include "app/dialogs/BackgroundDrag.h"
 #include "app/dialogs/WindowAppearance.h"
 
@@ -20,6 +21,7 @@ AboutWindowController::AboutWindowController(std::unique_ptr<AboutView> view)
     view_->move(0, 0);
     window_->setFixedSize(AboutView::contentWidth, AboutView::contentHeight);
     new BackgroundDrag(*window_);
+    WindowShortcuts::install(*window_);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window_->move(screen->availableGeometry().center() - window_->rect().center());
 }

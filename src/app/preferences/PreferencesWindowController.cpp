@@ -1,6 +1,7 @@
 #include "app/preferences/PreferencesWindowController.h"
 
 #include "app/ChangedValues.h"
+#include "app/WindowShortcuts.h"
 #include "app/look/HUDTokens.h"
 #include "app/preferences/PreferencesStore.h"
 #include "app/preferences/PreferencesView.h"
@@ -26,6 +27,7 @@ PreferencesWindowController::PreferencesWindowController(PreferencesStore& store
     window_->setWindowTitle(QStringLiteral("Quillmark Preferences"));
     window_->setObjectName(QStringLiteral("preferencesWindow"));
     window_->setFocusPolicy(Qt::ClickFocus);
+    WindowShortcuts::install(*window_);
     QPalette palette = window_->palette();
     palette.setColor(QPalette::Window,
                      HUDTokens::resolve(HUDTokens::bg, HUDTokens::isDark(store.hudAppearance.value())));

@@ -1,6 +1,7 @@
 // Recording shortcuts in the preferences window on a real X server, with the real global grabs and
 // real key events: a combination the program already holds globally reaches the field, Caps Lock does
-// not turn Escape or Backspace into hotkeys, and a window shortcut gives way to the recording.
+// not turn Escape or Backspace into hotkeys, Ctrl+W closes the window but gives way to a recording, and the edit
+// commands reach the focused field.
 #include "app/ChangedValues.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/preferences/HotkeyRecorderField.h"
@@ -16,8 +17,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 
 #include <algorithm>
 #include <vector>
@@ -26,7 +27,7 @@ namespace quillmark::testing {
 namespace {
 
 namespace keys {
-inline constexpr std::uint32_t Escape = 0xff1b, BackSpace = 0xff08, w = 0x77;
+inline constexpr std::uint32_t Escape = 0xff1b, BackSpace = 0xff08, w = 0x77, x = 0x78, z = 0x7a;
 }  // namespace keys
 
 constexpr std::uint16_t kLockBit = XCB_MOD_MASK_LOCK;
@@ -126,25 +127,40 @@ TEST_F(PreferencesRecordingX11Test, WithCapsLockOnEscapeStillCancelsAndBackspace
         EXPECT_NE(binding.carbonModifiers == 0 && (binding.keyCode == 53 || binding.keyCode == 51), true);
 }
 
-TEST_F(PreferencesRecordingX11Test, AWindowShortcutGivesWayToTheRecording) {
-    int closes = 0;
-    auto* close = new QAction(&controller->window());
-    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
-    QObject::connect(close, &QAction::triggered, [&] { ++closes; });
-    controller->window().addAction(close);
-
-    // The test would see the shortcut fire.
+TEST_F(PreferencesRecordingX11Test, CtrlWClosesTheWindowButGivesWayToARecording) {
     keyboard.tap({keysym::Control_L, keys::w});
-    ASSERT_TRUE(waitFor([&] { return closes == 1; }));
+    ASSERT_TRUE(waitFor([&] { return !controller->window().isVisible(); })) << "Ctrl+W closes the window";
 
+    controller->show();
+    ASSERT_TRUE(waitFor([&] {
+        harness.queue.runPending();
+        return controller->window().isActiveWindow();
+    }));
     startRecording(HotkeyAction::dim);
     keyboard.tap({keysym::Control_L, keys::w});
     ASSERT_TRUE(waitUntilIdle(HotkeyAction::dim));
     EXPECT_EQ(bound(HotkeyAction::dim), (HotkeyBinding{13, 0x1000, "W"}));
+    EXPECT_TRUE(controller->window().isVisible());
     // From now on the keys are a global hotkey, at once.
     keyboard.tap({keysym::Control_L, keys::w});
     EXPECT_EQ(firedUpToMarker(), std::vector<HotkeyAction>{HotkeyAction::dim});
-    EXPECT_EQ(closes, 1);
+}
+
+TEST_F(PreferencesRecordingX11Test, TheEditCommandsActOnTheFocusedField) {
+    auto fields = controller->window().findChildren<QLineEdit*>();
+    ASSERT_FALSE(fields.empty());
+    QLineEdit& field = *fields.front();
+    field.setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(waitFor([&] { return field.hasFocus(); }));
+    field.end(false);
+    const QString before = field.text();
+    keyboard.tap({keys::x});
+    ASSERT_TRUE(waitFor([&] { return field.text() == before + "x"; }));
+    keyboard.tap({keysym::Control_L, keys::z});
+    ASSERT_TRUE(waitFor([&] { return field.text() == before; })) << "Ctrl+Z undoes";
+    keyboard.tap({keysym::Control_L, keysym::Shift_L, keys::z});
+    EXPECT_TRUE(waitFor([&] { return field.text() == before + "x"; })) << "Ctrl+Shift+Z redoes";
+    EXPECT_TRUE(controller->window().isVisible());
 }
 
 }  // namespace
