@@ -24,8 +24,10 @@
 #include "QtSpin.h"
 #include "TestApplication.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QWidget>
@@ -458,6 +460,42 @@ TEST_F(AppDelegateTest, ThePreferencesWindowIsMadeOnceFollowsTheAppearanceAndPau
     QApplication::sendEvent(&made->window(), &escape);
     EXPECT_FALSE(mute.isRecording());
     EXPECT_EQ(shortcuts_.live.size(), live);
+}
+
+TEST_F(AppDelegateTest, TheTrayCommandsOpenTheirWindowsAndToggleTheMeters) {
+    start();
+    ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
+    const auto trigger = [&](const QString& title) {
+        QMenu menu;
+        delegate_->statusBar().rebuild(menu);
+        for (QAction* action : menu.actions()) {
+            if (action->text() != title) continue;
+            action->trigger();
+            return true;
+        }
+        ADD_FAILURE() << "no item " << title.toStdString();
+        return false;
+    };
+
+    ASSERT_TRUE(trigger(QStringLiteral("About Quillmark")));
+    ASSERT_NE(delegate_->aboutWindow(), nullptr);
+    EXPECT_TRUE(delegate_->aboutWindow()->window().isVisible());
+
+    ASSERT_TRUE(trigger(QStringLiteral("Preferences\u2026")));
+    ASSERT_NE(delegate_->preferencesWindow(), nullptr);
+    EXPECT_TRUE(delegate_->preferencesWindow()->window().isVisible());
+
+    const bool metersShown = delegate_->meterWindow().isVisible();
+    ASSERT_TRUE(trigger(metersShown ? QStringLiteral("Hide Meters") : QStringLiteral("Show Meters")));
+    EXPECT_NE(delegate_->meterWindow().isVisible(), metersShown);
+    ASSERT_TRUE(trigger(metersShown ? QStringLiteral("Show Meters") : QStringLiteral("Hide Meters")));
+    EXPECT_EQ(delegate_->meterWindow().isVisible(), metersShown);
+
+    // This build has no update feed: the check does nothing and opens nothing.
+    ASSERT_FALSE(delegate_->updater().isConfigured());
+    const auto windows = QApplication::topLevelWidgets().size();
+    ASSERT_TRUE(trigger(QStringLiteral("Check for Updates\u2026")));
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
 }
 
 TEST_F(AppDelegateTest, AboutIsMadeOnceAndFollowsTheAppearanceWhileItExists) {
