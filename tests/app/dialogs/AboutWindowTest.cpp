@@ -5,10 +5,7 @@
 #include "app/dialogs/AboutView.h"
 #include "app/dialogs/AboutWindowController.h"
 #include "app/dialogs/WindowAppearance.h"
-#include "app/look/HUDFonts.h"
 #include "app/look/HUDTokens.h"
-
-#include "TestApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -18,12 +15,6 @@
 
 namespace quillmark::testing {
 namespace {
-
-QApplication& application() {
-    QApplication& app = testApplication<QApplication>();
-    HUDFonts::ensureRegistered();
-    return app;
-}
 
 // A bundle directory of its own, removed with the object.
 class Bundle {

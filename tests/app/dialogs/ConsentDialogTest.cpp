@@ -6,10 +6,7 @@
 #include "app/dialogs/DialogPrimaryButtonStyle.h"
 #include "app/dialogs/DialogSecondaryButtonStyle.h"
 #include "app/dialogs/WindowAppearance.h"
-#include "app/look/HUDFonts.h"
 #include "app/look/HUDTokens.h"
-
-#include "TestApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +16,6 @@
 
 namespace quillmark::testing {
 namespace {
-
-QApplication& application() {
-    QApplication& app = testApplication<QApplication>();
-    HUDFonts::ensureRegistered();
-    return app;
-}
 
 const QString kTitle = QStringLiteral("Crash reports");
 const QString kMessage = QStringLiteral("Send anonymous crash reports so that faults get fixed?");

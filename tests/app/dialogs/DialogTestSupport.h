@@ -2,8 +2,10 @@
 
 #include "app/dialogs/DialogButton.h"
 #include "app/dialogs/DialogWindow.h"
+#include "app/look/HUDFonts.h"
 
 #include "PollUntil.h"
+#include "TestApplication.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -16,6 +18,13 @@
 #include <functional>
 
 namespace quillmark::testing {
+
+// The application of a dialog test, with the bundled faces registered as at launch.
+inline QApplication& application() {
+    QApplication& app = testApplication<QApplication>();
+    HUDFonts::ensureRegistered();
+    return app;
+}
 
 // The dialog that runs modally now, if any.
 inline DialogWindow* openDialog() { return dynamic_cast<DialogWindow*>(QApplication::activeModalWidget()); }
