@@ -1,5 +1,6 @@
 #include "app/dialogs/UpdateDialogs.h"
 
+#include "app/dialogs/ConsentDialog.h"
 #include "app/dialogs/DialogWindow.h"
 #include "platform/crash/SentrySDK.h"
 
@@ -8,7 +9,6 @@
 namespace quillmark {
 namespace {
 
-constexpr int kWidth = 430;
 // Three buttons need more room than the two of the other dialogs.
 constexpr int kOfferWidth = 520;
 constexpr int kInstall = 1000;
@@ -76,7 +76,7 @@ void UpdateDialogs::notice(const QString& title, const QString& message, std::fu
     later([this, title, message, acknowledged = std::move(acknowledged)] {
         {
             ModalAlertPause pause;
-            DialogWindow window(std::make_unique<DialogPanel>(title, message), kWidth);
+            DialogWindow window(std::make_unique<DialogPanel>(title, message), ConsentDialog::width);
             DialogButton& ok = window.panel().addButton(DialogButton::primary(QStringLiteral("OK")));
             QObject::connect(&ok, &DialogButton::clicked, &window, [&window] { window.stopModal(kInstall); });
             window.setDefaultButton(&ok);

@@ -1,5 +1,6 @@
 #include "app/dialogs/UpdateProgressWindow.h"
 
+#include "app/dialogs/ConsentDialog.h"
 #include "app/dialogs/WindowAppearance.h"
 
 #include <QCloseEvent>
@@ -47,9 +48,9 @@ void UpdateProgressWindow::setProgress(std::int64_t received, std::int64_t total
 }
 
 void UpdateProgressWindow::fitHeight() {
-    const int height = panel_->heightForWidth(width);
-    setFixedSize(width, height);
-    panel_->setGeometry(0, 0, width, height);
+    const int height = panel_->heightForWidth(ConsentDialog::width);
+    setFixedSize(ConsentDialog::width, height);
+    panel_->setGeometry(0, 0, ConsentDialog::width, height);
 }
 
 void UpdateProgressWindow::keyPressEvent(QKeyEvent* event) {

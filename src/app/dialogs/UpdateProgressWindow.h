@@ -15,8 +15,6 @@ namespace quillmark {
 // (Escape). Not modal: the rest of the program stays usable while it downloads. Closing it cancels.
 class UpdateProgressWindow : public QWidget {
 public:
-    static constexpr int width = 430;
-
     UpdateProgressWindow(std::function<void()> cancel, HUDAppearance appearance);
 
     void setProgress(std::int64_t received, std::int64_t total);

@@ -10,13 +10,14 @@
 namespace quillmark {
 namespace {
 
-struct TextCase {
+// A home directory, a text before scrubbing and after.
+struct ScrubCase {
     const char* home;
     const char* before;
     const char* after;
 };
 
-class ScrubText : public ::testing::TestWithParam<TextCase> {};
+class ScrubText : public ::testing::TestWithParam<ScrubCase> {};
 
 TEST_P(ScrubText, MessageAndExtraValues) {
     const auto& c = GetParam();
@@ -34,32 +35,26 @@ INSTANTIATE_TEST_SUITE_P(
     Tables, ScrubText,
     ::testing::Values(
         // The original platform's table.
-        TextCase{"/Users/someone", "open /Users/someone/Music/a.wav failed", "open <home>/Music/a.wav failed"},
-        TextCase{"/Users/someone", "/private/Users/someone/x", "<home>/x"},
-        TextCase{"/Users/someone", "/Users/other/file.txt", "<path-scrubbed>"},
-        TextCase{"/Users/someone", "copy '/Volumes/Disk 2/a'", "copy '<path-scrubbed> 2/a'"},
-        TextCase{"/Users/someone", "/private/tmp/x", "/private<path-scrubbed>"},
-        TextCase{"/Users/someone", "/tmp/a b", "<path-scrubbed> b"},
+        ScrubCase{"/Users/someone", "open /Users/someone/Music/a.wav failed", "open <home>/Music/a.wav failed"},
+        ScrubCase{"/Users/someone", "/private/Users/someone/x", "<home>/x"},
+        ScrubCase{"/Users/someone", "/Users/other/file.txt", "<path-scrubbed>"},
+        ScrubCase{"/Users/someone", "copy '/Volumes/Disk 2/a'", "copy '<path-scrubbed> 2/a'"},
+        ScrubCase{"/Users/someone", "/private/tmp/x", "/private<path-scrubbed>"},
+        ScrubCase{"/Users/someone", "/tmp/a b", "<path-scrubbed> b"},
         // The same table where homes live under /home.
-        TextCase{"/home/someone", "open /home/someone/Music/a.wav failed", "open <home>/Music/a.wav failed"},
-        TextCase{"/home/someone", "/private/home/someone/x", "<home>/x"},
-        TextCase{"/home/someone", "/home/other/file.txt", "<path-scrubbed>"},
-        TextCase{"/home/someone", "copy '/media/someone/Disk 2/a'", "copy '<path-scrubbed> 2/a'"},
-        TextCase{"/home/someone", "/run/media/someone/usb/x \"/run/user/1000/bus\"",
-                 "<path-scrubbed> \"<path-scrubbed>\""},
-        TextCase{"/home/someone", "/var/tmp/x", "<path-scrubbed>"},
-        TextCase{"/home/someone", "/tmp/a b", "<path-scrubbed> b"},
+        ScrubCase{"/home/someone", "open /home/someone/Music/a.wav failed", "open <home>/Music/a.wav failed"},
+        ScrubCase{"/home/someone", "/private/home/someone/x", "<home>/x"},
+        ScrubCase{"/home/someone", "/home/other/file.txt", "<path-scrubbed>"},
+        ScrubCase{"/home/someone", "copy '/media/someone/Disk 2/a'", "copy '<path-scrubbed> 2/a'"},
+        ScrubCase{"/home/someone", "/run/media/someone/usb/x \"/run/user/1000/bus\"",
+                  "<path-scrubbed> \"<path-scrubbed>\""},
+        ScrubCase{"/home/someone", "/var/tmp/x", "<path-scrubbed>"},
+        ScrubCase{"/home/someone", "/tmp/a b", "<path-scrubbed> b"},
         // A home of "/" or "" is no prefix: it would turn every "/" into "<home>".
-        TextCase{"/", "/usr/lib/x.so and /home/a/b", "/usr/lib/x.so and <path-scrubbed>"},
-        TextCase{"", "/usr/lib/x.so", "/usr/lib/x.so"}));
+        ScrubCase{"/", "/usr/lib/x.so and /home/a/b", "/usr/lib/x.so and <path-scrubbed>"},
+        ScrubCase{"", "/usr/lib/x.so", "/usr/lib/x.so"}));
 
-struct FileCase {
-    const char* home;
-    const char* before;
-    const char* after;
-};
-
-class ScrubFilePath : public ::testing::TestWithParam<FileCase> {};
+class ScrubFilePath : public ::testing::TestWithParam<ScrubCase> {};
 
 TEST_P(ScrubFilePath, FramesAndImages) {
     const auto& c = GetParam();
@@ -80,19 +75,19 @@ TEST_P(ScrubFilePath, FramesAndImages) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tables, ScrubFilePath,
-    ::testing::Values(FileCase{"/Users/someone", "/Users/someone/src/App/Foo", "<path-scrubbed>/Foo"},
-                      FileCase{"/Users/someone", "/private/tmp/x", "<path-scrubbed>/x"},
-                      FileCase{"/Users/someone", "/System/Library/Frameworks/AppKit.framework/AppKit",
-                               "/System/Library/Frameworks/AppKit.framework/AppKit"},
-                      FileCase{"/Users/someone", "", ""},
-                      FileCase{"/home/someone", "/home/someone/src/App/Foo", "<path-scrubbed>/Foo"},
-                      FileCase{"/home/someone", "/var/tmp/x/", "<path-scrubbed>/x"},
-                      FileCase{"/home/someone", "/media/disk/quillmark", "<path-scrubbed>/quillmark"},
-                      FileCase{"/home/someone", "/run/media/someone/usb/lib.so", "<path-scrubbed>/lib.so"},
-                      FileCase{"/home/someone", "/run/user/1000/app/q", "<path-scrubbed>/q"},
-                      FileCase{"/home/someone", "/usr/lib/x86_64-linux-gnu/libc.so.6",
-                               "/usr/lib/x86_64-linux-gnu/libc.so.6"},
-                      FileCase{"/", "/usr/lib/libc.so.6", "/usr/lib/libc.so.6"}));
+    ::testing::Values(ScrubCase{"/Users/someone", "/Users/someone/src/App/Foo", "<path-scrubbed>/Foo"},
+                      ScrubCase{"/Users/someone", "/private/tmp/x", "<path-scrubbed>/x"},
+                      ScrubCase{"/Users/someone", "/System/Library/Frameworks/AppKit.framework/AppKit",
+                                "/System/Library/Frameworks/AppKit.framework/AppKit"},
+                      ScrubCase{"/Users/someone", "", ""},
+                      ScrubCase{"/home/someone", "/home/someone/src/App/Foo", "<path-scrubbed>/Foo"},
+                      ScrubCase{"/home/someone", "/var/tmp/x/", "<path-scrubbed>/x"},
+                      ScrubCase{"/home/someone", "/media/disk/quillmark", "<path-scrubbed>/quillmark"},
+                      ScrubCase{"/home/someone", "/run/media/someone/usb/lib.so", "<path-scrubbed>/lib.so"},
+                      ScrubCase{"/home/someone", "/run/user/1000/app/q", "<path-scrubbed>/q"},
+                      ScrubCase{"/home/someone", "/usr/lib/x86_64-linux-gnu/libc.so.6",
+                                "/usr/lib/x86_64-linux-gnu/libc.so.6"},
+                      ScrubCase{"/", "/usr/lib/libc.so.6", "/usr/lib/libc.so.6"}));
 
 TEST(PathScrubber, AHomeOutsideHomeIsScrubbedUnderItsCanonicalNameToo) {
     QTemporaryDir base;
