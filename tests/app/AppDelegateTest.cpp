@@ -374,15 +374,19 @@ TEST_F(AppDelegateTest, RecallShowsItsTargetUntilTheEngineReportsIt) {
         std::optional<QString> label;
     };
     std::vector<Shown> shown;
-    bool levelFrame = false;
-    const Uuid listener = delegate_->state().observe([&](const MonitorSnapshot&, const MonitorEvent& event) {
-        levelFrame = levelFrame || event.kind() == MonitorEvent::level;
-    });
-    observedQueue_.afterEach = [&] {
-        if (!std::exchange(levelFrame, false)) return;
+    // One read may carry several frames, handled in one piece of work: a frame's outcome is looked at
+    // when the next frame arrives, or when the work ends.
+    std::optional<std::optional<double>> unlooked;
+    auto look = [&] {
+        if (!unlooked) return;
         const HUDView& view = delegate_->hud().view();
-        shown.push_back({delegate_->state().snapshot().levelDB, view.snapshot().levelDB, view.referenceLabel()});
+        shown.push_back({*std::exchange(unlooked, std::nullopt), view.snapshot().levelDB, view.referenceLabel()});
     };
+    const Uuid listener = delegate_->state().observe([&](const MonitorSnapshot& snapshot, const MonitorEvent& event) {
+        look();
+        if (event.kind() == MonitorEvent::level) unlooked = snapshot.levelDB;
+    });
+    observedQueue_.afterEach = look;
     const OnExit unhook([&] {
         observedQueue_.afterEach = nullptr;
         delegate_->state().removeObserver(listener);
