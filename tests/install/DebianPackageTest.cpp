@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <vector>
 
 namespace quillmark::testing {
 namespace {
@@ -85,12 +86,12 @@ TEST_F(DebianPackage, HoldsTheInstallBelowUsrWithAStrippedProgram) {
     const fs::path root = temporary_ / "root";
     ASSERT_EQ(ShellCommand::run({"dpkg-deb", "-x", deb_, root.string()}).exitCode, 0);
     const std::string id(DesktopIdentity::desktopId);
-    for (const std::string file :
-         {"usr/bin/quillmark", "usr/share/quillmark/Info.json",
-          "usr/share/quillmark/Quillmark_Quillmark.bundle/JetBrainsMono-Regular.ttf",
-          "usr/share/applications/" + id + ".desktop", "usr/share/metainfo/" + id + ".metainfo.xml",
-          "usr/share/icons/hicolor/scalable/apps/" + id + ".svg", "usr/share/icons/hicolor/48x48/apps/" + id + ".png",
-          "usr/share/doc/quillmark/copyright"})
+    for (const std::string& file : std::vector<std::string>{
+             "usr/bin/quillmark", "usr/share/quillmark/Info.json",
+             "usr/share/quillmark/Quillmark_Quillmark.bundle/JetBrainsMono-Regular.ttf",
+             "usr/share/applications/" + id + ".desktop", "usr/share/metainfo/" + id + ".metainfo.xml",
+             "usr/share/icons/hicolor/scalable/apps/" + id + ".svg",
+             "usr/share/icons/hicolor/48x48/apps/" + id + ".png", "usr/share/doc/quillmark/copyright"})
         EXPECT_TRUE(fs::is_regular_file(root / file)) << file;
     const auto type = ShellCommand::run({"file", "--brief", (root / "usr/bin/quillmark").string()});
     EXPECT_NE(type.output.find("ELF"), std::string::npos) << type.output;

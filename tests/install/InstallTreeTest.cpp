@@ -14,6 +14,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 namespace quillmark::testing {
@@ -55,6 +56,9 @@ bool namesASourceFile(const std::string& text) {
 
 class InstallTree : public ::testing::Test {
 protected:
+    // One install for every case: stripping the program takes a while.
+    static void SetUpTestSuite() { installed_ = std::make_unique<InstalledTree>(); }
+    static void TearDownTestSuite() { installed_.reset(); }
     void SetUp() override { ASSERT_TRUE(tree_.ok()) << tree_.output(); }
 
     fs::path desktopEntry() const { return tree_.prefix() / "share/applications" / (id() + ".desktop"); }
@@ -67,7 +71,8 @@ protected:
         return {};
     }
 
-    InstalledTree tree_;
+    static inline std::unique_ptr<InstalledTree> installed_;
+    const InstalledTree& tree_ = *installed_;
 };
 
 TEST_F(InstallTree, HoldsTheProgramItsFilesAndTheLicence) {
