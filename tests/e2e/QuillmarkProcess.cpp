@@ -37,7 +37,7 @@ void writeSettings(const std::string& configHome, const std::vector<std::pair<st
 
 std::string QuillmarkProcess::executablePath() {
     const char* binary = std::getenv("QUILLMARK_BINARY_DIR");
-    return (fs::path(binary ? binary : ".") / "src" / "app" / "quillmark").string();
+    return (fs::path(binary ? binary : ".") / "bin" / "quillmark").string();
 }
 
 std::string QuillmarkProcess::settingsPath(const std::string& configHome) {

@@ -8,10 +8,6 @@
 #include <filesystem>
 #include <system_error>
 
-#ifndef QUILLMARK_BUILD_DIR
-#define QUILLMARK_BUILD_DIR ""
-#endif
-
 namespace quillmark {
 
 namespace {
@@ -60,17 +56,20 @@ ResourceBundle ResourceBundle::find(const Places& places, const ResourceBundle& 
 }
 
 ResourceBundle::Places ResourceBundle::defaultPlaces() {
+    // Only the executable's own location counts, so a moved install still finds its files and nothing
+    // of the machine that built it is looked at. The code is linked into the executable: the bundle that
+    // holds it is the executable's, so its two places are the same as the main bundle's.
     const QString executableDir = executableDirectory();
-    const QString buildDir = QString::fromUtf8(QUILLMARK_BUILD_DIR);
-    return {existingDirectory(shareBelow(executableDir.isEmpty() ? QString() : executableDir + QStringLiteral("/.."))),
-            existingDirectory(executableDir), existingDirectory(shareBelow(buildDir)), existingDirectory(buildDir)};
+    const QString resources =
+        existingDirectory(shareBelow(executableDir.isEmpty() ? QString() : executableDir + QStringLiteral("/..")));
+    const QString location = existingDirectory(executableDir);
+    return {resources, location, resources, location};
 }
 
 const ResourceBundle& ResourceBundle::main() {
     static const ResourceBundle bundle = [] {
         const Places places = defaultPlaces();
         if (!places.mainResources.isEmpty()) return ResourceBundle(places.mainResources);
-        if (!places.codeResources.isEmpty()) return ResourceBundle(places.codeResources);
         return ResourceBundle(places.mainLocation);
     }();
     return bundle;

@@ -8,8 +8,8 @@
 
 namespace quillmark {
 
-// A directory of the application's files. The main bundle is the install's share/quillmark (the build
-// tree's share/quillmark when run from the build), holding Info.json; the resource bundle,
+// A directory of the application's files. The main bundle is share/quillmark beside the executable's
+// bin/ (in an install and in the build tree alike), holding Info.json; the resource bundle,
 // Quillmark_Quillmark.bundle, holds the fonts and images.
 class ResourceBundle {
 public:
@@ -20,8 +20,8 @@ public:
     struct Places {
         QString mainResources;  // the main bundle's resource directory: <executable>/../share/quillmark
         QString mainLocation;   // the main bundle's own location: the executable's directory
-        QString codeResources;  // the building tree's share/quillmark
-        QString codeLocation;   // the building tree itself
+        QString codeResources;  // the resource directory of what holds the code (linked in: as mainResources)
+        QString codeLocation;   // the location of what holds the code (linked in: as mainLocation)
     };
 
     explicit ResourceBundle(QString directory) : directory_(std::move(directory)) {}

@@ -8,12 +8,10 @@ namespace quillmark {
 
 namespace {
 
-constexpr QPointF kCentre{11.0, 11.0};
-constexpr double kRadius = 7.0;
-constexpr double kArcStartDegrees = 225.0;
-constexpr double kArcEndDegrees = 30.6;
-
-QRectF circleBounds() { return {kCentre.x() - kRadius, kCentre.y() - kRadius, 2 * kRadius, 2 * kRadius}; }
+QRectF circleBounds() {
+    constexpr double corner = StatusBarIcon::centre - StatusBarIcon::radius;
+    return {corner, corner, 2 * StatusBarIcon::radius, 2 * StatusBarIcon::radius};
+}
 
 }  // namespace
 
@@ -23,16 +21,16 @@ void StatusBarIcon::draw(QPainter& painter, const QColor& ink) {
     painter.setBrush(Qt::NoBrush);
 
     QColor ring = ink;
-    ring.setAlphaF(0.35 * ink.alphaF());
-    painter.setPen(QPen(ring, 0.8));
+    ring.setAlphaF(ringOpacity * ink.alphaF());
+    painter.setPen(QPen(ring, ringWidth));
     painter.drawEllipse(circleBounds());
 
     // Qt's angles run counter-clockwise on screen, as in a y-up space, so the arc keeps its
     // geometry: from lower left clockwise over the top to upper right.
     QPainterPath arc;
-    arc.arcMoveTo(circleBounds(), kArcStartDegrees);
-    arc.arcTo(circleBounds(), kArcStartDegrees, -(kArcStartDegrees - kArcEndDegrees));
-    painter.setPen(QPen(ink, 3.0, Qt::SolidLine, Qt::FlatCap));
+    arc.arcMoveTo(circleBounds(), arcStartDegrees);
+    arc.arcTo(circleBounds(), arcStartDegrees, -(arcStartDegrees - arcEndDegrees));
+    painter.setPen(QPen(ink, arcWidth, Qt::SolidLine, Qt::FlatCap));
     painter.drawPath(arc);
     painter.restore();
 }

@@ -13,6 +13,14 @@ namespace quillmark {
 class StatusBarIcon {
 public:
     static constexpr int kSize = 22;
+    // The drawing's geometry in its 22 x 22 square; angles run counter-clockwise from three o'clock.
+    static constexpr double centre = 11.0;
+    static constexpr double radius = 7.0;
+    static constexpr double ringWidth = 0.8;
+    static constexpr double ringOpacity = 0.35;
+    static constexpr double arcWidth = 3.0;
+    static constexpr double arcStartDegrees = 225.0;
+    static constexpr double arcEndDegrees = 30.6;
 
     // Draws the icon into the 22 x 22 square at the painter's origin.
     static void draw(QPainter& painter, const QColor& ink);
