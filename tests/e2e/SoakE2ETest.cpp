@@ -48,12 +48,16 @@ constexpr double kBackoffSeconds[] = {0.5, 1.0, 2.0, 4.0, 8.0};
 constexpr double kLateSeconds = 0.5;
 constexpr double kEarlySeconds = 0.05;
 
+// A whole number from the environment; nothing when unset, a failure when it is not one.
 std::optional<long> environmentNumber(const char* name) {
     const char* text = std::getenv(name);
     if (!text || !*text) return std::nullopt;
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
-    if (*end != '\0' || value < 0) return std::nullopt;
+    if (*end != '\0' || value < 0) {
+        ADD_FAILURE() << name << " is not a whole number: " << text;
+        return std::nullopt;
+    }
     return value;
 }
 
@@ -193,6 +197,7 @@ TEST_F(CountedSoak, EveryReconnectFollowsTheBackOffAndRestoresEverySubscription)
     ASSERT_TRUE(dropAndReconnect(std::nullopt, E2EBindings::mute));
     ASSERT_TRUE(eventually([&] { return everySubscriptionRestored(sim_.requests()); }, 20s));
     const long startKb = residentKilobytes(app_->pid());
+    ASSERT_GT(startKb, 0) << "no resident size for pid " << app_->pid();
     std::printf("soak: %ld drops; resident at start %ld kB\n", drops, startKb);
     std::fflush(stdout);
 
