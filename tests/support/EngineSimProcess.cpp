@@ -122,6 +122,7 @@ void EngineSimProcess::takeLine(const std::string& line) {
     if (port_ == 0) port_ = portFromLine(line);
     if (startsWith(line, "recv: ")) requests_.push_back(line.substr(6));
     else if (startsWith(line, "connected: ")) {
+        connectionTimes_.push_back(Clock::now());
         ++connections_;
         ++openConnections_;
     } else if (startsWith(line, "disconnected: ")) --openConnections_;
@@ -215,6 +216,12 @@ bool EngineSimProcess::waitForConnections(int count, Duration timeout) {
 
 bool EngineSimProcess::waitForOpenConnections(int count, Duration timeout) {
     return waitUntil([&] { return openConnections_ == count; }, timeout);
+}
+
+std::optional<EngineSimProcess::Clock::time_point> EngineSimProcess::connectedAt(int number) const {
+    std::lock_guard lock(mutex_);
+    if (number < 1 || static_cast<std::size_t>(number) > connectionTimes_.size()) return std::nullopt;
+    return connectionTimes_[static_cast<std::size_t>(number) - 1];
 }
 
 std::vector<std::string> EngineSimProcess::outputLines() const {

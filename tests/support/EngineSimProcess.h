@@ -29,6 +29,7 @@ namespace quillmark::testing {
 class EngineSimProcess {
 public:
     using Duration = std::chrono::milliseconds;
+    using Clock = std::chrono::steady_clock;
     static constexpr Duration kDefaultTimeout{5000};
 
     struct Options {
@@ -82,6 +83,9 @@ public:
     bool waitForConnections(int count, Duration timeout = kDefaultTimeout);
     // Waits until exactly `count` connections are open.
     bool waitForOpenConnections(int count, Duration timeout = kDefaultTimeout);
+    // When connection `number` (counting from 1) was reported open, as read from the output; nothing
+    // before that.
+    std::optional<Clock::time_point> connectedAt(int number) const;
 
     // Every line the process printed so far (for diagnostics).
     std::vector<std::string> outputLines() const;
@@ -107,6 +111,7 @@ private:
     std::vector<std::string> requests_;
     std::size_t controlSeen_ = 0;  // index into lines_ from which to look for the next acknowledgement
     int connections_ = 0;
+    std::vector<Clock::time_point> connectionTimes_;
     int openConnections_ = 0;
     bool exited_ = false;
 };
