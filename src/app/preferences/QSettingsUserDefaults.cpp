@@ -5,6 +5,8 @@
 #include <QSettings>
 #include <QVariant>
 
+#include <cmath>
+
 namespace quillmark {
 
 namespace {
@@ -42,7 +44,8 @@ bool QSettingsUserDefaults::contains(const std::string& key) const { return sett
 
 double QSettingsUserDefaults::number(const std::string& key) const {
     const QVariant value = read(key);
-    if (isNumeric(value)) return value.toDouble();
+    // A typed value (@Variant in the file) can be NaN or infinite, which no setting can use.
+    if (isNumeric(value)) return std::isfinite(value.toDouble()) ? value.toDouble() : 0;
     if (value.typeId() == QMetaType::Bool) return value.toBool() ? 1 : 0;
     if (value.typeId() != QMetaType::QString) return 0;
     const std::string text = value.toString().toStdString();

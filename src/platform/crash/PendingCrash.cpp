@@ -34,13 +34,19 @@ std::optional<PendingCrash::Image> parseImage(const std::string& rest) {
     return PendingCrash::Image{*startValue, *sizeValue, buildId == "-" ? std::string() : buildId, path};
 }
 
+// A member of another kind counts as missing: json::value() would throw on it.
+std::string textMember(const nlohmann::json& object, const char* key, const char* fallback) {
+    const auto member = object.find(key);
+    return member != object.end() && member->is_string() ? member->get<std::string>() : fallback;
+}
+
 std::optional<SentryBreadcrumb> parseBreadcrumb(const std::string& rest) {
     const nlohmann::json json = nlohmann::json::parse(rest, nullptr, false);
     if (!json.is_object()) return std::nullopt;
     SentryBreadcrumb crumb;
-    crumb.category = json.value("category", "");
-    crumb.type = json.value("type", "default");
-    crumb.level = json.value("level", "info");
+    crumb.category = textMember(json, "category", "");
+    crumb.type = textMember(json, "type", "default");
+    crumb.level = textMember(json, "level", "info");
     if (json.contains("message") && json["message"].is_string()) crumb.message = json["message"].get<std::string>();
     if (json.contains("data") && json["data"].is_object())
         crumb.data = json["data"].get<std::map<std::string, nlohmann::json>>();

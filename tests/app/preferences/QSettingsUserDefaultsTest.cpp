@@ -140,5 +140,29 @@ TEST_F(QSettingsUserDefaultsTest, DamagedFilesLoadWithFallbacksAndKeepForeignKey
     }
 }
 
+// An INI file may hold typed values (@Variant): a NaN or infinite double must not become a volume step
+// or a HUD time.
+TEST_F(QSettingsUserDefaultsTest, TypedNumbersThatAreNotFiniteReadAsZero) {
+    struct Case {
+        const char* what;
+        QByteArray value;  // a serialized double
+    };
+    const Case cases[] = {
+        {"NaN", R"(@Variant(\0\0\0\x6\x7f\xf8\0\0\0\0\0\0))"},
+        {"infinity", R"(@Variant(\0\0\0\x6\x7f\xf0\0\0\0\0\0\0))"},
+        {"minus infinity", R"(@Variant(\0\0\0\x6\xff\xf0\0\0\0\0\0\0))"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile("[General]\nQuillmark.volumeStepFineDB=" + c.value + "\nQuillmark.hudPersistenceSeconds=" + c.value +
+                  "\n");
+        auto defaults = open();
+        EXPECT_EQ(defaults->number(Store::volumeStepFineKey), 0.0);
+        Store store(*defaults);
+        EXPECT_EQ(store.volumeStepFineDB(), 0.0);
+        EXPECT_EQ(store.hudDurationSeconds(), 2.0);
+    }
+}
+
 }  // namespace
 }  // namespace quillmark

@@ -119,6 +119,32 @@ TEST_F(CrashSendingTest, AnEarlierCrashIsSentAsAnEnvelopeThroughBeforeSendAndThe
     EXPECT_EQ(event["breadcrumbs"]["values"][0]["message"], "opened preferences");
 }
 
+// A record's texts come from the system (kernel release, library paths) and need not be UTF-8.
+TEST_F(CrashSendingTest, ARecordWhoseTextIsNotUtf8IsSentWithTheByteReplaced) {
+    fs::create_directories(root() / kDeadRun);
+    const fs::path record = root() / kDeadRun / "latin1.crash";
+    std::ofstream(record, std::ios::binary) << "quillmark-crash 1\nkind crash\nos_name \xfd\nend\n";
+    start();
+    ASSERT_TRUE(spinUntil([&] { return receiver_.requests().size() == 1 && !fs::exists(record); }));
+    const auto event = eventOf(receiver_.requests()[0]);
+    ASSERT_TRUE(event.is_object()) << receiver_.requests()[0].body;
+    EXPECT_EQ(event["contexts"]["os"]["name"], "\xef\xbf\xbd");  // U+FFFD
+}
+
+TEST_F(CrashSendingTest, ABreadcrumbMemberOfTheWrongKindReadsAsMissing) {
+    fs::create_directories(root() / kDeadRun);
+    const fs::path record = root() / kDeadRun / "odd-crumb.crash";
+    std::ofstream(record, std::ios::binary)
+        << "quillmark-crash 1\nkind crash\n"
+           "breadcrumb {\"category\":\"engine\",\"type\":\"default\",\"level\":{\"port\":4710}}\nend\n";
+    start();
+    ASSERT_TRUE(spinUntil([&] { return receiver_.requests().size() == 1 && !fs::exists(record); }));
+    const auto event = eventOf(receiver_.requests()[0]);
+    ASSERT_TRUE(event.is_object()) << receiver_.requests()[0].body;
+    EXPECT_EQ(event["breadcrumbs"]["values"][0]["category"], "engine");
+    EXPECT_EQ(event["breadcrumbs"]["values"][0]["level"], "info");
+}
+
 TEST_F(CrashSendingTest, CutShortRecordsAreDeletedAndAtMostTenAreKept) {
     const auto now = fs::file_time_type::clock::now();
     for (int i = 0; i < 11; ++i)
