@@ -1,8 +1,10 @@
 #include "app/preferences/QSettingsUserDefaults.h"
 
+#include "app/preferences/SettingsFileScreen.h"
 #include "app/preferences/UserDefaultsText.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 #include <QVariant>
 
 #include <cmath>
@@ -12,6 +14,19 @@ namespace quillmark {
 namespace {
 
 QString keyOf(const std::string& key) { return QString::fromStdString(key); }
+
+// Where QSettings keeps the user's INI file for this organisation and application.
+QString userSettingsPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Quillmark/Quillmark.ini");
+}
+
+// QSettings reads the whole file as it is made: screen it first.
+template <typename... Args>
+std::unique_ptr<QSettings> screenedSettings(const QString& path, Args&&... args) {
+    SettingsFileScreen::screenFile(path);
+    return std::make_unique<QSettings>(std::forward<Args>(args)...);
+}
 
 bool isNumeric(const QVariant& value) {
     switch (value.typeId()) {
@@ -28,11 +43,11 @@ bool isNumeric(const QVariant& value) {
 }  // namespace
 
 QSettingsUserDefaults::QSettingsUserDefaults()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillmark"),
-                                            QStringLiteral("Quillmark"))) {}
+    : settings_(screenedSettings(userSettingsPath(), QSettings::IniFormat, QSettings::UserScope,
+                                 QStringLiteral("Quillmark"), QStringLiteral("Quillmark"))) {}
 
 QSettingsUserDefaults::QSettingsUserDefaults(const QString& filePath)
-    : settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {}
+    : settings_(screenedSettings(filePath, filePath, QSettings::IniFormat)) {}
 
 QSettingsUserDefaults::~QSettingsUserDefaults() = default;
 

@@ -14,7 +14,8 @@ namespace quillmark {
 // User defaults in an INI file through QSettings, by default $XDG_CONFIG_HOME/Quillmark/Quillmark.ini.
 // Every write is synced at once. INI keeps no types: numbers and Booleans read back as text and convert
 // as UserDefaults describes; bytes keep their kind. A malformed file loads what parses and never fails;
-// a typed number in it (@Variant) that is not finite reads as 0.
+// a typed number in it (@Variant) that is not finite reads as 0, and a typed value of any other kind
+// is taken out of the file before it is read (SettingsFileScreen).
 class QSettingsUserDefaults final : public UserDefaults {
 public:
     QSettingsUserDefaults();
