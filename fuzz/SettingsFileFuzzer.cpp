@@ -3,6 +3,7 @@
 #include "PreferencesCheck.h"
 #include "app/meters/MeterWindowFrame.h"
 #include "app/preferences/QSettingsUserDefaults.h"
+#include "log/SystemLog.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -40,6 +41,8 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static QTemporaryDir directory;
+    // A screened file is logged; thousands of such lines a second would flood standard error and syslog.
+    static const SystemLog::Capture quiet([](std::string_view) {});
     static const QString path = directory.filePath(QStringLiteral("Quillmark.ini"));
     // QSettings keeps a parsed file until its size or time changes: a fresh time for every input.
     static qint64 seconds = 0;
