@@ -119,7 +119,8 @@ void SentryHub::addBreadcrumb(const SentryBreadcrumb& breadcrumb) {
     auto crumb = std::make_shared<SentryBreadcrumb>(breadcrumb);
     if (crumb->timestamp == 0) crumb->timestamp = nowSeconds();
     if (options_.beforeBreadcrumb) crumb = options_.beforeBreadcrumb(crumb);
-    if (crumb) breadcrumbs_.add(crumb->toJson().dump());
+    // A text that is not UTF-8 (a path in another encoding) is kept with U+FFFD rather than thrown on.
+    if (crumb) breadcrumbs_.add(crumb->toJson().dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 }  // namespace quillmark

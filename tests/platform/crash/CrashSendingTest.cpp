@@ -216,7 +216,7 @@ TEST_F(CrashSendingTest, WithoutConsentRecordsAreDeletedUnsent) {
     EXPECT_TRUE(receiver_.requests().empty());
 }
 
-TEST_F(CrashSendingTest, BreadcrumbsAreScrubbedByTheHookWhenAdded) {
+TEST_F(CrashSendingTest, BreadcrumbsAreScrubbedByTheHookWhenAddedAndKeepTextThatIsNotUtf8) {
     SentrySDK::start([&](SentryOptions& options) {
         options.dsn = dsn();
         options.beforeBreadcrumb = [](std::shared_ptr<SentryBreadcrumb> crumb) {
@@ -226,6 +226,7 @@ TEST_F(CrashSendingTest, BreadcrumbsAreScrubbedByTheHookWhenAdded) {
     });
     SentryBreadcrumb crumb;
     crumb.message = "/home/someone/secret";
+    crumb.category = "engine \xfd";
     SentrySDK::addBreadcrumb(crumb);
     // The next hang record carries the breadcrumbs as kept.
     std::this_thread::sleep_for(2500ms);  // the main thread blocked: what is being tested
@@ -233,6 +234,7 @@ TEST_F(CrashSendingTest, BreadcrumbsAreScrubbedByTheHookWhenAdded) {
     const auto body = receiver_.requests()[0].body;
     EXPECT_EQ(body.find("/home/someone/secret"), std::string::npos);
     EXPECT_NE(body.find("scrubbed"), std::string::npos);
+    EXPECT_NE(body.find("engine \xef\xbf\xbd"), std::string::npos);  // U+FFFD
 }
 
 TEST_F(CrashSendingTest, ATwoSecondBlockOfTheMainThreadIsOneHangEventAndAPausedOneNone) {
