@@ -6,8 +6,11 @@
 #include <QSaveFile>
 
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace quillmark {
 
