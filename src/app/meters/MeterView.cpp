@@ -2,6 +2,7 @@
 
 #include "app/look/HUDFonts.h"
 #include "app/look/HUDTokens.h"
+#include "platform/x11/DirectWindowSurface.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -56,7 +57,44 @@ QRect logicalRect(const QRect& device, double ratio) {
         .toAlignedRect();
 }
 
+// The device rectangle that covers every pixel of a logical one.
+QRect deviceRect(const QRect& logical, double ratio) {
+    if (ratio == 1.0) return logical;
+    return QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio, logical.height() * ratio)
+        .toAlignedRect();
+}
+
 }  // namespace
+
+class MeterView::PainterCanvas final : public StripCanvas {
+public:
+    explicit PainterCanvas(QPainter& painter) : painter_(painter) {}
+    void fill(const QRect& rect, const QColor& colour) override { painter_.fillRect(rect, colour); }
+    void copyLit(const QImage& lit, const QRect& source, const QPoint& target) override {
+        painter_.drawImage(QRect(target, source.size()), lit, source);
+    }
+
+private:
+    QPainter& painter_;
+};
+
+// Puts the gradient on the display once per image, then copies from it there.
+class MeterView::SurfaceCanvas final : public StripCanvas {
+public:
+    SurfaceCanvas(DirectWindowSurface& surface, qint64& keptKey) : surface_(surface), keptKey_(keptKey) {}
+    void fill(const QRect& rect, const QColor& colour) override { surface_.fill(rect, colour.rgb()); }
+    void copyLit(const QImage& lit, const QRect& source, const QPoint& target) override {
+        if (keptKey_ != lit.cacheKey()) {
+            surface_.keep(lit);
+            keptKey_ = lit.cacheKey();
+        }
+        surface_.copyKept(source, target);
+    }
+
+private:
+    DirectWindowSurface& surface_;
+    qint64& keptKey_;
+};
 
 MeterView::MeterView(QWidget* parent)
     : QWidget(parent), colours_(resolveColours(false)), titleFont_(displayFont(12, 0.96)),
@@ -76,6 +114,26 @@ MeterView::MeterView(QWidget* parent)
     }
     setSurroundModeText(QString());
     resize(220, 320);
+    if (DirectWindowSurface::isAvailable()) {
+        setAttribute(Qt::WA_NativeWindow);
+        surface_ = DirectWindowSurface::open(winId());
+        // Qt sends the paint events and leaves the drawing to us.
+        if (surface_) setAttribute(Qt::WA_PaintOnScreen);
+    }
+}
+
+MeterView::~MeterView() = default;
+
+QPaintEngine* MeterView::paintEngine() const { return surface_ ? nullptr : QWidget::paintEngine(); }
+
+// The native window is made anew when the widget is moved to another top level, say.
+DirectWindowSurface* MeterView::directSurface() {
+    if (surface_ && surface_->window() != winId()) {
+        surface_ = DirectWindowSurface::open(winId());
+        keptLitKey_ = 0;
+        if (!surface_) setAttribute(Qt::WA_PaintOnScreen, false);
+    }
+    return surface_.get();
 }
 
 void MeterView::setChannels(const std::vector<MeterChannel>& channels) {
@@ -90,6 +148,10 @@ void MeterView::setChannels(const std::vector<MeterChannel>& channels) {
     }
     if (!isVisible() || stripHeight() <= 0) {
         channels_ = channels;
+        return;
+    }
+    if (directSurface()) {
+        drawChangedStripsDirectly(channels);
         return;
     }
     // The changed rows of every strip, taken together into one band across the strips that
@@ -117,6 +179,24 @@ void MeterView::setChannels(const std::vector<MeterChannel>& channels) {
     // Painted now: the store already spaces its notifications a display frame apart, and a posted
     // update request would wake the event loop once more for each of them.
     repaint(changed);
+}
+
+// Each changed strip only in its own changed rows, straight onto the window.
+void MeterView::drawChangedStripsDirectly(const std::vector<MeterChannel>& channels) {
+    const double ratio = devicePixelRatioF();
+    SurfaceCanvas canvas(*surface_, keptLitKey_);
+    bool drew = false;
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        if (channels[i] == channels_[i]) continue;
+        const StripPixels pixels = stripPixels(i, ratio);
+        const StripLook look = lookOf(channels[i], pixels);
+        const auto [first, end] = changedRows(pixels, lookOf(channels_[i], pixels), look);
+        if (end <= first) continue;
+        drawStrip(canvas, pixels, look, QRect(pixels.inner.left(), first, pixels.inner.width(), end - first));
+        drew = true;
+    }
+    channels_ = channels;
+    if (drew) surface_->flush();
 }
 
 void MeterView::takeLabels() {
@@ -179,8 +259,31 @@ QRectF MeterView::stripRect(QSizeF viewSize, std::size_t count, std::size_t inde
 double MeterView::stripHeight() const { return height() - kStripTop - kStripBottomMargin; }
 
 void MeterView::paintEvent(QPaintEvent* event) {
+    if (directSurface()) {
+        paintDirectly(event->region());
+        return;
+    }
     QPainter painter(this);
     paint(painter, event->region());
+}
+
+// Drawn into an image of the view as any paint is, then put rectangle by rectangle. At a
+// fractional pixel ratio a logical rectangle only partly covers its edge pixels, so all is drawn.
+void MeterView::paintDirectly(const QRegion& asked) {
+    const double ratio = devicePixelRatioF();
+    const QRegion region = ratio == std::floor(ratio) ? asked : QRegion(rect());
+    const QSize deviceSize(devicePixels(width(), ratio), devicePixels(height(), ratio));
+    if (frame_.size() != deviceSize) frame_ = QImage(deviceSize, QImage::Format_RGB32);
+    frame_.setDevicePixelRatio(ratio);
+    {
+        QPainter painter(&frame_);
+        paint(painter, region);
+    }
+    for (const QRect& rect : region) {
+        const QRect device = deviceRect(rect, ratio) & frame_.rect();
+        if (!device.isEmpty()) surface_->put(frame_.copy(device), device.topLeft());
+    }
+    surface_->flush();
 }
 
 void MeterView::mousePressEvent(QMouseEvent* event) {
@@ -243,15 +346,16 @@ std::optional<std::size_t> MeterView::stripHolding(const QRect& rect, double rat
 void MeterView::drawStripPart(QPainter& painter, std::size_t index, const QRect& area, double ratio) const {
     const StripPixels pixels = stripPixels(index, ratio);
     const StripLook look = lookOf(channels_[index], pixels);
+    PainterCanvas canvas(painter);
     if (ratio == 1.0) {
-        drawStrip(painter, pixels, look, area & pixels.strip);
+        drawStrip(canvas, pixels, look, area & pixels.strip);
         return;
     }
     const QRect deviceArea =
         QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio).toAlignedRect();
     const QTransform logical = painter.worldTransform();
     painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio) * logical);
-    drawStrip(painter, pixels, look, deviceArea & pixels.strip);
+    drawStrip(canvas, pixels, look, deviceArea & pixels.strip);
     painter.setWorldTransform(logical);
 }
 
@@ -347,12 +451,12 @@ std::pair<int, int> MeterView::changedRows(const StripPixels& pixels, const Stri
 
 // In device pixels, only within `area`: the raised background above the fill, the fill from the
 // cached gradient, the peak line, the clip band, and the outline last.
-void MeterView::drawStrip(QPainter& painter, const StripPixels& pixels, const StripLook& look,
+void MeterView::drawStrip(StripCanvas& canvas, const StripPixels& pixels, const StripLook& look,
                           const QRect& area) const {
     if (area.isEmpty()) return;
     auto fill = [&](const QRect& rect, const QColor& colour) {
         const QRect part = rect & area;
-        if (!part.isEmpty()) painter.fillRect(part, colour);
+        if (!part.isEmpty()) canvas.fill(part, colour);
     };
     const QRect& strip = pixels.strip;
     const QRect& inner = pixels.inner;
@@ -361,7 +465,7 @@ void MeterView::drawStrip(QPainter& painter, const StripPixels& pixels, const St
     if (look.litRows > 0 || look.edgeAlpha > 0) {
         const QImage& lit = litStrip(pixels);
         const QRect shown = QRect(inner.left(), litTop, inner.width(), look.litRows) & area;
-        if (!shown.isEmpty()) painter.drawImage(shown, lit, shown.translated(-inner.topLeft()));
+        if (!shown.isEmpty()) canvas.copyLit(lit, shown.translated(-inner.topLeft()), shown.topLeft());
         // The partly covered row as one solid colour, the same whichever way the paint is cut up.
         if (look.edgeAlpha > 0) {
             const QColor edge =

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -21,9 +22,15 @@ class QPainter;
 
 namespace quillmark {
 
+class DirectWindowSurface;
+
 // The meter window's content: a header with the surround mode, one level strip per channel with
 // its peak marker and clip band, a dB scale on both sides and the channel names under the strips.
 // Sizes are fixed in logical pixels; the window is resized, not scaled.
+//
+// On an X display the view draws onto its own native window: a changed strip goes out as a few
+// fills and one copy from the gradient kept on the server, with no backing store to paint and
+// flush; whole paints (show, expose, appearance, labels) are drawn as anywhere else and put.
 class MeterView : public QWidget {
 public:
     static constexpr double headerHeight = 38;
@@ -33,10 +40,12 @@ public:
     static constexpr double kRedThreshold = 0;
 
     explicit MeterView(QWidget* parent = nullptr);
+    ~MeterView() override;
 
     // Repaints at once the rows that the new values change, in one band across the strips that
     // changed (asks for a repaint of everything when the labels or the count changed); values that
-    // change no device pixel paint nothing.
+    // change no device pixel paint nothing. Drawing directly, only the changed rows of each strip
+    // are drawn, without a paint event.
     void setChannels(const std::vector<MeterChannel>& channels);
     const std::vector<MeterChannel>& channels() const { return channels_; }
 
@@ -46,6 +55,9 @@ public:
     // Which half of every colour token is drawn.
     void setDarkAppearance(bool dark);
     bool isDarkAppearance() const { return dark_; }
+
+    // Whether the view draws onto its native window itself (see above).
+    bool drawsDirectly() const { return surface_ != nullptr; }
 
     // Called on a primary-button click below the header band.
     std::function<void()> onClick;
@@ -65,6 +77,7 @@ public:
     static QRectF stripRect(QSizeF viewSize, std::size_t count, std::size_t index);
 
 protected:
+    QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
@@ -92,6 +105,16 @@ private:
         QString text;
         double width = 0;
     };
+    // Where a strip is drawn, in device pixels.
+    class StripCanvas {
+    public:
+        virtual ~StripCanvas() = default;
+        virtual void fill(const QRect& rect, const QColor& colour) = 0;
+        // Rows of the gradient image `lit`, from `source` to `target`.
+        virtual void copyLit(const QImage& lit, const QRect& source, const QPoint& target) = 0;
+    };
+    class PainterCanvas;
+    class SurfaceCanvas;
 
     static Colours resolveColours(bool dark);
     static StripLook lookOf(const MeterChannel& channel, const StripPixels& pixels);
@@ -103,7 +126,10 @@ private:
     void drawStripPart(QPainter& painter, std::size_t index, const QRect& area, double ratio) const;
     void drawHeader(QPainter& painter) const;
     void drawScale(QPainter& painter, const QRectF& column, bool ticksOnRight) const;
-    void drawStrip(QPainter& painter, const StripPixels& pixels, const StripLook& look, const QRect& area) const;
+    void drawStrip(StripCanvas& canvas, const StripPixels& pixels, const StripLook& look, const QRect& area) const;
+    void drawChangedStripsDirectly(const std::vector<MeterChannel>& channels);
+    void paintDirectly(const QRegion& region);
+    DirectWindowSurface* directSurface();
     void drawLabel(QPainter& painter, std::size_t index, const QRectF& strip) const;
     const QImage& litStrip(const StripPixels& pixels) const;
     QRectF labelRect(const QRectF& strip) const;
@@ -128,6 +154,9 @@ private:
     mutable QImage litStrip_;
     mutable bool litStripDark_ = false;
     std::vector<QRect> changedStrips_;  // kept between notifications, so that none allocates
+    std::unique_ptr<DirectWindowSurface> surface_;
+    qint64 keptLitKey_ = 0;  // the gradient image the surface keeps
+    QImage frame_;           // whole paints when drawing directly, in device pixels
 };
 
 }  // namespace quillmark
