@@ -351,8 +351,7 @@ void MeterView::drawStripPart(QPainter& painter, std::size_t index, const QRect&
         drawStrip(canvas, pixels, look, area & pixels.strip);
         return;
     }
-    const QRect deviceArea =
-        QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio).toAlignedRect();
+    const QRect deviceArea = deviceRect(area, ratio);
     const QTransform logical = painter.worldTransform();
     painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio) * logical);
     drawStrip(canvas, pixels, look, deviceArea & pixels.strip);
