@@ -1,12 +1,13 @@
 find_package(GTest REQUIRED)
 
-# quillmark_add_test(<Name>Test [SOURCES ...] [LIBS ...] [ENVIRONMENT ...] [OFFSCREEN] [X11])
+# quillmark_add_test(<Name>Test [SOURCES ...] [LIBS ...] [ENVIRONMENT ...] [OFFSCREEN] [X11 [X11_SCREEN WxHxD]])
 # One test program per class or behaviour, named after its main source: <Name>Test is built from
 # <Name>Test.cpp in the calling folder plus SOURCES. OFFSCREEN runs it on Qt's offscreen platform;
-# X11 runs it under its own Xvfb server (xvfb-run -a), so X tests can run in parallel. ENVIRONMENT
+# X11 runs it under its own Xvfb server (xvfb-run -a), so X tests can run in parallel; its screen is
+# 1920x1080 at depth 24 unless X11_SCREEN says otherwise. ENVIRONMENT
 # takes extra ENVIRONMENT_MODIFICATION entries (NAME=set:value).
 function(quillmark_add_test name)
-  cmake_parse_arguments(ARG "OFFSCREEN;X11" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "OFFSCREEN;X11" "X11_SCREEN" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   if(NOT name MATCHES "^[A-Z][A-Za-z0-9]*Test$")
     message(FATAL_ERROR "test program '${name}': names are UpperCamelCase and end in Test")
   endif()
@@ -30,8 +31,11 @@ function(quillmark_add_test name)
     math(EXPR display "100 + 20 * ${count}")
     math(EXPR count "${count} + 1")
     set_property(GLOBAL PROPERTY QUILLMARK_X11_TEST_COUNT ${count})
+    if(NOT ARG_X11_SCREEN)
+      set(ARG_X11_SCREEN 1920x1080x24)
+    endif()
     add_test(NAME ${name}
-             COMMAND xvfb-run -a -n ${display} -s "-screen 0 1920x1080x24 -nolisten tcp" $<TARGET_FILE:${name}>)
+             COMMAND xvfb-run -a -n ${display} -s "-screen 0 ${ARG_X11_SCREEN} -nolisten tcp" $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES LABELS x11 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
   else()
     add_test(NAME ${name} COMMAND ${name})

@@ -4,7 +4,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QRgb>
-#include <QWindow>
+#include <qwindowdefs.h>  // WId
 
 #include <memory>
 
