@@ -5,7 +5,7 @@
 #include "app/QtMainQueue.h"
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterWindowController.h"
-#include "app/preferences/MemoryUserDefaults.h"
+#include "app/settings/MemoryUserDefaults.h"
 #include "core/ChannelLayout.h"
 #include "core/MeterStore.h"
 #include "core/MixerEngineClient.h"

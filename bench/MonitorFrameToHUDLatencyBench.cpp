@@ -11,8 +11,8 @@
 #include "app/hud/HUDView.h"
 #include "app/hud/HUDWindowController.h"
 #include "app/look/HUDFonts.h"
-#include "app/preferences/MemoryUserDefaults.h"
-#include "app/preferences/PreferencesStore.h"
+#include "app/settings/MemoryUserDefaults.h"
+#include "app/settings/PreferencesStore.h"
 #include "core/MonitorPaths.h"
 #include "platform/shortcuts/NullGlobalShortcuts.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "FuzzCheck.h"
-#include "app/preferences/MemoryUserDefaults.h"
-#include "app/preferences/PreferencesStore.h"
+#include "app/settings/MemoryUserDefaults.h"
+#include "app/settings/PreferencesStore.h"
 
 #include <cmath>
 

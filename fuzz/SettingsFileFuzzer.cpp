@@ -2,7 +2,7 @@
 // falls back where it must and what it loads survives a save.
 #include "PreferencesCheck.h"
 #include "app/meters/MeterWindowFrame.h"
-#include "app/preferences/QSettingsUserDefaults.h"
+#include "app/settings/QSettingsUserDefaults.h"
 #include "log/SystemLog.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "app/FirstRunQuestion.h"
 
 #include "app/ApplicationQuit.h"
-#include "app/preferences/UserDefaults.h"
+#include "app/settings/UserDefaults.h"
 
 namespace quillmark {
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Uuid.h"
 #include "core/MonitorPaths.h"
-#include "core/Uuid.h"
 
 #include <optional>
 #include <string>

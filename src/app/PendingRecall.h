@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/MainQueue.h"
+#include "base/MainQueue.h"
 
 #include <chrono>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/ObservationToken.h"
-#include "core/ObserverList.h"
+#include "base/ObservationToken.h"
+#include "base/ObserverList.h"
 
 #include <functional>
 #include <utility>

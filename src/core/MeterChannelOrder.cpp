@@ -1,6 +1,6 @@
 #include "core/MeterChannelOrder.h"
 
-#include "core/RowTable.h"
+#include "base/RowTable.h"
 
 namespace quillmark {
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/MainQueue.h"
+#include "base/MainQueue.h"
+#include "base/ObserverList.h"
+#include "base/Uuid.h"
 #include "core/MeterChannel.h"
 #include "core/MeterChannelDefinition.h"
 #include "core/MixerFrame.h"
-#include "core/ObserverList.h"
-#include "core/Uuid.h"
 
 #include <chrono>
 #include <functional>

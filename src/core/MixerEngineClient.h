@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/MainQueue.h"
+#include "base/MainQueue.h"
+#include "base/Uuid.h"
+#include "base/WeakGuard.h"
 #include "core/MixerFrame.h"
 #include "core/MixerMessageBuffer.h"
 #include "core/MixerRequest.h"
-#include "core/Uuid.h"
-#include "core/WeakGuard.h"
 
 #include <asio/awaitable.hpp>
 #include <asio/io_context.hpp>

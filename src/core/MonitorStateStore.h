@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/ObserverList.h"
+#include "base/Uuid.h"
 #include "core/MixerFrame.h"
 #include "core/MonitorEvent.h"
 #include "core/MonitorPaths.h"
 #include "core/MonitorSnapshot.h"
-#include "core/ObserverList.h"
-#include "core/Uuid.h"
 
 #include <functional>
 #include <optional>

@@ -12,10 +12,10 @@
 #include "app/AppDelegate.h"
 #include "app/ApplicationQuit.h"
 #include "app/FirstRunQuestion.h"
-#include "app/preferences/MemoryUserDefaults.h"
-#include "app/preferences/PreferencesStore.h"
 #include "app/services/CrashReporter.h"
 #include "app/services/UpdaterController.h"
+#include "app/settings/MemoryUserDefaults.h"
+#include "app/settings/PreferencesStore.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

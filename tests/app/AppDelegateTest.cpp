@@ -15,10 +15,10 @@
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterWindowController.h"
 #include "app/preferences/HotkeyRecorderField.h"
-#include "app/preferences/MemoryUserDefaults.h"
-#include "app/preferences/PreferencesStore.h"
 #include "app/preferences/PreferencesView.h"
 #include "app/preferences/PreferencesWindowController.h"
+#include "app/settings/MemoryUserDefaults.h"
+#include "app/settings/PreferencesStore.h"
 #include "log/SystemLog.h"
 
 #include "QtSpin.h"

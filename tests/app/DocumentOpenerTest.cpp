@@ -5,7 +5,7 @@
 #include "app/AppDelegate.h"
 #include "app/DocumentOpener.h"
 #include "app/look/ResourceBundle.h"
-#include "app/preferences/MemoryUserDefaults.h"
+#include "app/settings/MemoryUserDefaults.h"
 #include "log/SystemLog.h"
 
 #include <QApplication>

@@ -13,8 +13,8 @@
 #include "app/hud/HUDView.h"
 #include "app/hud/HUDWindowController.h"
 #include "app/meters/MeterWindowController.h"
-#include "app/preferences/MemoryUserDefaults.h"
-#include "app/preferences/PreferencesStore.h"
+#include "app/settings/MemoryUserDefaults.h"
+#include "app/settings/PreferencesStore.h"
 
 #include "QtSpin.h"
 #include "TestApplication.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/FirstRunQuestion.h"
-#include "app/preferences/UserDefaults.h"
+#include "app/settings/UserDefaults.h"
 
 namespace quillmark::testing {
 

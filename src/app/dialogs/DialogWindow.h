@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/dialogs/DialogPanel.h"
-#include "app/preferences/HUDAppearance.h"
+#include "app/look/HUDAppearance.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/dialogs/UpdateProgressWindow.h"
-#include "app/preferences/HUDAppearance.h"
+#include "app/look/HUDAppearance.h"
 #include "platform/updater/UpdaterUserDriver.h"
 
 #include <QObject>

@@ -2,7 +2,7 @@
 
 #include "app/dialogs/DialogPanel.h"
 #include "app/dialogs/DownloadProgressBar.h"
-#include "app/preferences/HUDAppearance.h"
+#include "app/look/HUDAppearance.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "app/hotkeys/HotkeyAction.h"
 
-#include "core/RowTable.h"
+#include "base/RowTable.h"
 
 namespace quillmark {
 

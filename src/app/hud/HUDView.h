@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/hud/BlurredShadow.h"
+#include "app/look/HUDAppearance.h"
 #include "app/look/HUDTokens.h"
-#include "app/preferences/HUDAppearance.h"
-#include "app/preferences/HUDSize.h"
+#include "app/settings/HUDSize.h"
 #include "core/MonitorEvent.h"
 #include "core/MonitorSnapshot.h"
 

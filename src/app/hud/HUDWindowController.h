@@ -2,13 +2,13 @@
 
 #include "app/hud/HUDView.h"
 #include "app/hud/WindowFade.h"
-#include "app/preferences/HUDAppearance.h"
-#include "app/preferences/HUDSize.h"
-#include "core/MainQueue.h"
+#include "app/look/HUDAppearance.h"
+#include "app/settings/HUDSize.h"
+#include "base/MainQueue.h"
+#include "base/WeakGuard.h"
 #include "core/MonitorEvent.h"
 #include "core/MonitorSnapshot.h"
-#include "core/WeakGuard.h"
-#include "platform/x11/WindowStateHints.h"
+#include "platform/windows/WindowStateHints.h"
 
 #include <QString>
 

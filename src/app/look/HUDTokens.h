@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/preferences/HUDAppearance.h"
+#include "app/look/HUDAppearance.h"
 
 #include <QColor>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/MainQueue.h"
+#include "base/MainQueue.h"
+#include "base/WeakGuard.h"
 #include "core/MixerEngineClient.h"
-#include "core/WeakGuard.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,7 +2,7 @@
 
 #include "app/look/HUDFonts.h"
 #include "app/look/HUDTokens.h"
-#include "platform/x11/DirectWindowSurface.h"
+#include "platform/windows/DirectWindowSurface.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

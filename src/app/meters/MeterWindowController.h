@@ -1,13 +1,13 @@
 #pragma once
 
+#include "app/look/HUDAppearance.h"
 #include "app/meters/MeterView.h"
-#include "app/preferences/HUDAppearance.h"
-#include "app/preferences/UserDefaults.h"
-#include "core/MainQueue.h"
+#include "app/settings/UserDefaults.h"
+#include "base/MainQueue.h"
+#include "base/Uuid.h"
+#include "base/WeakGuard.h"
 #include "core/MeterStore.h"
-#include "core/Uuid.h"
-#include "core/WeakGuard.h"
-#include "platform/x11/WindowStateHints.h"
+#include "platform/windows/WindowStateHints.h"
 
 #include <QObject>
 #include <QRectF>

@@ -1,8 +1,8 @@
 #include "app/preferences/HotkeyRecorderField.h"
 
 #include "app/look/FlatBorder.h"
-#include "app/preferences/PreferencesStore.h"
 #include "app/preferences/kit/KitLook.h"
+#include "app/settings/PreferencesStore.h"
 #include "platform/keys/CarbonKeyTable.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "app/hotkeys/HotkeyAction.h"
 #include "app/hotkeys/HotkeyBinding.h"
 #include "app/preferences/kit/VellWidget.h"
-#include "core/ObservationToken.h"
+#include "base/ObservationToken.h"
 
 #include <QRectF>
 #include <QString>

@@ -8,7 +8,6 @@
 #include "app/preferences/MonoLabel.h"
 #include "app/preferences/PreferencesHeader.h"
 #include "app/preferences/PreferencesRules.h"
-#include "app/preferences/PreferencesStore.h"
 #include "app/preferences/kit/Caption.h"
 #include "app/preferences/kit/Row.h"
 #include "app/preferences/kit/SectionBox.h"
@@ -18,7 +17,8 @@
 #include "app/preferences/kit/VellNumericField.h"
 #include "app/preferences/kit/VellSegmented.h"
 #include "app/services/LoginItemController.h"
-#include "core/MainQueue.h"
+#include "app/settings/PreferencesStore.h"
+#include "base/MainQueue.h"
 #include "core/MonitorStateStore.h"
 
 #include <QHBoxLayout>

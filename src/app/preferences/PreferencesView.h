@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/hotkeys/HotkeyAction.h"
-#include "app/preferences/ReferenceLevel.h"
 #include "app/preferences/kit/VellWidget.h"
-#include "core/ObservationToken.h"
-#include "core/WeakGuard.h"
+#include "app/settings/ReferenceLevel.h"
+#include "base/ObservationToken.h"
+#include "base/WeakGuard.h"
 
 #include <QString>
 

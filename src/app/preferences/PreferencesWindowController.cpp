@@ -3,9 +3,9 @@
 #include "app/ChangedValues.h"
 #include "app/WindowShortcuts.h"
 #include "app/look/HUDTokens.h"
-#include "app/preferences/PreferencesStore.h"
 #include "app/preferences/PreferencesView.h"
-#include "core/MainQueue.h"
+#include "app/settings/PreferencesStore.h"
+#include "base/MainQueue.h"
 
 #include <QApplication>
 #include <QScreen>

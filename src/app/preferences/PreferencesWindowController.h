@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/preferences/HUDAppearance.h"
-#include "core/ObservationToken.h"
-#include "core/WeakGuard.h"
+#include "app/look/HUDAppearance.h"
+#include "base/ObservationToken.h"
+#include "base/WeakGuard.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "app/services/UpdaterDefaults.h"
 
-#include "app/preferences/UserDefaults.h"
+#include "app/settings/UserDefaults.h"
 
 namespace quillmark {
 

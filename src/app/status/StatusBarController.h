@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/preferences/ReferenceLevel.h"
+#include "app/settings/ReferenceLevel.h"
 #include "core/MixerEngineClient.h"
 
 #include <QColor>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/MainQueue.h"
-#include "core/WeakGuard.h"
+#include "base/MainQueue.h"
+#include "base/WeakGuard.h"
 #include "platform/updater/AppcastItem.h"
 #include "platform/updater/UpdateCheckScheduler.h"
 #include "platform/updater/UpdateDownloader.h"

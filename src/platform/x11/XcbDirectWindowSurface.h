@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/DirectWindowSurface.h"
+#include "platform/windows/DirectWindowSurface.h"
 
 #include <xcb/xcb.h>
 

@@ -5,7 +5,7 @@
 
 #include "app/look/HUDTokens.h"
 #include "app/meters/MeterWindowFrame.h"
-#include "app/preferences/MemoryUserDefaults.h"
+#include "app/settings/MemoryUserDefaults.h"
 #include "core/ChannelLayout.h"
 #include <QApplication>
 

@@ -5,7 +5,7 @@
 #include "PollUntil.h"
 #include "TestApplication.h"
 
-#include "app/preferences/MemoryUserDefaults.h"
+#include "app/settings/MemoryUserDefaults.h"
 
 #include <gtest/gtest.h>
 

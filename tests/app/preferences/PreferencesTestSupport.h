@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/preferences/MemoryUserDefaults.h"
-#include "app/preferences/PreferencesStore.h"
 #include "app/services/LoginItemController.h"
+#include "app/settings/MemoryUserDefaults.h"
+#include "app/settings/PreferencesStore.h"
 #include "core/JSONValue.h"
 #include "core/MixerFrame.h"
 #include "core/MonitorPaths.h"

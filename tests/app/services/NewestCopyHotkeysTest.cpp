@@ -9,8 +9,8 @@
 
 #include "app/AppDelegate.h"
 #include "app/hotkeys/HotkeyService.h"
-#include "app/preferences/MemoryUserDefaults.h"
-#include "app/preferences/PreferencesStore.h"
+#include "app/settings/MemoryUserDefaults.h"
+#include "app/settings/PreferencesStore.h"
 
 #include <QApplication>
 

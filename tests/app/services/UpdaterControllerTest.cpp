@@ -12,10 +12,10 @@
 #include "TestApplication.h"
 
 #include "app/AppDelegate.h"
-#include "app/preferences/MemoryUserDefaults.h"
-#include "app/preferences/PreferencesStore.h"
 #include "app/services/UpdaterController.h"
 #include "app/services/UpdaterDefaults.h"
+#include "app/settings/MemoryUserDefaults.h"
+#include "app/settings/PreferencesStore.h"
 #include "app/status/StatusBarController.h"
 #include "log/SystemLog.h"
 #include "platform/updater/DesktopPackageInstaller.h"

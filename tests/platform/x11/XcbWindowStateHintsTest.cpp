@@ -1,7 +1,7 @@
 // Window states as a window manager sees them: a small manager on the test's own X server redirects
 // map requests, reads the properties at the moment a window asks to be mapped, and drops them when
 // the window is withdrawn, as EWMH tells managers to.
-#include "platform/x11/WindowStateHints.h"
+#include "platform/windows/WindowStateHints.h"
 
 #include "X11TestSupport.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/look/HUDAppearance.h"
 #include "app/look/HUDTokens.h"
-#include "app/preferences/HUDAppearance.h"
 
 #include <QColor>
 #include <QWidget>

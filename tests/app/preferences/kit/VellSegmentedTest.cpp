@@ -1,7 +1,7 @@
 // VellSegmented: cells by position, highlight by equality, writes on every click, the drawing.
 #include "KitTestSupport.h"
 
-#include "app/preferences/HUDAppearance.h"
+#include "app/look/HUDAppearance.h"
 #include "app/preferences/kit/VellSegmented.h"
 
 #include "PollUntil.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/ObservationToken.h"
-#include "core/Uuid.h"
+#include "base/ObservationToken.h"
+#include "base/Uuid.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "app/preferences/UserDefaultsText.h"
+#include "app/settings/UserDefaultsText.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "app/preferences/QSettingsUserDefaults.h"
+#include "app/settings/QSettingsUserDefaults.h"
 
-#include "app/preferences/PreferencesStore.h"
+#include "app/settings/PreferencesStore.h"
 
 #include <QFile>
 #include <QSettings>

@@ -1,4 +1,4 @@
-#include "app/preferences/PreferencesStore.h"
+#include "app/settings/PreferencesStore.h"
 
 #include <nlohmann/json.hpp>
 

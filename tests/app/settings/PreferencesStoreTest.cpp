@@ -1,6 +1,6 @@
-#include "app/preferences/PreferencesStore.h"
+#include "app/settings/PreferencesStore.h"
 
-#include "app/preferences/MemoryUserDefaults.h"
+#include "app/settings/MemoryUserDefaults.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

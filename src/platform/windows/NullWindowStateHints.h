@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/WindowStateHints.h"
+#include "platform/windows/WindowStateHints.h"
 
 namespace quillmark {
 

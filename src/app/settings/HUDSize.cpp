@@ -1,6 +1,6 @@
-#include "app/preferences/HUDSize.h"
+#include "app/settings/HUDSize.h"
 
-#include "core/RowTable.h"
+#include "base/RowTable.h"
 
 namespace quillmark {
 

@@ -2,10 +2,10 @@
 
 #include "app/Published.h"
 #include "app/hotkeys/HotkeyBinding.h"
-#include "app/preferences/HUDAppearance.h"
-#include "app/preferences/HUDSize.h"
-#include "app/preferences/ReferenceLevel.h"
-#include "app/preferences/UserDefaults.h"
+#include "app/look/HUDAppearance.h"
+#include "app/settings/HUDSize.h"
+#include "app/settings/ReferenceLevel.h"
+#include "app/settings/UserDefaults.h"
 #include "core/MeterChannelOrder.h"
 
 #include <optional>

@@ -1,6 +1,6 @@
-#include "app/preferences/SettingsFileScreen.h"
+#include "app/settings/SettingsFileScreen.h"
 
-#include "app/preferences/QSettingsUserDefaults.h"
+#include "app/settings/QSettingsUserDefaults.h"
 
 #include <QFile>
 #include <QTemporaryDir>

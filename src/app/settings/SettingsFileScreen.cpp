@@ -1,4 +1,4 @@
-#include "app/preferences/SettingsFileScreen.h"
+#include "app/settings/SettingsFileScreen.h"
 
 #include "log/SystemLog.h"
 

@@ -1,6 +1,6 @@
-#include "app/preferences/HUDAppearance.h"
+#include "app/look/HUDAppearance.h"
 
-#include "core/RowTable.h"
+#include "base/RowTable.h"
 
 namespace quillmark {
 

@@ -1,7 +1,7 @@
-#include "app/preferences/QSettingsUserDefaults.h"
+#include "app/settings/QSettingsUserDefaults.h"
 
-#include "app/preferences/SettingsFileScreen.h"
-#include "app/preferences/UserDefaultsText.h"
+#include "app/settings/SettingsFileScreen.h"
+#include "app/settings/UserDefaultsText.h"
 
 #include <QSettings>
 #include <QStandardPaths>

@@ -1,5 +1,5 @@
 // The one listener table behind the stores' observers and the settings' observation tokens.
-#include "core/ObserverList.h"
+#include "base/ObserverList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/preferences/UserDefaults.h"
+#include "app/settings/UserDefaults.h"
 
 #include <QString>
 

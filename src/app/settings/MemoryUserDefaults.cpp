@@ -1,6 +1,6 @@
-#include "app/preferences/MemoryUserDefaults.h"
+#include "app/settings/MemoryUserDefaults.h"
 
-#include "app/preferences/UserDefaultsText.h"
+#include "app/settings/UserDefaultsText.h"
 
 namespace quillmark {
 

@@ -1,0 +1,51 @@
+# The arrows of the include graph must follow the build's links: a file of one of our libraries includes
+# our headers only from its own library or from a library it links directly. The configure stops on the
+# first file that crosses, so a new include cannot quietly reach into a library that is not linked (and
+# would link only by accident of what the executable pulls in). Also kept here:
+# - the libraries below the application never include a Qt header;
+# - only the xcb backends themselves and the one file that chooses backends include platform/x11/.
+
+set(_quillmark_layers log base core platform app)
+
+function(_quillmark_direct_links target out)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    get_target_property(links ${target} INTERFACE_LINK_LIBRARIES)
+  else()
+    get_target_property(links ${target} LINK_LIBRARIES)
+  endif()
+  if(NOT links)
+    set(links "")
+  endif()
+  set(${out} "${links}" PARENT_SCOPE)
+endfunction()
+
+function(quillmark_check_include_arrows)
+  set(failures "")
+  foreach(layer ${_quillmark_layers})
+    set(target quillmark_${layer})
+    _quillmark_direct_links(${target} links)
+    file(GLOB_RECURSE files "${PROJECT_SOURCE_DIR}/src/${layer}/*.h" "${PROJECT_SOURCE_DIR}/src/${layer}/*.cpp")
+    foreach(file ${files})
+      file(RELATIVE_PATH relative "${PROJECT_SOURCE_DIR}/src" "${file}")
+      file(STRINGS "${file}" includes REGEX "^#include [\"<]")
+      foreach(line ${includes})
+        if(line MATCHES "^#include \"([a-z]+)/")
+          set(used "${CMAKE_MATCH_1}")
+          if(NOT used STREQUAL layer AND NOT "quillmark_${used}" IN_LIST links)
+            list(APPEND failures "${relative} includes ${used}/ but ${target} does not link quillmark_${used}")
+          endif()
+          if(line MATCHES "^#include \"platform/x11/" AND NOT relative MATCHES "^platform/(x11/|DesktopBackends\\.cpp$)")
+            list(APPEND failures "${relative} includes an xcb backend: choose backends in platform/DesktopBackends.cpp")
+          endif()
+        elseif(line MATCHES "^#include <Q" AND layer MATCHES "^(log|base|core)$")
+          list(APPEND failures "${relative} includes Qt, which ${target} must not")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  if(failures)
+    list(JOIN failures "\n  " text)
+    message(FATAL_ERROR "Includes that cross the build's links:\n  ${text}")
+  endif()
+endfunction()
