@@ -1,7 +1,6 @@
 #include "app/services/UpdaterController.h"
 
 #include "app/ApplicationQuit.h"
-#include "app/dialogs/UpdateDialogs.h"
 #include "app/look/ResourceBundle.h"
 #include "log/SystemLog.h"
 #include "platform/updater/Relaunch.h"
@@ -51,9 +50,13 @@ UpdaterController::UpdaterController(MainQueue& queue, UserDefaults& defaults, I
                          "auto-update disabled in this build.");
         return;
     }
+    if (!parts.driver) {
+        SystemLog::write("Quillmark: updates disabled: no update windows were given.");
+        isConfigured_ = false;
+        return;
+    }
     const auto openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    modalAlertBridge_ =
-        parts.driver ? std::move(parts.driver) : std::make_unique<UpdateDialogs>([] { return HUDAppearance::system; });
+    modalAlertBridge_ = std::move(parts.driver);
     auto installer = parts.installer ? std::move(parts.installer) : UpdateInstaller::forThisProcess(openUrl);
     Updater::Configuration configuration{QUrl(QString::fromStdString(feed)), key, info.version.value_or(""),
                                          parts.downloadDirectory.isEmpty() ? defaultDownloadDirectory()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/services/UpdaterDefaults.h"
-#include "core/MainQueue.h"
+#include "base/MainQueue.h"
 #include "platform/updater/UpdateInstaller.h"
 #include "platform/updater/Updater.h"
 #include "platform/updater/UpdaterUserDriver.h"
@@ -26,8 +26,9 @@ public:
         std::optional<std::string> publicEDKey;  // SUPublicEDKey
         std::optional<std::string> version;      // CFBundleVersion
     };
-    // What the user sees and how an update is installed: the update dialogs in the system's appearance
-    // and this copy's installer when not given; tests give their own.
+    // What the user sees and how an update is installed. The windows are the caller's to make (the
+    // delegate's update dialogs; a configured build without them stays unconfigured); this copy's
+    // installer when none is given. Tests give their own.
     struct Parts {
         std::unique_ptr<UpdaterUserDriver> driver;
         std::unique_ptr<UpdateInstaller> installer;
