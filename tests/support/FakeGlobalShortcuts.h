@@ -16,7 +16,7 @@ public:
     struct Log {
         std::map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> live;  // id -> key code, mask
         std::vector<std::uint32_t> registered, unregistered;
-        std::map<std::uint32_t, std::int32_t> refusedKeys;  // key code -> status
+        std::map<std::uint32_t, RegistrationStatus> refusedKeys;  // key code -> status
         Listener listener;
         bool available = true;
     };
@@ -25,11 +25,11 @@ public:
     explicit FakeGlobalShortcuts(Log& log) : log_(log) {}
 
     bool isAvailable() const override { return log_.available; }
-    std::int32_t registerShortcut(std::uint32_t keyCode, std::uint32_t mask, std::uint32_t id) override {
+    RegistrationStatus registerShortcut(std::uint32_t keyCode, std::uint32_t mask, std::uint32_t id) override {
         log_.registered.push_back(id);
         if (auto refused = log_.refusedKeys.find(keyCode); refused != log_.refusedKeys.end()) return refused->second;
         log_.live[id] = {keyCode, mask};
-        return ok;
+        return RegistrationStatus::Outcome::registered;
     }
     void unregisterShortcut(std::uint32_t id) override {
         log_.unregistered.push_back(id);

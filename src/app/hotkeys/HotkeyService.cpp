@@ -38,16 +38,16 @@ void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& bin
     // The id is used up even when the registration fails.
     const std::uint32_t id = nextHotKeyID_++;
     if (!shortcuts_->isAvailable()) return;  // said once, at construction
-    const std::int32_t status = shortcuts_->registerShortcut(binding.keyCode, binding.carbonModifiers, id);
-    if (status == GlobalShortcuts::ok) {
+    const RegistrationStatus status = shortcuts_->registerShortcut(binding.keyCode, binding.carbonModifiers, id);
+    if (status.isRegistered()) {
         registrations_.push_back({id, action, binding});
         return;
     }
     if (onRefusal == OnRefusal::log)
         SystemLog::write("Quillmark: failed to register hotkey for " + std::string(rawValue(action)) +
-                         " status=" + std::to_string(status));
-    // Positive statuses are the X server's: another client holds the keys, and may let them go.
-    if (status > 0) refused_.emplace_back(action, binding);
+                         " status=" + std::to_string(status.number()));
+    // Another client holds the keys, and may let them go.
+    if (status.outcome() == RegistrationStatus::Outcome::refusedByServer) refused_.emplace_back(action, binding);
 }
 
 void HotkeyService::unregisterAll() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/shortcuts/RegistrationStatus.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,23 +18,14 @@ public:
     // A key held when its shortcut is unregistered reports nothing more, whatever is registered meanwhile.
     using Listener = std::function<void(std::uint32_t id, Edge edge)>;
 
-    // Registration statuses. Positive values are the X server's error codes (10, BadAccess: another
-    // client holds the combination); negative values are our own refusals.
-    static constexpr std::int32_t ok = 0;
-    static constexpr std::int32_t unknownKey = -1;        // no key on this keyboard for the key code
-    static constexpr std::int32_t combinationInUse = -2;  // this program already holds the combination
-    static constexpr std::int32_t idInUse = -3;
-    static constexpr std::int32_t unavailable = -4;  // no X11 display
-    static constexpr std::int32_t reservedBySystem =
-        -5;  // the server acts on it itself: Ctrl+Alt+F1...F12 switch consoles
-
     virtual ~GlobalShortcuts() = default;
 
     // False when the desktop offers no global shortcuts at all (no X11 display).
     virtual bool isAvailable() const = 0;
     // Carbon masks: cmdKey 0x100 = Super, shiftKey 0x200 = Shift, optionKey 0x800 = Alt,
     // controlKey 0x1000 = Ctrl; other bits are ignored.
-    virtual std::int32_t registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers, std::uint32_t id) = 0;
+    virtual RegistrationStatus registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers,
+                                                std::uint32_t id) = 0;
     virtual void unregisterShortcut(std::uint32_t id) = 0;
     virtual void setListener(Listener listener) = 0;
 

@@ -2,7 +2,9 @@
 
 namespace quillmark {
 
-std::int32_t NullGlobalShortcuts::registerShortcut(std::uint32_t, std::uint32_t, std::uint32_t) { return unavailable; }
+RegistrationStatus NullGlobalShortcuts::registerShortcut(std::uint32_t, std::uint32_t, std::uint32_t) {
+    return RegistrationStatus::Outcome::unavailable;
+}
 
 void NullGlobalShortcuts::unregisterShortcut(std::uint32_t) {}
 

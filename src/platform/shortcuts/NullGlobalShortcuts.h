@@ -9,7 +9,8 @@ namespace quillmark {
 class NullGlobalShortcuts final : public GlobalShortcuts {
 public:
     bool isAvailable() const override { return false; }
-    std::int32_t registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers, std::uint32_t id) override;
+    RegistrationStatus registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers,
+                                        std::uint32_t id) override;
     void unregisterShortcut(std::uint32_t id) override;
     void setListener(Listener listener) override;
 };

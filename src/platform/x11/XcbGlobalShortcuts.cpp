@@ -24,6 +24,8 @@ namespace quillmark {
 
 namespace {
 
+using Outcome = RegistrationStatus::Outcome;
+
 constexpr std::uint8_t sentByAnotherClient = 0x80;
 constexpr std::uint16_t keyboardModifiers = 0xff;  // Shift, Lock, Control, Mod1 ... Mod5; no buttons
 constexpr xcb_keysym_t XF86Switch_VT_1 = 0x1008fe01;
@@ -55,19 +57,22 @@ XcbGlobalShortcuts::~XcbGlobalShortcuts() {
     xcb_flush(connection_);
 }
 
-std::int32_t XcbGlobalShortcuts::registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers,
-                                                  std::uint32_t id) {
-    if (std::any_of(grabs_.begin(), grabs_.end(), [id](const Grab& grab) { return grab.id == id; })) return idInUse;
+RegistrationStatus XcbGlobalShortcuts::registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers,
+                                                        std::uint32_t id) {
+    if (std::any_of(grabs_.begin(), grabs_.end(), [id](const Grab& grab) { return grab.id == id; }))
+        return Outcome::idInUse;
     Grab grab{id, keyCode, carbonModifiers, {}};
-    if (const std::int32_t status = place(keyCode, carbonModifiers, X11Modifiers::read(connection_), grab.placement);
-        status != ok)
+    if (const RegistrationStatus status =
+            place(keyCode, carbonModifiers, X11Modifiers::read(connection_), grab.placement);
+        !status.isRegistered())
         return status;
     // The server lets one client grab a combination twice; for us that is two actions on one key.
-    if (combinationTaken(grab.placement)) return combinationInUse;
-    if (const std::int32_t status = grabAll(grab.placement.keycode, grab.placement.variants); status != ok)
+    if (combinationTaken(grab.placement)) return Outcome::combinationInUse;
+    if (const RegistrationStatus status = grabAll(grab.placement.keycode, grab.placement.variants);
+        !status.isRegistered())
         return status;
     grabs_.push_back(std::move(grab));
-    return ok;
+    return Outcome::registered;
 }
 
 void XcbGlobalShortcuts::unregisterShortcut(std::uint32_t id) {
@@ -99,21 +104,21 @@ XcbGlobalShortcuts::Key XcbGlobalShortcuts::keyFor(std::uint32_t carbonKeyCode) 
     return key;
 }
 
-std::int32_t XcbGlobalShortcuts::place(std::uint32_t carbonKeyCode, std::uint32_t carbonModifiers,
-                                       const X11Modifiers& modifiers, Placement& placement) const {
+RegistrationStatus XcbGlobalShortcuts::place(std::uint32_t carbonKeyCode, std::uint32_t carbonModifiers,
+                                             const X11Modifiers& modifiers, Placement& placement) const {
     const Key key = keyFor(carbonKeyCode);
-    if (key.keycode == XCB_NO_SYMBOL) return unknownKey;
+    if (key.keycode == XCB_NO_SYMBOL) return Outcome::unknownKey;
     const std::uint16_t wanted = modifiers.fromCarbon(carbonModifiers);
     // The server switches consoles on Ctrl+Alt+Fn (Shift gives the plain key) and never sends the key:
     // such a grab would succeed and never fire.
     const std::uint16_t controlAlt = XCB_MOD_MASK_CONTROL | modifiers.alt;
     if (key.switchesConsole && (wanted & controlAlt) == controlAlt && !(wanted & XCB_MOD_MASK_SHIFT))
-        return reservedBySystem;
+        return Outcome::reservedBySystem;
     placement = {key.keycode, wanted, modifiers.lockMask(), {}};
     for (xcb_window_t root : roots_)
         for (std::uint16_t lock : modifiers.lockVariants())
             placement.variants.push_back({root, static_cast<std::uint16_t>(wanted | lock)});
-    return ok;
+    return Outcome::registered;
 }
 
 bool XcbGlobalShortcuts::combinationTaken(const Placement& placement) const {
@@ -127,14 +132,15 @@ void XcbGlobalShortcuts::regrabAll() {
     const X11Modifiers modifiers = X11Modifiers::read(connection_);
     struct Move {
         Grab& grab;
-        std::int32_t status;
+        RegistrationStatus status;
         Placement placement;
     };
     std::vector<Move> moves;
     for (Grab& grab : grabs_) {
-        Move move{grab, ok, {}};
+        Move move{grab, Outcome::registered, {}};
         move.status = place(grab.carbonKeyCode, grab.carbonModifiers, modifiers, move.placement);
-        const bool unchanged = move.status == ok ? move.placement == grab.placement : !grab.placement.grabbed();
+        const bool unchanged =
+            move.status.isRegistered() ? move.placement == grab.placement : !grab.placement.grabbed();
         if (!unchanged) moves.push_back(std::move(move));
     }
     // Every moved grab is released before any is made, so that two shortcuts trading keys do not
@@ -147,10 +153,10 @@ void XcbGlobalShortcuts::regrabAll() {
     xcb_flush(connection_);
 }
 
-void XcbGlobalShortcuts::grabAgain(Grab& grab, std::int32_t status, Placement placement) {
-    if (status == ok && combinationTaken(placement)) status = combinationInUse;
-    if (status == ok) status = grabAll(placement.keycode, placement.variants);
-    if (status == ok) {
+void XcbGlobalShortcuts::grabAgain(Grab& grab, RegistrationStatus status, Placement placement) {
+    if (status.isRegistered() && combinationTaken(placement)) status = Outcome::combinationInUse;
+    if (status.isRegistered()) status = grabAll(placement.keycode, placement.variants);
+    if (status.isRegistered()) {
         grab.placement = std::move(placement);
         return;
     }
@@ -158,25 +164,25 @@ void XcbGlobalShortcuts::grabAgain(Grab& grab, std::int32_t status, Placement pl
     const auto key = CarbonKeyTable::fromCarbon(grab.carbonKeyCode);
     SystemLog::write("Quillmark: after a keyboard map change the hotkey on " +
                      std::string(key ? key->text : "an unknown key") +
-                     " could not be grabbed again status=" + std::to_string(status));
+                     " could not be grabbed again status=" + std::to_string(status.number()));
 }
 
-std::int32_t XcbGlobalShortcuts::grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants) {
+RegistrationStatus XcbGlobalShortcuts::grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants) {
     std::vector<xcb_void_cookie_t> cookies;
     for (const Variant& variant : variants)
         cookies.push_back(xcb_grab_key_checked(connection_, 0, variant.root, variant.modifiers, keycode,
                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-    std::int32_t status = ok;
+    RegistrationStatus status = Outcome::registered;
     std::vector<Variant> made;
     for (std::size_t i = 0; i < cookies.size(); ++i) {
         std::unique_ptr<xcb_generic_error_t, FreeDeleter> error(xcb_request_check(connection_, cookies[i]));
         if (error) {
-            if (status == ok) status = error->error_code;
+            if (status.isRegistered()) status = RegistrationStatus::refusedByServer(error->error_code);
         } else {
             made.push_back(variants[i]);
         }
     }
-    if (status != ok) {
+    if (!status.isRegistered()) {
         ungrab(keycode, made);
         xcb_flush(connection_);
     }

@@ -28,7 +28,8 @@ public:
     XcbGlobalShortcuts& operator=(const XcbGlobalShortcuts&) = delete;
 
     bool isAvailable() const override { return true; }
-    std::int32_t registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers, std::uint32_t id) override;
+    RegistrationStatus registerShortcut(std::uint32_t keyCode, std::uint32_t carbonModifiers,
+                                        std::uint32_t id) override;
     // A key held down at this moment stays ours until it comes up: its repeats and its release are
     // swallowed, so a shortcut registered meanwhile on the same combination does not fire from it.
     void unregisterShortcut(std::uint32_t id) override;
@@ -69,16 +70,16 @@ private:
 
     Key keyFor(std::uint32_t carbonKeyCode) const;
     // Where the combination goes under `modifiers` and the current keyboard map, or our refusal.
-    std::int32_t place(std::uint32_t carbonKeyCode, std::uint32_t carbonModifiers, const X11Modifiers& modifiers,
-                       Placement& placement) const;
+    RegistrationStatus place(std::uint32_t carbonKeyCode, std::uint32_t carbonModifiers, const X11Modifiers& modifiers,
+                             Placement& placement) const;
     bool combinationTaken(const Placement& placement) const;
     // Resolves every shortcut again; those that moved are ungrabbed first, then grabbed where they are now.
     void regrabAll();
     // Grabs a shortcut at its new place, or logs why it is not grabbed any more.
-    void grabAgain(Grab& grab, std::int32_t status, Placement placement);
+    void grabAgain(Grab& grab, RegistrationStatus status, Placement placement);
     // Grabs every variant, each checked by a round trip; on a refusal releases those it made and
     // returns the server's error code.
-    std::int32_t grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants);
+    RegistrationStatus grabAll(xcb_keycode_t keycode, const std::vector<Variant>& variants);
     void ungrab(xcb_keycode_t keycode, const std::vector<Variant>& variants);
 
     xcb_connection_t* connection_;

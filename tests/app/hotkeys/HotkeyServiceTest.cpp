@@ -71,7 +71,7 @@ TEST_F(HotkeyServiceTest, EveryApplicationGivesFreshIdsInActionOrder) {
 }
 
 TEST_F(HotkeyServiceTest, RefusedBindingIsLoggedUsesUpItsIdAndTheOthersRegister) {
-    shortcuts.refusedKeys[103] = 10;
+    shortcuts.refusedKeys[103] = RegistrationStatus::refusedByServer(10);
     makeService();
     apply({{HotkeyAction::volumeUpCoarse, optionF12},
            {HotkeyAction::volumeDownCoarse, optionF11},
@@ -155,7 +155,7 @@ TEST_F(HotkeyServiceTest, WithoutGlobalShortcutsRegistersNothingAndSaysSoOnce) {
 
 TEST_F(HotkeyServiceTest, SuspendedNothingIsRegisteredNorFiresAndResumeRegistersWhatIsBoundThen) {
     makeService();
-    shortcuts.refusedKeys[103] = 10;  // another client holds F11 for now
+    shortcuts.refusedKeys[103] = RegistrationStatus::refusedByServer(10);  // another client holds F11 for now
     apply({{HotkeyAction::volumeUpCoarse, optionF12}, {HotkeyAction::volumeDownCoarse, optionF11}});
     const std::uint32_t before = idsOf(*service).at(0);
     service->suspend();
@@ -186,7 +186,7 @@ TEST_F(HotkeyServiceTest, SuspendedNothingIsRegisteredNorFiresAndResumeRegisters
 
 TEST_F(HotkeyServiceTest, ResumeWithoutChangesRegistersTheSameBindingsAndThoseRefusedBefore) {
     makeService();
-    shortcuts.refusedKeys[103] = 10;
+    shortcuts.refusedKeys[103] = RegistrationStatus::refusedByServer(10);
     apply({{HotkeyAction::volumeUpCoarse, optionF12}, {HotkeyAction::volumeDownCoarse, optionF11}});
     service->suspend();
     shortcuts.refusedKeys.clear();  // the other program let F11 go meanwhile

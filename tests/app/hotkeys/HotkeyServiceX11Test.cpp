@@ -26,7 +26,7 @@ class CountingShortcuts final : public GlobalShortcuts {
 public:
     CountingShortcuts(std::unique_ptr<GlobalShortcuts> inner, int& downs) : inner_(std::move(inner)), downs_(downs) {}
     bool isAvailable() const override { return inner_->isAvailable(); }
-    std::int32_t registerShortcut(std::uint32_t keyCode, std::uint32_t mask, std::uint32_t id) override {
+    RegistrationStatus registerShortcut(std::uint32_t keyCode, std::uint32_t mask, std::uint32_t id) override {
         return inner_->registerShortcut(keyCode, mask, id);
     }
     void unregisterShortcut(std::uint32_t id) override { inner_->unregisterShortcut(id); }
@@ -160,7 +160,8 @@ TEST_F(HotkeyServiceX11Test, SecondActionOnTheSameCombinationFailsAndTheFirstKee
 TEST_F(HotkeyServiceX11Test, ConsoleSwitchKeysAreLoggedAsRefused) {
     apply(HotkeyBinding::firstRunDefaults(HotkeyBinding::DefaultsDesktop::unreserved));
     // ⌃⌥F10...F12 and ⌃⌥⌘F10...F12: the server's console switch keeps them.
-    const std::string reserved = " status=" + std::to_string(GlobalShortcuts::reservedBySystem);
+    const std::string reserved =
+        " status=" + std::to_string(RegistrationStatus(RegistrationStatus::Outcome::reservedBySystem).number());
     EXPECT_THAT(logged, ElementsAre("Quillmark: failed to register hotkey for surround" + reserved,
                                     "Quillmark: failed to register hotkey for stereo" + reserved,
                                     "Quillmark: failed to register hotkey for mono" + reserved,

@@ -24,7 +24,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // The X server's answer while another client holds a key combination.
-constexpr std::int32_t kBadAccess = 10;
+constexpr RegistrationStatus kBadAccess = RegistrationStatus::refusedByServer(10);
 
 class NewestCopyHotkeysTest : public ::testing::Test {
 protected:

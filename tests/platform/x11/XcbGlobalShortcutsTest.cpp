@@ -25,7 +25,8 @@ constexpr std::uint32_t carbonF1 = 122, carbonF11 = 103, carbonF12 = 111, carbon
 constexpr std::uint32_t cmd = CarbonKeyTable::cmdKey, shift = CarbonKeyTable::shiftKey,
                         option = CarbonKeyTable::optionKey, control = CarbonKeyTable::controlKey;
 constexpr std::uint32_t markerID = 99;
-constexpr int kBadAccess = 10;
+constexpr int kBadAccess = 10;  // the X server's error code
+using Outcome = RegistrationStatus::Outcome;
 
 struct Event {
     std::uint32_t id;
@@ -140,7 +141,7 @@ protected:
     // after them: X delivers in order, so nothing else is still on its way.
     std::vector<Event> eventsUpToMarker() {
         if (!markerRegistered) {
-            EXPECT_EQ(shortcuts->registerShortcut(carbonF1, 0, markerID), GlobalShortcuts::ok);
+            EXPECT_EQ(shortcuts->registerShortcut(carbonF1, 0, markerID), Outcome::registered);
             markerRegistered = true;
         }
         keyboard.tap({keysym::F1});
@@ -161,7 +162,7 @@ protected:
 };
 
 TEST_F(XcbGlobalShortcutsTest, RegisteredCombinationGivesDownThenUp) {
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 7), GlobalShortcuts::ok);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 7), Outcome::registered);
     keyboard.tap({keysym::Super_L, keysym::F12});
     ASSERT_TRUE(waitForEvents(2));
     EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{7, Edge::down}, Event{7, Edge::up}));
@@ -183,7 +184,7 @@ TEST_F(XcbGlobalShortcutsTest, CarbonModifiersMapToSuperAltCtrlShift) {
     // All on one key at once, so that each combination must also not fire the others. Not an F key:
     // the usual keymap makes Ctrl+Alt+F1...F12 switch virtual terminals, and the server keeps those.
     for (std::uint32_t id = 0; id < cases.size(); ++id)
-        ASSERT_EQ(shortcuts->registerShortcut(carbonT, cases[id].carbon, id + 1), GlobalShortcuts::ok) << id;
+        ASSERT_EQ(shortcuts->registerShortcut(carbonT, cases[id].carbon, id + 1), Outcome::registered) << id;
     for (std::uint32_t id = 0; id < cases.size(); ++id) {
         keyboard.tap(cases[id].keys);
         EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{id + 1, Edge::down}, Event{id + 1, Edge::up}))
@@ -196,7 +197,7 @@ TEST_F(XcbGlobalShortcutsTest, CarbonModifiersMapToSuperAltCtrlShift) {
 
 TEST_F(XcbGlobalShortcutsTest, MatchesWhateverLockIsOn) {
     ASSERT_NE(modifiers.numLock, 0) << "the server's keymap puts Num Lock on a modifier";
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), Outcome::registered);
     struct Case {
         const char* name;
         bool numLock;
@@ -218,7 +219,7 @@ TEST_F(XcbGlobalShortcutsTest, LockBitsComeFromTheModifierMap) {
     modifiers = X11Modifiers::read(keyboard.connection());
     ASSERT_EQ(modifiers.numLock, XCB_MOD_MASK_3);
     ASSERT_EQ(modifiers.scrollLock, XCB_MOD_MASK_2);
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), Outcome::registered);
     keyboard.setLock(keysym::Num_Lock, XCB_MOD_MASK_3, true);
     keyboard.setLock(keysym::Scroll_Lock, XCB_MOD_MASK_2, true);
     keyboard.tap({keysym::Super_L, keysym::F12});
@@ -229,7 +230,7 @@ TEST_F(XcbGlobalShortcutsTest, LockBitsComeFromTheModifierMap) {
 }
 
 TEST_F(XcbGlobalShortcutsTest, HeldKeyRepeatsDownAndComesUpOnce) {
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), Outcome::registered);
     keyboard.press(keysym::Super_L);
     keyboard.press(keysym::F12);
     // The server's auto-repeat starts after its delay; wait for a few repeats.
@@ -249,8 +250,8 @@ TEST_F(XcbGlobalShortcutsTest, CombinationHeldByAnotherClientIsRefusedAndOthersS
     ForeignGrabber other;
     ASSERT_EQ(other.grab(keyboard.keycode(keysym::F12), modifiers.super), 0);
 
-    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), kBadAccess);
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF11, cmd, 2), GlobalShortcuts::ok);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), RegistrationStatus::refusedByServer(kBadAccess));
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF11, cmd, 2), Outcome::registered);
 
     keyboard.tap({keysym::Super_L, keysym::F12});
     keyboard.tap({keysym::Super_L, keysym::F11});
@@ -264,7 +265,7 @@ TEST_F(XcbGlobalShortcutsTest, RefusedLockVariantUndoesTheVariantsAlreadyGrabbed
         ForeignGrabber other;
         // Only the Num Lock variant is taken, so the plain one is grabbed before the refusal.
         ASSERT_EQ(other.grab(f12, modifiers.super | modifiers.numLock), 0);
-        EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), kBadAccess);
+        EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), RegistrationStatus::refusedByServer(kBadAccess));
     }
     ForeignGrabber third;
     for (std::uint16_t lock : modifiers.lockVariants())
@@ -272,27 +273,27 @@ TEST_F(XcbGlobalShortcutsTest, RefusedLockVariantUndoesTheVariantsAlreadyGrabbed
 }
 
 TEST_F(XcbGlobalShortcutsTest, OurOwnRefusals) {
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
-    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 2), GlobalShortcuts::combinationInUse);
-    EXPECT_EQ(shortcuts->registerShortcut(carbonF11, cmd, 1), GlobalShortcuts::idInUse);
-    EXPECT_EQ(shortcuts->registerShortcut(0xffff, 0, 3), GlobalShortcuts::unknownKey);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), Outcome::registered);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 2), Outcome::combinationInUse);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF11, cmd, 1), Outcome::idInUse);
+    EXPECT_EQ(shortcuts->registerShortcut(0xffff, 0, 3), Outcome::unknownKey);
     // Ctrl+Alt+F12 switches consoles in the server, which never sends it on; with Shift it is the key.
-    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, control | option, 5), GlobalShortcuts::reservedBySystem);
-    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, control | option | cmd, 6), GlobalShortcuts::reservedBySystem);
-    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, control | option | shift, 7), GlobalShortcuts::ok);
-    EXPECT_EQ(shortcuts->registerShortcut(carbonT, control | option, 8), GlobalShortcuts::ok);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, control | option, 5), Outcome::reservedBySystem);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, control | option | cmd, 6), Outcome::reservedBySystem);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, control | option | shift, 7), Outcome::registered);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonT, control | option, 8), Outcome::registered);
     // Unregistering frees the combination for a new id.
     shortcuts->unregisterShortcut(1);
-    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 4), GlobalShortcuts::ok);
+    EXPECT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 4), Outcome::registered);
 }
 
 TEST_F(XcbGlobalShortcutsTest, UnregisteredWhileHeldSwallowsItsRepeatsAndReleaseAndNewIdWorks) {
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), Outcome::registered);
     keyboard.press(keysym::Super_L);
     keyboard.press(keysym::F12);
     ASSERT_TRUE(waitForEvents(1));
     shortcuts->unregisterShortcut(1);
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 2), GlobalShortcuts::ok);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 2), Outcome::registered);
     // The server's auto-repeat goes on: its grab of the held key outlives the unregistered shortcut.
     KeyPressCounter presses(keyboard.keycode(keysym::F12));
     const bool repeated = waitFor([&] { return presses.count() >= 2; });
@@ -308,7 +309,7 @@ TEST_F(XcbGlobalShortcutsTest, UnregisteredWhileHeldSwallowsItsRepeatsAndRelease
 }
 
 TEST_F(XcbGlobalShortcutsTest, KeyMovedToAnotherKeycodeIsGrabbedThere) {
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), GlobalShortcuts::ok);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, 1), Outcome::registered);
     const xcb_keycode_t before = keyboard.keycode(keysym::F12);
     KeyboardMapOverride map(keyboard.connection(), before);
     ASSERT_NE(map.to(), 0) << "the keymap has a free keycode";
@@ -332,7 +333,7 @@ TEST_F(XcbGlobalShortcutsTest, ModifierMapChangeIsFollowed) {
     std::uint32_t id = 0;
     for (const Case& c :
          {Case{"Num Lock moved, and on", keysym::Num_Lock, true}, Case{"Super moved", keysym::Super_L, false}}) {
-        ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, ++id), GlobalShortcuts::ok) << c.name;
+        ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd, ++id), Outcome::registered) << c.name;
         {
             ModifierMapOverride map(keyboard.connection(), {{keyboard.keycode(c.movedKeysym), 5}});
             EXPECT_THAT(eventsUpToMarker(), ElementsAre()) << c.name;
@@ -347,7 +348,7 @@ TEST_F(XcbGlobalShortcutsTest, ModifierMapChangeIsFollowed) {
 }
 
 TEST_F(XcbGlobalShortcutsTest, DestructionReleasesEveryGrab) {
-    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd | control, 1), GlobalShortcuts::ok);
+    ASSERT_EQ(shortcuts->registerShortcut(carbonF12, cmd | control, 1), Outcome::registered);
     shortcuts.reset();
     ForeignGrabber other;
     const std::uint16_t wanted = modifiers.super | XCB_MOD_MASK_CONTROL;
