@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(MeterWindowFrame::parse(MeterWindowFrame::format(*frame)) == *frame, "a frame reads back as written");
     const std::vector<QRectF> screens{QRectF(0, 0, 1920, 1080), QRectF(1920, -200, 2560, 1440)};
     if (const auto usable = MeterWindowFrame::validated(text, screens)) {
-        check(usable->width() >= MeterWindowFrame::kMinimumWidth, "a usable frame is wide enough");
+        check(usable->width() >= MeterWindowFrame::minimumWidth, "a usable frame is wide enough");
         check(MeterWindowFrame::isOnAScreen(*usable, screens), "a usable frame is on a screen");
     }
     return 0;

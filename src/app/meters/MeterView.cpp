@@ -401,7 +401,7 @@ MeterView::StripLook MeterView::lookOf(const MeterChannel& channel, const StripP
     if (pixels.inner.isEmpty()) return look;
     const int rows = pixels.inner.height();
     const double level = std::min(channel.level, 0.0);
-    if (level > kScaleFloorDB) {
+    if (level > scaleFloorDB) {
         const double fill = normalizedPosition(level) * rows;
         look.litRows = static_cast<int>(std::floor(fill));
         look.edgeAlpha = static_cast<int>(std::lround((fill - look.litRows) * 255));
@@ -418,7 +418,7 @@ MeterView::StripLook MeterView::lookOf(const MeterChannel& channel, const StripP
         const double centre = normalizedPosition(std::min(channel.peak, 0.0)) * rows;
         const int lowest = static_cast<int>(std::floor(centre - pixels.line / 2.0 + 0.5));
         look.peakRow = std::clamp(lowest, 0, std::max(0, rows - pixels.line));
-        look.peakRed = channel.peak >= kRedThreshold;
+        look.peakRed = channel.peak >= redThreshold;
     }
     look.clip = channel.clip && pixels.clipRows > 0;
     return look;
@@ -495,9 +495,9 @@ const QImage& MeterView::litStrip(const StripPixels& pixels) const {
     litStrip_ = QImage(pixels.inner.width() + 1, rows, QImage::Format_RGB32);
     litStripDark_ = dark_;
     QLinearGradient gradient(0, rows, 0, 0);
-    gradient.setColorAt(normalizedPosition(kScaleFloorDB), colours_.cobalt);
-    gradient.setColorAt(normalizedPosition(kAmberThreshold), colours_.green);
-    gradient.setColorAt(normalizedPosition(kRedThreshold), colours_.amber);
+    gradient.setColorAt(normalizedPosition(scaleFloorDB), colours_.cobalt);
+    gradient.setColorAt(normalizedPosition(amberThreshold), colours_.green);
+    gradient.setColorAt(normalizedPosition(redThreshold), colours_.amber);
     QPainter painter(&litStrip_);
     painter.fillRect(litStrip_.rect(), gradient);
     return litStrip_;

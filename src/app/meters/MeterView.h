@@ -34,10 +34,10 @@ class DirectWindowSurface;
 class MeterView : public QWidget {
 public:
     static constexpr double headerHeight = 38;
-    static constexpr double kScaleFloorDB = -60;
-    static constexpr double kScaleCeilingDB = 0;
-    static constexpr double kAmberThreshold = -8;
-    static constexpr double kRedThreshold = 0;
+    static constexpr double scaleFloorDB = -60;
+    static constexpr double scaleCeilingDB = 0;
+    static constexpr double amberThreshold = -8;
+    static constexpr double redThreshold = 0;
 
     explicit MeterView(QWidget* parent = nullptr);
     ~MeterView() override;

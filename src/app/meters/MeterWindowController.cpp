@@ -45,8 +45,8 @@ MeterWindowController::MeterWindowController(MeterStore& store, UserDefaults& de
     window_->setWindowTitle(QStringLiteral("Monitor Meters"));
     window_->setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
     window_->setAttribute(Qt::WA_QuitOnClose, false);  // closing only orders it out
-    window_->setMinimumSize(static_cast<int>(MeterWindowFrame::kMinimumWidth),
-                            static_cast<int>(MeterWindowFrame::kMinimumHeight));
+    window_->setMinimumSize(static_cast<int>(MeterWindowFrame::minimumWidth),
+                            static_cast<int>(MeterWindowFrame::minimumHeight));
     window_->setGeometry(0, 0, 220, 320);
 
     auto* layout = new QVBoxLayout(window_.get());

@@ -63,7 +63,7 @@ bool MeterWindowFrame::isOnAScreen(const QRectF& frame, const std::vector<QRectF
 std::optional<QRectF> MeterWindowFrame::validated(const QString& text, const std::vector<QRectF>& screens) {
     auto frame = parse(text);
     if (!frame) return std::nullopt;
-    if (frame->width() < kMinimumWidth || frame->height() < kMinimumHeight) return std::nullopt;
+    if (frame->width() < minimumWidth || frame->height() < minimumHeight) return std::nullopt;
     if (!isOnAScreen(*frame, screens)) return std::nullopt;
     return frame;
 }

@@ -13,8 +13,8 @@ namespace quillmark {
 class MeterWindowFrame {
 public:
     static constexpr const char* settingsKey = "Quillmark.meterWindowFrame.v1";
-    static constexpr double kMinimumWidth = 140;
-    static constexpr double kMinimumHeight = 220;
+    static constexpr double minimumWidth = 140;
+    static constexpr double minimumHeight = 220;
 
     // Each number as the shortest text that reads back to the same double, ".0" on whole values.
     static QString format(const QRectF& frame);

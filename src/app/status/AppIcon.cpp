@@ -27,7 +27,7 @@ QColor ink() { return HUDTokens::resolve(HUDTokens::accent, true); }
 
 QRectF tileRect() {
     const double edge = kTileInset + kTileBorder / 2;
-    return {edge, edge, StatusBarIcon::kSize - 2 * edge, StatusBarIcon::kSize - 2 * edge};
+    return {edge, edge, StatusBarIcon::size - 2 * edge, StatusBarIcon::size - 2 * edge};
 }
 
 QString number(double value) { return QString::number(value, 'f', 3); }
@@ -46,7 +46,7 @@ QImage AppIcon::image(int size) {
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / double(StatusBarIcon::kSize), size / double(StatusBarIcon::kSize));
+    painter.scale(size / double(StatusBarIcon::size), size / double(StatusBarIcon::size));
     painter.setPen(QPen(tileBorder(), kTileBorder));
     painter.setBrush(tileFill());
     painter.drawRoundedRect(tileRect(), kTileCornerRadius, kTileCornerRadius);
@@ -60,7 +60,7 @@ QImage AppIcon::image(int size) {
 
 QByteArray AppIcon::svg() {
     const QRectF tile = tileRect();
-    const QString size = QString::number(StatusBarIcon::kSize);
+    const QString size = QString::number(StatusBarIcon::size);
     const QString centre = number(StatusBarIcon::centre);
     const QString radius = number(StatusBarIcon::radius);
     // The arc runs clockwise on screen (SVG's positive sweep) through more than half the circle.

@@ -36,7 +36,7 @@ void StatusBarIcon::draw(QPainter& painter, const QColor& ink) {
 }
 
 QImage StatusBarIcon::image(const QColor& ink, int scale) {
-    QImage image(kSize * scale, kSize * scale, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size * scale, size * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.scale(scale, scale);

@@ -12,7 +12,7 @@ namespace quillmark {
 // level knob. A tray has no template images, so it is drawn in the panel's text colour.
 class StatusBarIcon {
 public:
-    static constexpr int kSize = 22;
+    static constexpr int size = 22;
     // The drawing's geometry in its 22 x 22 square; angles run counter-clockwise from three o'clock.
     static constexpr double centre = 11.0;
     static constexpr double radius = 7.0;

@@ -1,6 +1,6 @@
 // The About window offscreen, with bundles of our own making: the version row, the lockup and its
 // stand-in, the appearance and the window's reuse.
-#include "DialogTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/dialogs/AboutView.h"
 #include "app/dialogs/AboutWindowController.h"
@@ -46,7 +46,7 @@ struct VersionCase {
 class AboutVersionRow : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(AboutVersionRow, ShowsAnEmDashForWhatIsMissingOrNotText) {
-    application();
+    widgetTestApplication();
     Bundle main;
     if (GetParam().info) main.write(QStringLiteral("Info.json"), QByteArray(*GetParam().info));
     EXPECT_EQ(AboutView::versionText(main.bundle()), QString::fromUtf8(GetParam().expected));
@@ -73,7 +73,7 @@ QRect placeOf(const QWidget& widget, const QWidget& view) {
 }
 
 TEST(AboutLockup, MissingImageGivesTheWordWithTheRestUnchanged) {
-    application();
+    widgetTestApplication();
     Bundle withImages;
     withImages.writeLockup(QStringLiteral("Quillmark_Lockup_Light"), Qt::red);
     Bundle withoutImages;
@@ -114,7 +114,7 @@ TEST(AboutLockup, MissingImageGivesTheWordWithTheRestUnchanged) {
 }
 
 TEST(AboutWindow, AppearanceSwitchedWhileOpenAppliesAtOnce) {
-    application();
+    widgetTestApplication();
     Bundle resources;
     resources.writeLockup(QStringLiteral("Quillmark_Lockup_Light"), Qt::red);
     resources.writeLockup(QStringLiteral("Quillmark_Lockup_Dark"), Qt::blue);
@@ -135,7 +135,7 @@ TEST(AboutWindow, AppearanceSwitchedWhileOpenAppliesAtOnce) {
 }
 
 TEST(AboutWindow, AppearanceSwitchToAMissingImageLaysTheWordOutInItsPlace) {
-    application();
+    widgetTestApplication();
     Bundle resources;
     resources.writeLockup(QStringLiteral("Quillmark_Lockup_Light"), Qt::red);
     AboutWindowController controller(std::make_unique<AboutView>(Bundle().bundle(), resources.bundle()));
@@ -152,7 +152,7 @@ TEST(AboutWindow, AppearanceSwitchToAMissingImageLaysTheWordOutInItsPlace) {
 }
 
 TEST(AboutWindow, SecondShowReusesTheWindowWhereTheUserLeftIt) {
-    application();
+    widgetTestApplication();
     AboutWindowController controller;
     EXPECT_EQ(controller.window().size(), QSize(460, 680));
     EXPECT_EQ(controller.window().minimumSize(), controller.window().maximumSize());
@@ -172,7 +172,7 @@ TEST(AboutWindow, SecondShowReusesTheWindowWhereTheUserLeftIt) {
 }
 
 TEST(AboutView, EveryRowFitsTheWindowWithTheBundledContent) {
-    application();
+    widgetTestApplication();
     AboutWindowController controller;
     controller.show(HUDAppearance::light);
     QCoreApplication::processEvents();

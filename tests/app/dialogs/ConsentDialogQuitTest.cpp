@@ -1,6 +1,6 @@
 // A quit of the application while the consent dialog is open, by each way a quit arrives: the dialog
 // answers false at once, the quit goes on, and no further dialog shows while it is under way.
-#include "DialogTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/ApplicationQuit.h"
 #include "app/QuitOnSignal.h"

@@ -1,6 +1,6 @@
 // The consent dialog run for real, offscreen: its answers, the close requests it ignores, its layout,
 // its appearance and the hover, press and shadow of its two buttons.
-#include "DialogTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/dialogs/ConsentDialog.h"
 #include "app/dialogs/DialogPrimaryButtonStyle.h"
@@ -38,7 +38,7 @@ struct AnswerCase {
 class ConsentDialogAnswers : public ::testing::TestWithParam<AnswerCase> {};
 
 TEST_P(ConsentDialogAnswers, EachWayOutGivesItsAnswer) {
-    application();
+    widgetTestApplication();
     EXPECT_EQ(runAnswering(GetParam().answer), GetParam().expected);
     EXPECT_EQ(openDialog(), nullptr);
     for (QWidget* window : QApplication::topLevelWidgets())
@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConsentDialog, IgnoresCloseRequestsAndOtherKeys) {
-    application();
+    widgetTestApplication();
     bool stillOpen = false;
     const bool answer = runAnswering([&](DialogWindow& dialog) {
         dialog.close();  // what a window manager's close button or Alt+F4 asks for
@@ -72,7 +72,7 @@ TEST(ConsentDialog, IgnoresCloseRequestsAndOtherKeys) {
 }
 
 TEST(ConsentDialog, TimersPostedBeforeItKeepFiringWhileItBlocks) {
-    application();
+    widgetTestApplication();
     int fired = 0;
     bool firedWhileOpen = false;
     QTimer::singleShot(0, [&] {
@@ -96,7 +96,7 @@ TEST(ConsentDialog, TimersPostedBeforeItKeepFiringWhileItBlocks) {
 }
 
 TEST(ConsentDialog, OpensModalCentredWithNoControlFocused) {
-    application();
+    widgetTestApplication();
     Qt::WindowModality modality = Qt::NonModal;
     QWidget* focused = nullptr;
     bool focusedIsButton = true;
@@ -116,7 +116,7 @@ TEST(ConsentDialog, OpensModalCentredWithNoControlFocused) {
 }
 
 TEST(ConsentDialog, IsFixedWideAndAsHighAsItsContent) {
-    application();
+    widgetTestApplication();
     QSize shortSize;
     QSize longSize;
     QString shownTitle;
@@ -160,7 +160,7 @@ TEST(ConsentDialog, IsFixedWideAndAsHighAsItsContent) {
 }
 
 TEST(ConsentDialog, DrawsInTheAppearanceAskedFor) {
-    application();
+    widgetTestApplication();
     for (auto [appearance, dark] : {std::pair{HUDAppearance::light, false}, std::pair{HUDAppearance::dark, true}}) {
         QImage image;
         QPoint marker;
@@ -182,7 +182,7 @@ TEST(ConsentDialog, DrawsInTheAppearanceAskedFor) {
 class ButtonFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        application();
+        widgetTestApplication();
         window.setAttribute(Qt::WA_DontShowOnScreen);
         window.resize(300, 100);
         WindowAppearance::apply(window, HUDAppearance::light);

@@ -1,7 +1,7 @@
 // The consent dialog on a real X server: the user's Return and Escape reach it with no control focused,
 // and the window manager's close request (WM_DELETE_WINDOW, what its close button and Alt+F4 send) is
 // ignored.
-#include "DialogTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/dialogs/ConsentDialog.h"
 

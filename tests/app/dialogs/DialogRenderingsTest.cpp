@@ -1,6 +1,6 @@
 // Saves the consent dialog (its buttons at rest and hovered) and the About window, light and dark, as
 // PNG files under the build tree (<build>/dialog-renderings/), so that a person can look at them.
-#include "DialogTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/dialogs/AboutWindowController.h"
 #include "app/dialogs/ConsentDialog.h"

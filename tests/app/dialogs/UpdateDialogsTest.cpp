@@ -1,7 +1,7 @@
 // The updater's windows in the dialogs' look, offscreen: the offer's buttons and keys, the notices and
 // the download's progress window with its drawn bar.
-#include "DialogTestSupport.h"
 #include "TestApplication.h"
+#include "WidgetTestSupport.h"
 
 #include "app/dialogs/DialogWindow.h"
 #include "app/dialogs/UpdateDialogs.h"

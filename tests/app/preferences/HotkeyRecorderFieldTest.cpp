@@ -1,7 +1,7 @@
 #include "app/preferences/HotkeyRecorderField.h"
 
 #include "PreferencesTestSupport.h"
-#include "kit/KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ const HotkeyBinding altF12{111, 0x800, "F12"};
 class HotkeyRecorderFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        kitTestApplication();
+        widgetTestApplication();
         harness.store.bindings.set({});
         holder = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(holder.get());

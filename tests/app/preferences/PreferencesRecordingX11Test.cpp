@@ -11,9 +11,9 @@
 
 #include "../hotkeys/ApplyBindings.h"
 #include "PreferencesTestSupport.h"
+#include "WidgetTestSupport.h"
 #include "X11TestSupport.h"
 #include "XTestKeyboard.h"
-#include "kit/KitTestSupport.h"
 
 #include <gtest/gtest.h>
 

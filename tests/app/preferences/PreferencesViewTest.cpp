@@ -12,7 +12,7 @@
 
 #include "CommaLocale.h"
 #include "PreferencesTestSupport.h"
-#include "kit/KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ namespace fs = std::filesystem;
 class PreferencesViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        kitTestApplication();
+        widgetTestApplication();
         view = std::make_unique<PreferencesView>(harness.store, harness.loginItem, harness.monitor, harness.queue);
         view->show();
     }

@@ -5,7 +5,7 @@
 #include "app/preferences/kit/VellNumericField.h"
 
 #include "PreferencesTestSupport.h"
-#include "kit/KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ namespace {
 
 class PreferencesWindowControllerTest : public ::testing::Test {
 protected:
-    void SetUp() override { kitTestApplication(); }
+    void SetUp() override { widgetTestApplication(); }
     void makeController() {
         controller = std::make_unique<PreferencesWindowController>(harness.store, harness.monitor, harness.loginItem,
                                                                    harness.queue);

@@ -255,7 +255,7 @@ TEST_F(StatusBarControllerTest, TheIconFollowsEveryPaletteChange) {
     const QPalette original = QApplication::palette();
     StatusBarController& bar = controller();
     auto arcColour = [&] {
-        const QImage image = bar.trayIcon().icon().pixmap(StatusBarIcon::kSize).toImage();
+        const QImage image = bar.trayIcon().icon().pixmap(StatusBarIcon::size).toImage();
         return image.pixelColor(11, 4).rgb();  // opaque arc at the top
     };
     EXPECT_EQ(arcColour(), original.color(QPalette::WindowText).rgb());

@@ -1,5 +1,5 @@
 // SectionBox, Row and Caption: sizes, baselines and colours, light and dark.
-#include "KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/preferences/kit/Caption.h"
 #include "app/preferences/kit/KitLook.h"
@@ -21,7 +21,7 @@ protected:
     HUDAppearance appearance() const { return dark() ? HUDAppearance::dark : HUDAppearance::light; }
     QColor colour(const HUDTokens::Token& which) const { return token(which, dark()); }
 
-    QApplication& application = kitTestApplication();
+    QApplication& application = widgetTestApplication();
 };
 
 // A plain widget of a fixed size, standing in for content.

@@ -1,6 +1,6 @@
 // What the whole kit shares: upper-casing whatever the locale, and the appearance reaching every
 // control of a window, forced or following the desktop.
-#include "KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/preferences/kit/KitLook.h"
 #include "app/preferences/kit/Row.h"
@@ -21,7 +21,7 @@ class KitLookTest : public ::testing::Test {
 protected:
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
-    QApplication& application = kitTestApplication();
+    QApplication& application = widgetTestApplication();
 };
 
 TEST_F(KitLookTest, UpperCasingIgnoresATurkishLocale) {

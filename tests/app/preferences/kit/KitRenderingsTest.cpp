@@ -1,6 +1,6 @@
 // Saves every control of the kit in each of its states, light and dark, as PNG files under the build
 // tree (<build>/kit-renderings/), drawn at two pixels per point so that a person can look at them.
-#include "KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/preferences/kit/Caption.h"
 #include "app/preferences/kit/Row.h"
@@ -119,7 +119,7 @@ std::vector<Rendering> renderings() {
 }
 
 TEST(KitRenderings, SavesEveryControlInEveryStateLightAndDark) {
-    kitTestApplication();
+    widgetTestApplication();
     const QString binaryDir = qEnvironmentVariable("QUILLMARK_BINARY_DIR", QDir::currentPath());
     QDir directory(QDir(binaryDir).filePath(QStringLiteral("kit-renderings")));
     ASSERT_TRUE(directory.mkpath(QStringLiteral(".")));

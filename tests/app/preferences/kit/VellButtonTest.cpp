@@ -1,5 +1,5 @@
 // VellButton: size, the colours of each state, and clicks only while enabled.
-#include "KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/preferences/kit/KitLook.h"
 #include "app/preferences/kit/VellButton.h"
@@ -21,7 +21,7 @@ struct StateCase {
 
 class VellButtonStateTest : public ::testing::TestWithParam<StateCase> {
 protected:
-    QApplication& application = kitTestApplication();
+    QApplication& application = widgetTestApplication();
 };
 
 TEST_P(VellButtonStateTest, DrawsTheColoursOfItsState) {
@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class VellButtonTest : public ::testing::Test {
 protected:
-    QApplication& application = kitTestApplication();
+    QApplication& application = widgetTestApplication();
 };
 
 TEST_F(VellButtonTest, IsTwentyFourHighWithTenEitherSideOfTheUpperCasedTitle) {

@@ -1,5 +1,5 @@
 // VellCheckbox: the box in both states, the check mark, the click area and the baseline.
-#include "KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/preferences/kit/VellCheckbox.h"
 
@@ -26,7 +26,7 @@ protected:
         };
     }
 
-    QApplication& application = kitTestApplication();
+    QApplication& application = widgetTestApplication();
     VellCheckbox box;
     bool stored = false;
     int writes = 0;

@@ -1,5 +1,5 @@
 // VellSegmented: cells by position, highlight by equality, writes on every click, the drawing.
-#include "KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/look/HUDAppearance.h"
 #include "app/preferences/kit/VellSegmented.h"
@@ -26,7 +26,7 @@ const std::vector<HUDAppearance> kAppearances{HUDAppearance::system, HUDAppearan
 
 class VellSegmentedTest : public ::testing::Test {
 protected:
-    QApplication& application = kitTestApplication();
+    QApplication& application = widgetTestApplication();
 };
 
 TEST_F(VellSegmentedTest, ClickWritesTheCellsOptionAgainWhenAlreadySelected) {
@@ -89,7 +89,7 @@ TEST_F(VellSegmentedTest, TitlesAreUpperCasedAndShrinkNoFurtherThanFourFifths) {
 
 class VellSegmentedLookTest : public ::testing::TestWithParam<bool> {
 protected:
-    QApplication& application = kitTestApplication();
+    QApplication& application = widgetTestApplication();
 };
 
 TEST_P(VellSegmentedLookTest, DrawsCellsDividersAndBorder) {

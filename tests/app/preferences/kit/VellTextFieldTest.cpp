@@ -1,5 +1,5 @@
 // The numeric and the label field: frame, colours, writes on every edit, Return and focus.
-#include "KitTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include "app/preferences/kit/VellLabelField.h"
 #include "app/preferences/kit/VellNumericField.h"
@@ -26,7 +26,7 @@ void type(QWidget& target, Qt::Key key, const QString& text = {}) {
 
 class VellTextFieldTest : public ::testing::Test {
 protected:
-    QApplication& application = kitTestApplication();
+    QApplication& application = widgetTestApplication();
 };
 
 TEST_F(VellTextFieldTest, EveryEditIsWrittenAtOnceAndReturnSubmits) {
@@ -113,7 +113,7 @@ struct FieldCase {
 
 class VellTextFieldLookTest : public ::testing::TestWithParam<FieldCase> {
 protected:
-    QApplication& application = kitTestApplication();
+    QApplication& application = widgetTestApplication();
 };
 
 TEST_P(VellTextFieldLookTest, FrameIsExactlyWidthByTwentyFourWithInnerBorderPromptAndAmberText) {
