@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <future>
+#include <memory>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -183,20 +184,29 @@ protected:
         return result;
     }
 
+    // A get's answer as the main queue delivers it; `done` once the client has answered.
+    struct GetAnswer {
+        std::optional<MixerFrame> frame;
+        bool done = false;
+    };
+    std::shared_ptr<GetAnswer> ask(const std::string& path, double timeoutSeconds) {
+        auto answer = std::make_shared<GetAnswer>();
+        client->get(path, timeoutSeconds, queue, [answer](std::optional<MixerFrame> frame) {
+            answer->frame = std::move(frame);
+            answer->done = true;
+        });
+        return answer;
+    }
+
     // A get answered by the peer, run through the main queue: everything the engine yielded before the
     // answer has been delivered by the time it returns.
     void fence() {
-        std::optional<MixerFrame> answer;
-        bool done = false;
         const std::string path = "/fence/" + std::to_string(++fences);
-        client->get(path, 5, queue, [&](std::optional<MixerFrame> frame) {
-            answer = std::move(frame);
-            done = true;
-        });
+        const auto answer = ask(path, 5);
         ASSERT_TRUE(peer.waitUntil([&](const LoopbackPeer& p) { return !p.messages("get " + path).empty(); }));
         peer.write(message(path, "true"));
-        ASSERT_TRUE(queue.runUntil([&] { return done; }));
-        ASSERT_TRUE(answer.has_value());
+        ASSERT_TRUE(queue.runUntil([&] { return answer->done; }));
+        ASSERT_TRUE(answer->frame.has_value());
         if (!frames.empty() && frames.back().path == path) frames.pop_back();
     }
 
@@ -453,21 +463,16 @@ TEST_F(MixerEngineClientTest, UnterminatedMessageOverEightMebibytesIsDiscardedAn
 
 TEST_F(MixerEngineClientTest, GetIsAnsweredByTheExactPathAndTheFrameIsAlsoStreamed) {
     startConnected();
-    std::optional<MixerFrame> answer;
-    bool done = false;
-    client->get("/devices", 5, queue, [&](std::optional<MixerFrame> frame) {
-        answer = std::move(frame);
-        done = true;
-    });
+    const auto answer = ask("/devices", 5);
     ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return !p.messages("get /devices").empty(); }));
     peer.write(message("/devices/", "1"));
     fence();
-    EXPECT_FALSE(done);
+    EXPECT_FALSE(answer->done);
     peer.write(message("/devices", R"({"children":{"0":{}}})"));
-    ASSERT_TRUE(queue.runUntil([&] { return done; }));
+    ASSERT_TRUE(queue.runUntil([&] { return answer->done; }));
     const MixerFrame expected{"/devices",
                               JSONValue::Object{{"children", JSONValue::Object{{"0", JSONValue::Object{}}}}}};
-    EXPECT_EQ(answer, expected);
+    EXPECT_EQ(answer->frame, expected);
     EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/devices/", 1.0}, expected}));
 }
 
@@ -485,16 +490,11 @@ TEST_F(MixerEngineClientTest, OneFrameAnswersOneGet) {
 
 TEST_F(MixerEngineClientTest, UnansweredGetTimesOutAndALateFrameIsOnlyStreamed) {
     startConnected();
-    std::optional<MixerFrame> answer{MixerFrame{}};
-    bool done = false;
     const auto asked = Clock::now();
-    client->get("/slow", 0.2, queue, [&](std::optional<MixerFrame> frame) {
-        answer = std::move(frame);
-        done = true;
-    });
-    ASSERT_TRUE(queue.runUntil([&] { return done; }));
+    const auto answer = ask("/slow", 0.2);
+    ASSERT_TRUE(queue.runUntil([&] { return answer->done; }));
     EXPECT_GE(secondsBetween(asked, Clock::now()), 0.2);
-    EXPECT_EQ(answer, std::nullopt);
+    EXPECT_EQ(answer->frame, std::nullopt);
     peer.write(message("/slow", "1"));
     fence();
     EXPECT_EQ(frames, (std::vector<MixerFrame>{{"/slow", 1.0}}));
@@ -502,16 +502,11 @@ TEST_F(MixerEngineClientTest, UnansweredGetTimesOutAndALateFrameIsOnlyStreamed) 
 
 TEST_F(MixerEngineClientTest, GetWithoutConnectionReturnsNoFrameAtOnceAndWritesNothing) {
     start(peer.port());
-    std::optional<MixerFrame> answer{MixerFrame{}};
-    bool done = false;
     const auto asked = Clock::now();
-    client->get("/devices", 30, queue, [&](std::optional<MixerFrame> frame) {
-        answer = std::move(frame);
-        done = true;
-    });
-    ASSERT_TRUE(queue.runUntil([&] { return done; }));
+    const auto answer = ask("/devices", 30);
+    ASSERT_TRUE(queue.runUntil([&] { return answer->done; }));
     EXPECT_LT(secondsBetween(asked, Clock::now()), 1.0);
-    EXPECT_EQ(answer, std::nullopt);
+    EXPECT_EQ(answer->frame, std::nullopt);
     client->send(MixerRequest::setRaw("/early", "1"));  // also written nowhere
     client->connect();
     ASSERT_TRUE(waitForState(State::ready()));
@@ -650,14 +645,9 @@ TEST_F(MixerEngineClientTest, RequestsHoldingNulAreNeverWritten) {
     client->send(MixerRequest::setRaw("/a\0get /evil"s, "1"));
     client->send(MixerRequest::setProperty("/b", "1\0set /x 2"s));
     client->send(MixerRequest::subscribe("\0"s));
-    std::optional<MixerFrame> answer{MixerFrame{}};
-    bool done = false;
-    client->get("/c\0get /evil"s, 30, queue, [&](std::optional<MixerFrame> frame) {
-        answer = std::move(frame);
-        done = true;
-    });
-    ASSERT_TRUE(queue.runUntil([&] { return done; }, 1s));
-    EXPECT_EQ(answer, std::nullopt);
+    const auto answer = ask("/c\0get /evil"s, 30);
+    ASSERT_TRUE(queue.runUntil([&] { return answer->done; }, 1s));
+    EXPECT_EQ(answer->frame, std::nullopt);
 
     std::promise<std::pair<std::optional<MixerFrame>, std::thread::id>> awaited;
     asio::co_spawn(client->executor(), getFromEngineThread(*client, "/d\0"s, 30, awaited), asio::detached);
