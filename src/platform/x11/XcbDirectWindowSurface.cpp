@@ -117,7 +117,8 @@ void XcbDirectWindowSurface::flush() { xcb_flush(connection_); }
 // In bands of whole rows, each within the largest request the server takes.
 void XcbDirectWindowSurface::putOn(xcb_drawable_t drawable, const QImage& image, const QPoint& target) {
     const auto rowBytes = static_cast<std::size_t>(image.bytesPerLine());
-    const int bandRows = static_cast<int>(std::max<std::size_t>(1, (maximumRequestBytes_ - kPutImageHeaderBytes) / rowBytes));
+    const int bandRows =
+        static_cast<int>(std::max<std::size_t>(1, (maximumRequestBytes_ - kPutImageHeaderBytes) / rowBytes));
     for (int top = 0; top < image.height(); top += bandRows) {
         const int rows = std::min(bandRows, image.height() - top);
         xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, gc_, static_cast<std::uint16_t>(image.width()),

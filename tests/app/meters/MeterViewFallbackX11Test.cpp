@@ -16,8 +16,9 @@ using namespace std::chrono_literals;
 // within its lost low bits. Text is left out: Qt blends its edges otherwise at 16 bits.
 bool stripsMatchAt16Bits(const QImage& shown, const QImage& full, std::size_t count) {
     if (shown.size() != full.size()) return false;
-    const QRect strips = MeterView::stripRect(full.size(), count, 0).toAlignedRect().united(
-        MeterView::stripRect(full.size(), count, count - 1).toAlignedRect());
+    const QRect strips = MeterView::stripRect(full.size(), count, 0)
+                             .toAlignedRect()
+                             .united(MeterView::stripRect(full.size(), count, count - 1).toAlignedRect());
     for (int y = strips.top(); y <= strips.bottom(); ++y) {
         for (int x = strips.left(); x <= strips.right(); ++x) {
             const QRgb a = shown.pixel(x, y), b = full.pixel(x, y);
@@ -47,8 +48,9 @@ TEST(MeterViewFallbackX11Test, PaintsThroughQtWhereItCannotDrawDirectly) {
         changes.step(channels);
         view.setChannels(channels);
     }
-    const bool shown = pollUntil([&] { return stripsMatchAt16Bits(onScreen(view), renderMeters(view), channels.size()); }, 5000ms,
-                                 [] { QApplication::processEvents(); });
+    const bool shown =
+        pollUntil([&] { return stripsMatchAt16Bits(onScreen(view), renderMeters(view), channels.size()); }, 5000ms,
+                  [] { QApplication::processEvents(); });
     EXPECT_TRUE(shown) << "the window never showed a full paint of the last state";
     EXPECT_FALSE(view.painted.empty()) << "streamed changes should have gone through paint events";
 }
