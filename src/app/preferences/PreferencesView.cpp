@@ -3,11 +3,13 @@
 #include "app/ChangedValues.h"
 #include "app/look/LevelFormatter.h"
 #include "app/preferences/FieldWithUnit.h"
-#include "app/preferences/HorizontalRule.h"
 #include "app/preferences/HotkeyRecorderField.h"
+#include "app/preferences/HotkeyRow.h"
+#include "app/preferences/HotkeysSection.h"
 #include "app/preferences/MonoLabel.h"
 #include "app/preferences/PreferencesHeader.h"
 #include "app/preferences/PreferencesRules.h"
+#include "app/preferences/SettingCheckbox.h"
 #include "app/preferences/kit/Caption.h"
 #include "app/preferences/kit/Row.h"
 #include "app/preferences/kit/SectionBox.h"
@@ -87,7 +89,7 @@ PreferencesView::PreferencesView(PreferencesStore& store, LoginItemController& l
 PreferencesView::~PreferencesView() {
     observations_.clear();
     // A recording cut short still gives the hotkeys back.
-    for (auto& [action, field] : recorders_) field->stopRecording();
+    hotkeys_->stopRecording();
 }
 
 // MARK: layout
@@ -112,13 +114,8 @@ void PreferencesView::build() {
 }
 
 VellCheckbox* PreferencesView::checkbox(Published<bool>& setting, const char* name) {
-    auto* box = new VellCheckbox(setting.value());
-    box->setObjectName(QString::fromLatin1(name));
-    box->onWrite = [this, box, &setting](bool on) {
-        setting.set(on);
-        box->setOn(setting.value());
-    };
-    renderers_.push_back([box, &setting] { box->setOn(setting.value()); });
+    auto* box = new SettingCheckbox(setting, name);
+    renderers_.push_back([box] { box->render(); });
     return box;
 }
 
@@ -147,34 +144,11 @@ QWidget* PreferencesView::startupSection() {
 }
 
 QWidget* PreferencesView::hotkeysSection() {
-    auto* section = new SectionBox(QStringLiteral("Hotkeys"), this);
-    for (HotkeyAction action : allHotkeyActions) {
-        if (action == HotkeyAction::volumeUpFine || action == HotkeyAction::recallReference1)
-            section->addContent(new HorizontalRule);
-        section->addContent(makeHotkeyRow(action));
-    }
-    return section;
-}
-
-QWidget* PreferencesView::makeHotkeyRow(HotkeyAction action) {
-    auto* field = new HotkeyRecorderField(action, store_);
-    field->onRecordingChanged = [this](bool recording) { recordingChanged(recording); };
-    recorders_[action] = field;
-    std::optional<QString> hint;
-    if (auto console = consoleDefaultHotkey(action)) hint = QStringLiteral("Console default: ") + text(*console);
-    auto* row = new Row(text(displayName(action)), hint, field);
-    row->setObjectName(QStringLiteral("hotkeyRow-") + text(rawValue(action)));
-    hotkeyRows_[action] = row;
-    if (const auto index = referenceLevelIndex(action)) {
-        renderers_.push_back([this, row, action, index = *index] {
-            const auto& references = store_.referenceLevels.value();
-            if (index < static_cast<int>(references.size()))
-                row->setLabel(QStringLiteral("Recall: ") +
-                              QString::fromStdString(references[static_cast<std::size_t>(index)].label));
-            else row->setLabel(text(displayName(action)));
-        });
-    }
-    return row;
+    hotkeys_ = new HotkeysSection(store_, this);
+    hotkeys_->onRecordingChanged = [this](bool recording) {
+        if (onRecordingChanged) onRecordingChanged(recording);
+    };
+    return hotkeys_;
 }
 
 QWidget* PreferencesView::hudSection() {
@@ -413,6 +387,7 @@ void PreferencesView::scheduleRender() {
 
 void PreferencesView::render() {
     for (const auto& renderer : renderers_) renderer();
+    hotkeys_->render();
     loginBox_->setOn(loginItem_.isEnabled.value());
     const auto& error = loginItem_.lastError.value();
     loginError_->setText(error ? QString::fromStdString(*error) : QString());
@@ -537,17 +512,15 @@ void PreferencesView::commitStep(const QString& text, Published<double>& target)
     else setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(target.value()));
 }
 
+HotkeyRecorderField& PreferencesView::recorder(HotkeyAction action) const { return hotkeys_->recorder(action); }
+
+HotkeyRow& PreferencesView::hotkeyRow(HotkeyAction action) const { return hotkeys_->row(action); }
+
 void PreferencesView::editReference(int index, const std::function<void(ReferenceLevel&)>& edit) {
     auto references = store_.referenceLevels.value();
     if (index < 0 || index >= static_cast<int>(references.size())) return;
     edit(references[static_cast<std::size_t>(index)]);
     store_.referenceLevels.set(std::move(references));
-}
-
-void PreferencesView::recordingChanged(bool recording) {
-    const int before = recordings_;
-    recordings_ += recording ? 1 : -1;
-    if ((before == 0) != (recordings_ == 0) && onRecordingChanged) onRecordingChanged(recordings_ > 0);
 }
 
 }  // namespace quillmark

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/hotkeys/HotkeyAction.h"
+#include "app/preferences/HotkeyRow.h"
 #include "app/preferences/kit/VellWidget.h"
 #include "app/settings/ReferenceLevel.h"
 #include "base/ObservationToken.h"
@@ -9,18 +10,17 @@
 #include <QString>
 
 #include <functional>
-#include <map>
 #include <vector>
 
 namespace quillmark {
 
 class Caption;
 class HotkeyRecorderField;
+class HotkeysSection;
 class LoginItemController;
 class MainQueue;
 class MonitorStateStore;
 class PreferencesStore;
-class Row;
 class VellButton;
 class VellCheckbox;
 class VellLabelField;
@@ -58,8 +58,8 @@ public:
     QString referenceLevelText(int index) const;
     QString splStatusText() const;
     const QString& splInputText() const { return splInputText_; }
-    HotkeyRecorderField& recorder(HotkeyAction action) const { return *recorders_.at(action); }
-    Row& hotkeyRow(HotkeyAction action) const { return *hotkeyRows_.at(action); }
+    HotkeyRecorderField& recorder(HotkeyAction action) const;
+    HotkeyRow& hotkeyRow(HotkeyAction action) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -83,7 +83,6 @@ private:
     QWidget* splSection();
     QWidget* updatesSection();
     QWidget* privacySection();
-    QWidget* makeHotkeyRow(HotkeyAction action);
     QWidget* makeReferenceLevelRow(int index);
     VellCheckbox* checkbox(Published<bool>& setting, const char* name);
     VellNumericField* numericField(const QString& prompt, const char* name);
@@ -104,7 +103,6 @@ private:
     void commitStep(const QString& text, Published<double>& target);
     void writeSPLReference(double reference);
     void editReference(int index, const std::function<void(ReferenceLevel&)>& edit);
-    void recordingChanged(bool recording);
 
     PreferencesStore& store_;
     LoginItemController& loginItem_;
@@ -117,7 +115,6 @@ private:
     QString durationText_;
     bool splWriteback_ = false;
     bool renderPending_ = false;
-    int recordings_ = 0;
 
     // Children of this widget.
     VellCheckbox* loginBox_ = nullptr;
@@ -129,8 +126,7 @@ private:
     QWidget* splRow_ = nullptr;
     Caption* splStatus_ = nullptr;
     std::vector<ReferenceRow> referenceRows_;
-    std::map<HotkeyAction, HotkeyRecorderField*> recorders_;
-    std::map<HotkeyAction, Row*> hotkeyRows_;
+    HotkeysSection* hotkeys_ = nullptr;
     std::vector<std::function<void()>> renderers_;  // each brings one control in line with the store
 
     std::vector<ObservationToken> observations_;
