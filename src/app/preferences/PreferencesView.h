@@ -3,7 +3,6 @@
 #include "app/hotkeys/HotkeyAction.h"
 #include "app/preferences/HotkeyRow.h"
 #include "app/preferences/kit/VellWidget.h"
-#include "app/settings/ReferenceLevel.h"
 #include "base/ObservationToken.h"
 #include "base/WeakGuard.h"
 
@@ -21,11 +20,9 @@ class LoginItemController;
 class MainQueue;
 class MonitorStateStore;
 class PreferencesStore;
-class VellButton;
+class ReferenceLevelsSection;
 class VellCheckbox;
-class VellLabelField;
 class VellNumericField;
-class MonoLabel;
 template <typename T>
 class Published;
 
@@ -66,13 +63,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct ReferenceRow {
-        VellLabelField* label;
-        MonoLabel* level;
-        VellButton* set;
-        VellButton* clear;
-    };
-
     void build();
     QWidget* startupSection();
     QWidget* hotkeysSection();
@@ -83,7 +73,6 @@ private:
     QWidget* splSection();
     QWidget* updatesSection();
     QWidget* privacySection();
-    QWidget* makeReferenceLevelRow(int index);
     VellCheckbox* checkbox(Published<bool>& setting, const char* name);
     VellNumericField* numericField(const QString& prompt, const char* name);
 
@@ -91,7 +80,6 @@ private:
     // Brings every control in line with the store, once per turn of the main queue.
     void scheduleRender();
     void render();
-    void renderReferenceRows();
     void renderSPL();
     void appear();
 
@@ -102,7 +90,6 @@ private:
     void commitDuration();
     void commitStep(const QString& text, Published<double>& target);
     void writeSPLReference(double reference);
-    void editReference(int index, const std::function<void(ReferenceLevel&)>& edit);
 
     PreferencesStore& store_;
     LoginItemController& loginItem_;
@@ -125,7 +112,7 @@ private:
     VellNumericField* splField_ = nullptr;
     QWidget* splRow_ = nullptr;
     Caption* splStatus_ = nullptr;
-    std::vector<ReferenceRow> referenceRows_;
+    ReferenceLevelsSection* referenceLevels_ = nullptr;
     HotkeysSection* hotkeys_ = nullptr;
     std::vector<std::function<void()>> renderers_;  // each brings one control in line with the store
 
