@@ -265,19 +265,9 @@ void PreferencesView::paintEvent(QPaintEvent*) {
 // MARK: following the store
 
 void PreferencesView::observeStore() {
+    // Any setting's change re-renders; the announcement comes before the setting's own observers.
+    observations_.push_back(store_.observeWillChange([this] { scheduleRender(); }));
     auto rerender = [this](const auto&) { scheduleRender(); };
-    observations_.push_back(store_.bindings.observe(rerender, Published<HotkeyBindings>::Initial::skip));
-    observations_.push_back(store_.splReadoutEnabled.observe(rerender, Published<bool>::Initial::skip));
-    observations_.push_back(store_.splReferenceAt0dBFS.observe(rerender, Published<double>::Initial::skip));
-    observations_.push_back(store_.hudAppearance.observe(rerender, Published<HUDAppearance>::Initial::skip));
-    observations_.push_back(store_.hudSize.observe(rerender, Published<HUDSize>::Initial::skip));
-    observations_.push_back(store_.clipLatchPersistent.observe(rerender, Published<bool>::Initial::skip));
-    observations_.push_back(store_.meterChannelOrder.observe(rerender, Published<MeterChannelOrder>::Initial::skip));
-    observations_.push_back(store_.showMetersOnLaunch.observe(rerender, Published<bool>::Initial::skip));
-    observations_.push_back(
-        store_.referenceLevels.observe(rerender, Published<std::vector<ReferenceLevel>>::Initial::skip));
-    observations_.push_back(store_.crashReporting.observe(rerender, Published<bool>::Initial::skip));
-    observations_.push_back(store_.automaticUpdates.observe(rerender, Published<bool>::Initial::skip));
     observations_.push_back(loginItem_.isEnabled.observe(rerender, Published<bool>::Initial::skip));
     observations_.push_back(
         loginItem_.lastError.observe(rerender, Published<std::optional<std::string>>::Initial::skip));
