@@ -2,12 +2,11 @@
 
 #include "app/ChangedValues.h"
 #include "app/preferences/FieldWithUnit.h"
-#include "app/preferences/HotkeyRecorderField.h"
-#include "app/preferences/HotkeyRow.h"
 #include "app/preferences/HotkeysSection.h"
 #include "app/preferences/PreferencesHeader.h"
 #include "app/preferences/PreferencesRules.h"
 #include "app/preferences/ReferenceLevelsSection.h"
+#include "app/preferences/SPLSection.h"
 #include "app/preferences/SettingCheckbox.h"
 #include "app/preferences/kit/Caption.h"
 #include "app/preferences/kit/Row.h"
@@ -18,13 +17,10 @@
 #include "app/services/LoginItemController.h"
 #include "app/settings/PreferencesStore.h"
 #include "base/MainQueue.h"
-#include "core/MonitorStateStore.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace quillmark {
 
@@ -212,20 +208,8 @@ QWidget* PreferencesView::metersSection() {
 }
 
 QWidget* PreferencesView::splSection() {
-    auto* section = new SectionBox(QStringLiteral("SPL mode"), this);
-    section->addContent(
-        new Row(QStringLiteral("Show SPL"), std::nullopt, checkbox(store_.splReadoutEnabled, "splCheckbox")));
-    splField_ = numericField(QStringLiteral("e.g. 80"), "splField");
-    splField_->onWrite = [this](const QString& typed) { setSPLInputText(typed); };
-    auto* row =
-        new Row(QStringLiteral("Current SPL"), std::nullopt, new FieldWithUnit(splField_, QStringLiteral("dB SPL")));
-    row->setObjectName(QStringLiteral("splRow"));
-    splRow_ = row;
-    section->addContent(row);
-    splStatus_ = new Caption(QString());
-    splStatus_->setObjectName(QStringLiteral("splStatus"));
-    section->addContent(splStatus_);
-    return section;
+    spl_ = new SPLSection(store_, monitorStore_, queue_, this);
+    return spl_;
 }
 
 QWidget* PreferencesView::updatesSection() {
@@ -289,29 +273,6 @@ void PreferencesView::observeStore() {
             setFieldText(durationField_, durationText_, PreferencesRules::fieldText(value));
         },
         Published<double>::Initial::skip));
-    // Those that read the store run once it holds the new value.
-    observations_.push_back(ChangedValues::observe<double>(
-        store_.splReferenceAt0dBFS,
-        [this](const double&) {
-            // Whether the view wrote it is known now; the refresh reads the store, so it runs later.
-            if (splWriteback_) return;
-            queue_.post(guard_.wrap([this] { refreshSPLInputFromStore(); }));
-        },
-        Published<double>::Initial::skip));
-    observations_.push_back(ChangedValues::observe<bool>(
-        store_.splReadoutEnabled,
-        [this](const bool& on) {
-            queue_.post(guard_.wrap([this, on] {
-                if (!on) {
-                    setSPLInputText(QString());
-                    return;
-                }
-                // What the field holds is committed even when the refresh leaves its text as it was.
-                refreshSPLInputFromStore();
-                commitSPL();
-            }));
-        },
-        Published<bool>::Initial::skip));
 }
 
 void PreferencesView::scheduleRender() {
@@ -331,14 +292,7 @@ void PreferencesView::render() {
     loginError_->setText(error ? QString::fromStdString(*error) : QString());
     loginError_->setVisible(error.has_value());
     referenceLevels_->render();
-    renderSPL();
-}
-
-void PreferencesView::renderSPL() {
-    const bool on = store_.splReadoutEnabled.value();
-    splRow_->setVisible(on);
-    splStatus_->setVisible(on);
-    splStatus_->setText(splStatusText());
+    spl_->render();
 }
 
 void PreferencesView::showEvent(QShowEvent* event) {
@@ -350,7 +304,7 @@ void PreferencesView::appear() {
     setFieldText(fineField_, fineStepText_, PreferencesRules::fieldText(store_.volumeStepFineDB.value()));
     setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(store_.volumeStepCoarseDB.value()));
     setFieldText(durationField_, durationText_, PreferencesRules::fieldText(store_.hudDurationSeconds.value()));
-    refreshSPLInputFromStore();
+    spl_->refreshSPLInputFromStore();
     render();
 }
 
@@ -358,54 +312,13 @@ void PreferencesView::appear() {
 
 QString PreferencesView::referenceLevelText(int index) const { return referenceLevels_->referenceLevelText(index); }
 
-QString PreferencesView::splStatusText() const {
-    const double reference = store_.splReferenceAt0dBFS.value();
-    if (!(reference > 0)) return QStringLiteral("Enter the SPL value Console is showing right now.");
-    const auto level = monitorStore_.snapshot().levelDB;
-    if (!level) return QStringLiteral("Calibrated. Connect Apollo to verify.");
-    return QStringLiteral("Calibrated. Reads %1 dB SPL at %2 dB monitor level.")
-        .arg(PreferencesRules::wholeText(reference + *level), PreferencesRules::oneDecimalText(*level));
-}
+QString PreferencesView::splStatusText() const { return spl_->splStatusText(); }
+
+const QString& PreferencesView::splInputText() const { return spl_->splInputText(); }
 
 void PreferencesView::setFieldText(VellNumericField* field, QString& state, const QString& text) {
     state = text;
     field->setText(text);
-}
-
-void PreferencesView::setSPLInputText(const QString& text) {
-    if (text == splInputText_) return;
-    splInputText_ = text;
-    splField_->setText(text);
-    commitSPL();
-}
-
-void PreferencesView::refreshSPLInputFromStore() {
-    const double reference = store_.splReferenceAt0dBFS.value();
-    const auto level = monitorStore_.snapshot().levelDB;
-    if (reference > 0 && level) setSPLInputText(PreferencesRules::wholeText(reference + *level));
-    else setSPLInputText(QString());
-}
-
-void PreferencesView::commitSPL() {
-    if (!store_.splReadoutEnabled.value()) return;
-    const QString trimmed = PreferencesRules::trimmed(splInputText_);
-    if (trimmed.isEmpty()) {
-        if (store_.splReferenceAt0dBFS.value() != 0) writeSPLReference(0);
-        return;
-    }
-    const auto value = PreferencesRules::parse(trimmed);
-    if (!value || !(*value > 0) || !std::isfinite(*value)) return;
-    const auto level = monitorStore_.snapshot().levelDB;
-    if (!level) return;
-    const double reference = *value - *level;
-    const double stored = store_.splReferenceAt0dBFS.value();
-    if (reference != stored || std::isnan(reference) || std::isnan(stored)) writeSPLReference(reference);
-}
-
-void PreferencesView::writeSPLReference(double reference) {
-    splWriteback_ = true;
-    store_.splReferenceAt0dBFS.set(reference);
-    queue_.post(guard_.wrap([this] { splWriteback_ = false; }));
 }
 
 void PreferencesView::commitDuration() {

@@ -21,17 +21,18 @@ class MainQueue;
 class MonitorStateStore;
 class PreferencesStore;
 class ReferenceLevelsSection;
+class SPLSection;
 class VellCheckbox;
 class VellNumericField;
 template <typename T>
 class Published;
 
 // The whole content of the preferences window: a header over nine sections in two columns, through
-// which every setting and the login item are changed. Switches and pickers write at once; the three
-// number fields commit by their rules; the SPL field commits on every change. The view follows the
-// store through its observations, running what reads the store only once the store holds the new
-// value (from the main queue). It reads the monitor level without observing it. Widgets a test needs
-// carry object names ("durationField", "referenceLabel1", ...). Main thread only.
+// which every setting and the login item are changed. The sections with state of their own (hotkeys,
+// reference levels, SPL) are classes beside the view; it builds the others itself. Switches and pickers
+// write at once; the duration and step fields commit by their rules. Any change of a setting or of the
+// login item brings every control in line once the store holds the new value (from the main queue).
+// Widgets a test needs carry object names ("durationField", "referenceLabel1", ...). Main thread only.
 class PreferencesView : public VellWidget {
 public:
     static constexpr double contentWidth = 880;
@@ -54,7 +55,7 @@ public:
     // The texts the rules give now.
     QString referenceLevelText(int index) const;
     QString splStatusText() const;
-    const QString& splInputText() const { return splInputText_; }
+    const QString& splInputText() const;
     HotkeyRecorderField& recorder(HotkeyAction action) const;
     HotkeyRow& hotkeyRow(HotkeyAction action) const;
 
@@ -80,27 +81,20 @@ private:
     // Brings every control in line with the store, once per turn of the main queue.
     void scheduleRender();
     void render();
-    void renderSPL();
     void appear();
 
-    void setSPLInputText(const QString& text);
     void setFieldText(VellNumericField* field, QString& state, const QString& text);
-    void refreshSPLInputFromStore();
-    void commitSPL();
     void commitDuration();
     void commitStep(const QString& text, Published<double>& target);
-    void writeSPLReference(double reference);
 
     PreferencesStore& store_;
     LoginItemController& loginItem_;
     MonitorStateStore& monitorStore_;
     MainQueue& queue_;
 
-    QString splInputText_;
     QString fineStepText_;
     QString coarseStepText_;
     QString durationText_;
-    bool splWriteback_ = false;
     bool renderPending_ = false;
 
     // Children of this widget.
@@ -109,11 +103,9 @@ private:
     VellNumericField* durationField_ = nullptr;
     VellNumericField* fineField_ = nullptr;
     VellNumericField* coarseField_ = nullptr;
-    VellNumericField* splField_ = nullptr;
-    QWidget* splRow_ = nullptr;
-    Caption* splStatus_ = nullptr;
-    ReferenceLevelsSection* referenceLevels_ = nullptr;
     HotkeysSection* hotkeys_ = nullptr;
+    ReferenceLevelsSection* referenceLevels_ = nullptr;
+    SPLSection* spl_ = nullptr;
     std::vector<std::function<void()>> renderers_;  // each brings one control in line with the store
 
     std::vector<ObservationToken> observations_;
