@@ -104,6 +104,21 @@ VellCheckbox* PreferencesView::checkbox(Published<bool>& setting, const char* na
     return box;
 }
 
+template <typename T>
+QWidget* PreferencesView::picker(Published<T>& setting, std::type_identity_t<std::vector<T>> options,
+                                 std::type_identity_t<std::function<QString(const T&)>> title, const char* name,
+                                 double width) {
+    auto* picker = new VellSegmented<T>(std::move(options), std::move(title), setting.value());
+    picker->setObjectName(QString::fromLatin1(name));
+    picker->setFixedWidth(static_cast<int>(width));
+    picker->onWrite = [picker, &setting](const T& value) {
+        setting.set(value);
+        picker->setSelection(setting.value());
+    };
+    renderers_.push_back([picker, &setting] { picker->setSelection(setting.value()); });
+    return picker;
+}
+
 VellNumericField* PreferencesView::numericField(const QString& prompt, const char* name) {
     auto* field = new VellNumericField(prompt, kFieldWidth);
     field->setObjectName(QString::fromLatin1(name));
@@ -138,29 +153,13 @@ QWidget* PreferencesView::hotkeysSection() {
 
 QWidget* PreferencesView::hudSection() {
     auto* section = new SectionBox(QStringLiteral("HUD"), this);
-    auto* appearance =
-        new VellSegmented<HUDAppearance>({HUDAppearance::system, HUDAppearance::light, HUDAppearance::dark},
-                                         appearanceTitle, store_.hudAppearance.value());
-    appearance->setObjectName(QStringLiteral("appearancePicker"));
-    appearance->setFixedWidth(static_cast<int>(kPickerWidth));
-    appearance->onWrite = [this, appearance](const HUDAppearance& value) {
-        store_.hudAppearance.set(value);
-        appearance->setSelection(store_.hudAppearance.value());
-    };
-    renderers_.push_back([this, appearance] { appearance->setSelection(store_.hudAppearance.value()); });
-    section->addContent(new Row(QStringLiteral("Appearance"), std::nullopt, appearance));
-
-    auto* size = new VellSegmented<HUDSize>({HUDSize::small, HUDSize::medium, HUDSize::large}, sizeTitle,
-                                            store_.hudSize.value());
-    size->setObjectName(QStringLiteral("sizePicker"));
-    size->setFixedWidth(static_cast<int>(kPickerWidth));
-    size->onWrite = [this, size](const HUDSize& value) {
-        store_.hudSize.set(value);
-        size->setSelection(store_.hudSize.value());
-    };
-    renderers_.push_back([this, size] { size->setSelection(store_.hudSize.value()); });
-    section->addContent(new Row(QStringLiteral("Size"), std::nullopt, size));
-
+    section->addContent(
+        new Row(QStringLiteral("Appearance"), std::nullopt,
+                picker(store_.hudAppearance, {HUDAppearance::system, HUDAppearance::light, HUDAppearance::dark},
+                       appearanceTitle, "appearancePicker", kPickerWidth)));
+    section->addContent(new Row(QStringLiteral("Size"), std::nullopt,
+                                picker(store_.hudSize, {HUDSize::small, HUDSize::medium, HUDSize::large}, sizeTitle,
+                                       "sizePicker", kPickerWidth)));
     durationField_ = numericField(QStringLiteral("2"), "durationField");
     durationField_->onWrite = [this](const QString& typed) { durationText_ = typed; };
     durationField_->onSubmit = [this] { commitDuration(); };
@@ -191,17 +190,10 @@ QWidget* PreferencesView::referenceLevelsSection() {
 
 QWidget* PreferencesView::metersSection() {
     auto* section = new SectionBox(QStringLiteral("Meters"), this);
-    auto* order = new VellSegmented<MeterChannelOrder>(
-        {MeterChannelOrder::music, MeterChannelOrder::film},
-        [](const MeterChannelOrder& value) { return text(displayName(value)); }, store_.meterChannelOrder.value());
-    order->setObjectName(QStringLiteral("channelOrderPicker"));
-    order->setFixedWidth(static_cast<int>(kChannelOrderWidth));
-    order->onWrite = [this, order](const MeterChannelOrder& value) {
-        store_.meterChannelOrder.set(value);
-        order->setSelection(store_.meterChannelOrder.value());
-    };
-    renderers_.push_back([this, order] { order->setSelection(store_.meterChannelOrder.value()); });
-    section->addContent(new Row(QStringLiteral("Channel order"), std::nullopt, order));
+    auto orderTitle = [](const MeterChannelOrder& value) { return text(displayName(value)); };
+    section->addContent(new Row(QStringLiteral("Channel order"), std::nullopt,
+                                picker(store_.meterChannelOrder, {MeterChannelOrder::music, MeterChannelOrder::film},
+                                       orderTitle, "channelOrderPicker", kChannelOrderWidth)));
     section->addContent(new Row(QStringLiteral("Hold clip indication"), std::nullopt,
                                 checkbox(store_.clipLatchPersistent, "clipLatchCheckbox")));
     return section;

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <type_traits>
 #include <vector>
 
 namespace quillmark {
@@ -75,6 +76,10 @@ private:
     QWidget* updatesSection();
     QWidget* privacySection();
     VellCheckbox* checkbox(Published<bool>& setting, const char* name);
+    // A segmented picker that writes `setting` at once and follows it; T is the setting's.
+    template <typename T>
+    QWidget* picker(Published<T>& setting, std::type_identity_t<std::vector<T>> options,
+                    std::type_identity_t<std::function<QString(const T&)>> title, const char* name, double width);
     VellNumericField* numericField(const QString& prompt, const char* name);
 
     void observeStore();
