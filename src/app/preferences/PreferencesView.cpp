@@ -300,13 +300,19 @@ void PreferencesView::appear() {
     render();
 }
 
-// MARK: rules
+// MARK: the sections' parts
 
 QString PreferencesView::referenceLevelText(int index) const { return referenceLevels_->referenceLevelText(index); }
 
 QString PreferencesView::splStatusText() const { return spl_->splStatusText(); }
 
 const QString& PreferencesView::splInputText() const { return spl_->splInputText(); }
+
+HotkeyRecorderField& PreferencesView::recorder(HotkeyAction action) const { return hotkeys_->recorder(action); }
+
+HotkeyRow& PreferencesView::hotkeyRow(HotkeyAction action) const { return hotkeys_->row(action); }
+
+// MARK: rules
 
 void PreferencesView::setFieldText(VellNumericField* field, QString& state, const QString& text) {
     state = text;
@@ -332,9 +338,5 @@ void PreferencesView::commitStep(const QString& text, Published<double>& target)
         setFieldText(fineField_, fineStepText_, PreferencesRules::fieldText(target.value()));
     else setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(target.value()));
 }
-
-HotkeyRecorderField& PreferencesView::recorder(HotkeyAction action) const { return hotkeys_->recorder(action); }
-
-HotkeyRow& PreferencesView::hotkeyRow(HotkeyAction action) const { return hotkeys_->row(action); }
 
 }  // namespace quillmark
