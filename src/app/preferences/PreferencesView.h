@@ -57,6 +57,7 @@ public:
     QString referenceLevelText(int index) const;
     QString splStatusText() const;
     const QString& splInputText() const;
+    // One action's row of the hotkeys section, and its shortcut field.
     HotkeyRecorderField& recorder(HotkeyAction action) const;
     HotkeyRow& hotkeyRow(HotkeyAction action) const;
 
