@@ -1,31 +1,26 @@
 #include "app/preferences/PreferencesView.h"
 
 #include "app/ChangedValues.h"
-#include "app/look/LevelFormatter.h"
 #include "app/preferences/FieldWithUnit.h"
-#include "app/preferences/HorizontalRule.h"
-#include "app/preferences/HotkeyRecorderField.h"
-#include "app/preferences/MonoLabel.h"
+#include "app/preferences/HotkeysSection.h"
 #include "app/preferences/PreferencesHeader.h"
 #include "app/preferences/PreferencesRules.h"
+#include "app/preferences/ReferenceLevelsSection.h"
+#include "app/preferences/SPLSection.h"
+#include "app/preferences/SettingCheckbox.h"
 #include "app/preferences/kit/Caption.h"
 #include "app/preferences/kit/Row.h"
 #include "app/preferences/kit/SectionBox.h"
-#include "app/preferences/kit/VellButton.h"
 #include "app/preferences/kit/VellCheckbox.h"
-#include "app/preferences/kit/VellLabelField.h"
 #include "app/preferences/kit/VellNumericField.h"
 #include "app/preferences/kit/VellSegmented.h"
 #include "app/services/LoginItemController.h"
 #include "app/settings/PreferencesStore.h"
 #include "base/MainQueue.h"
-#include "core/MonitorStateStore.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace quillmark {
 
@@ -34,14 +29,6 @@ namespace {
 constexpr double kFieldWidth = 64;
 constexpr double kPickerWidth = 220;
 constexpr double kChannelOrderWidth = 260;
-constexpr double kLabelFieldWidth = 150;
-constexpr int kReferenceRowSpacing = 10;
-constexpr int kReferenceRowHeight = 24;
-constexpr int kMinimumReferenceGap = 8;
-
-const QString kReferenceCaption = QStringLiteral(
-    "Name each preset, then press Set to capture the monitor’s current level. Recall it any time from the menu "
-    "bar or a hotkey.");
 
 QString text(std::string_view view) { return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size())); }
 
@@ -87,7 +74,7 @@ PreferencesView::PreferencesView(PreferencesStore& store, LoginItemController& l
 PreferencesView::~PreferencesView() {
     observations_.clear();
     // A recording cut short still gives the hotkeys back.
-    for (auto& [action, field] : recorders_) field->stopRecording();
+    hotkeys_->stopRecording();
 }
 
 // MARK: layout
@@ -112,14 +99,24 @@ void PreferencesView::build() {
 }
 
 VellCheckbox* PreferencesView::checkbox(Published<bool>& setting, const char* name) {
-    auto* box = new VellCheckbox(setting.value());
-    box->setObjectName(QString::fromLatin1(name));
-    box->onWrite = [this, box, &setting](bool on) {
-        setting.set(on);
-        box->setOn(setting.value());
-    };
-    renderers_.push_back([box, &setting] { box->setOn(setting.value()); });
+    auto* box = new SettingCheckbox(setting, name);
+    renderers_.push_back([box] { box->render(); });
     return box;
+}
+
+template <typename T>
+QWidget* PreferencesView::picker(Published<T>& setting, std::type_identity_t<std::vector<T>> options,
+                                 std::type_identity_t<std::function<QString(const T&)>> title, const char* name,
+                                 double width) {
+    auto* picker = new VellSegmented<T>(std::move(options), std::move(title), setting.value());
+    picker->setObjectName(QString::fromLatin1(name));
+    picker->setFixedWidth(static_cast<int>(width));
+    picker->onWrite = [picker, &setting](const T& value) {
+        setting.set(value);
+        picker->setSelection(setting.value());
+    };
+    renderers_.push_back([picker, &setting] { picker->setSelection(setting.value()); });
+    return picker;
 }
 
 VellNumericField* PreferencesView::numericField(const QString& prompt, const char* name) {
@@ -147,61 +144,22 @@ QWidget* PreferencesView::startupSection() {
 }
 
 QWidget* PreferencesView::hotkeysSection() {
-    auto* section = new SectionBox(QStringLiteral("Hotkeys"), this);
-    for (HotkeyAction action : allHotkeyActions) {
-        if (action == HotkeyAction::volumeUpFine || action == HotkeyAction::recallReference1)
-            section->addContent(new HorizontalRule);
-        section->addContent(makeHotkeyRow(action));
-    }
-    return section;
-}
-
-QWidget* PreferencesView::makeHotkeyRow(HotkeyAction action) {
-    auto* field = new HotkeyRecorderField(action, store_);
-    field->onRecordingChanged = [this](bool recording) { recordingChanged(recording); };
-    recorders_[action] = field;
-    std::optional<QString> hint;
-    if (auto console = consoleDefaultHotkey(action)) hint = QStringLiteral("Console default: ") + text(*console);
-    auto* row = new Row(text(displayName(action)), hint, field);
-    row->setObjectName(QStringLiteral("hotkeyRow-") + text(rawValue(action)));
-    hotkeyRows_[action] = row;
-    if (const auto index = referenceLevelIndex(action)) {
-        renderers_.push_back([this, row, action, index = *index] {
-            const auto& references = store_.referenceLevels.value();
-            if (index < static_cast<int>(references.size()))
-                row->setLabel(QStringLiteral("Recall: ") +
-                              QString::fromStdString(references[static_cast<std::size_t>(index)].label));
-            else row->setLabel(text(displayName(action)));
-        });
-    }
-    return row;
+    hotkeys_ = new HotkeysSection(store_, this);
+    hotkeys_->onRecordingChanged = [this](bool recording) {
+        if (onRecordingChanged) onRecordingChanged(recording);
+    };
+    return hotkeys_;
 }
 
 QWidget* PreferencesView::hudSection() {
     auto* section = new SectionBox(QStringLiteral("HUD"), this);
-    auto* appearance =
-        new VellSegmented<HUDAppearance>({HUDAppearance::system, HUDAppearance::light, HUDAppearance::dark},
-                                         appearanceTitle, store_.hudAppearance.value());
-    appearance->setObjectName(QStringLiteral("appearancePicker"));
-    appearance->setFixedWidth(static_cast<int>(kPickerWidth));
-    appearance->onWrite = [this, appearance](const HUDAppearance& value) {
-        store_.hudAppearance.set(value);
-        appearance->setSelection(store_.hudAppearance.value());
-    };
-    renderers_.push_back([this, appearance] { appearance->setSelection(store_.hudAppearance.value()); });
-    section->addContent(new Row(QStringLiteral("Appearance"), std::nullopt, appearance));
-
-    auto* size = new VellSegmented<HUDSize>({HUDSize::small, HUDSize::medium, HUDSize::large}, sizeTitle,
-                                            store_.hudSize.value());
-    size->setObjectName(QStringLiteral("sizePicker"));
-    size->setFixedWidth(static_cast<int>(kPickerWidth));
-    size->onWrite = [this, size](const HUDSize& value) {
-        store_.hudSize.set(value);
-        size->setSelection(store_.hudSize.value());
-    };
-    renderers_.push_back([this, size] { size->setSelection(store_.hudSize.value()); });
-    section->addContent(new Row(QStringLiteral("Size"), std::nullopt, size));
-
+    section->addContent(
+        new Row(QStringLiteral("Appearance"), std::nullopt,
+                picker(store_.hudAppearance, {HUDAppearance::system, HUDAppearance::light, HUDAppearance::dark},
+                       appearanceTitle, "appearancePicker", kPickerWidth)));
+    section->addContent(new Row(QStringLiteral("Size"), std::nullopt,
+                                picker(store_.hudSize, {HUDSize::small, HUDSize::medium, HUDSize::large}, sizeTitle,
+                                       "sizePicker", kPickerWidth)));
     durationField_ = numericField(QStringLiteral("2"), "durationField");
     durationField_->onWrite = [this](const QString& typed) { durationText_ = typed; };
     durationField_->onSubmit = [this] { commitDuration(); };
@@ -226,84 +184,24 @@ QWidget* PreferencesView::volumeStepSection() {
 }
 
 QWidget* PreferencesView::referenceLevelsSection() {
-    auto* section = new SectionBox(QStringLiteral("Reference levels"), this);
-    for (int index = 0; index < 3; ++index) section->addContent(makeReferenceLevelRow(index));
-    section->addContent(new Caption(kReferenceCaption));
-    return section;
-}
-
-QWidget* PreferencesView::makeReferenceLevelRow(int index) {
-    auto* row = new VellWidget;
-    row->setMinimumHeight(kReferenceRowHeight);
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(kReferenceRowSpacing);
-    const QString number = QString::number(index + 1);
-    ReferenceRow parts{new VellLabelField(QStringLiteral("Reference ") + number, kLabelFieldWidth),
-                       new MonoLabel(QString(), 12, HUDTokens::fgMuted), new VellButton(QStringLiteral("Set"), false),
-                       new VellButton(QStringLiteral("Clear"), false)};
-    parts.label->setObjectName(QStringLiteral("referenceLabel") + number);
-    parts.level->setObjectName(QStringLiteral("referenceLevel") + number);
-    parts.set->setObjectName(QStringLiteral("referenceSet") + number);
-    parts.clear->setObjectName(QStringLiteral("referenceClear") + number);
-    layout->addWidget(parts.label, 0, Qt::AlignVCenter);
-    layout->addSpacing(kMinimumReferenceGap - kReferenceRowSpacing);
-    layout->addStretch(1);
-    layout->addWidget(parts.level, 0, Qt::AlignVCenter);
-    layout->addWidget(parts.set, 0, Qt::AlignVCenter);
-    layout->addWidget(parts.clear, 0, Qt::AlignVCenter);
-
-    VellLabelField* label = parts.label;
-    label->onWrite = [this, index, label](const QString& typed) {
-        const QString cut = PreferencesRules::cutLabel(typed);
-        if (cut != typed) label->setText(cut);
-        editReference(index, [&cut](ReferenceLevel& reference) { reference.label = cut.toStdString(); });
-    };
-    parts.set->action = [this, index] {
-        const auto level = monitorStore_.snapshot().levelDB;
-        if (!level) return;  // drawn enabled before the level went away
-        editReference(index, [level](ReferenceLevel& reference) { reference.level = level; });
-    };
-    parts.clear->action = [this, index] {
-        editReference(index, [](ReferenceLevel& reference) { reference.level.reset(); });
-    };
-    referenceRows_.push_back(parts);
-    return row;
+    referenceLevels_ = new ReferenceLevelsSection(store_, monitorStore_, this);
+    return referenceLevels_;
 }
 
 QWidget* PreferencesView::metersSection() {
     auto* section = new SectionBox(QStringLiteral("Meters"), this);
-    auto* order = new VellSegmented<MeterChannelOrder>(
-        {MeterChannelOrder::music, MeterChannelOrder::film},
-        [](const MeterChannelOrder& value) { return text(displayName(value)); }, store_.meterChannelOrder.value());
-    order->setObjectName(QStringLiteral("channelOrderPicker"));
-    order->setFixedWidth(static_cast<int>(kChannelOrderWidth));
-    order->onWrite = [this, order](const MeterChannelOrder& value) {
-        store_.meterChannelOrder.set(value);
-        order->setSelection(store_.meterChannelOrder.value());
-    };
-    renderers_.push_back([this, order] { order->setSelection(store_.meterChannelOrder.value()); });
-    section->addContent(new Row(QStringLiteral("Channel order"), std::nullopt, order));
+    auto orderTitle = [](const MeterChannelOrder& value) { return text(displayName(value)); };
+    section->addContent(new Row(QStringLiteral("Channel order"), std::nullopt,
+                                picker(store_.meterChannelOrder, {MeterChannelOrder::music, MeterChannelOrder::film},
+                                       orderTitle, "channelOrderPicker", kChannelOrderWidth)));
     section->addContent(new Row(QStringLiteral("Hold clip indication"), std::nullopt,
                                 checkbox(store_.clipLatchPersistent, "clipLatchCheckbox")));
     return section;
 }
 
 QWidget* PreferencesView::splSection() {
-    auto* section = new SectionBox(QStringLiteral("SPL mode"), this);
-    section->addContent(
-        new Row(QStringLiteral("Show SPL"), std::nullopt, checkbox(store_.splReadoutEnabled, "splCheckbox")));
-    splField_ = numericField(QStringLiteral("e.g. 80"), "splField");
-    splField_->onWrite = [this](const QString& typed) { setSPLInputText(typed); };
-    auto* row =
-        new Row(QStringLiteral("Current SPL"), std::nullopt, new FieldWithUnit(splField_, QStringLiteral("dB SPL")));
-    row->setObjectName(QStringLiteral("splRow"));
-    splRow_ = row;
-    section->addContent(row);
-    splStatus_ = new Caption(QString());
-    splStatus_->setObjectName(QStringLiteral("splStatus"));
-    section->addContent(splStatus_);
-    return section;
+    spl_ = new SPLSection(store_, monitorStore_, queue_, this);
+    return spl_;
 }
 
 QWidget* PreferencesView::updatesSection() {
@@ -343,19 +241,9 @@ void PreferencesView::paintEvent(QPaintEvent*) {
 // MARK: following the store
 
 void PreferencesView::observeStore() {
+    // Any setting's change re-renders; the announcement comes before the setting's own observers.
+    observations_.push_back(store_.observeWillChange([this] { scheduleRender(); }));
     auto rerender = [this](const auto&) { scheduleRender(); };
-    observations_.push_back(store_.bindings.observe(rerender, Published<HotkeyBindings>::Initial::skip));
-    observations_.push_back(store_.splReadoutEnabled.observe(rerender, Published<bool>::Initial::skip));
-    observations_.push_back(store_.splReferenceAt0dBFS.observe(rerender, Published<double>::Initial::skip));
-    observations_.push_back(store_.hudAppearance.observe(rerender, Published<HUDAppearance>::Initial::skip));
-    observations_.push_back(store_.hudSize.observe(rerender, Published<HUDSize>::Initial::skip));
-    observations_.push_back(store_.clipLatchPersistent.observe(rerender, Published<bool>::Initial::skip));
-    observations_.push_back(store_.meterChannelOrder.observe(rerender, Published<MeterChannelOrder>::Initial::skip));
-    observations_.push_back(store_.showMetersOnLaunch.observe(rerender, Published<bool>::Initial::skip));
-    observations_.push_back(
-        store_.referenceLevels.observe(rerender, Published<std::vector<ReferenceLevel>>::Initial::skip));
-    observations_.push_back(store_.crashReporting.observe(rerender, Published<bool>::Initial::skip));
-    observations_.push_back(store_.automaticUpdates.observe(rerender, Published<bool>::Initial::skip));
     observations_.push_back(loginItem_.isEnabled.observe(rerender, Published<bool>::Initial::skip));
     observations_.push_back(
         loginItem_.lastError.observe(rerender, Published<std::optional<std::string>>::Initial::skip));
@@ -377,29 +265,6 @@ void PreferencesView::observeStore() {
             setFieldText(durationField_, durationText_, PreferencesRules::fieldText(value));
         },
         Published<double>::Initial::skip));
-    // Those that read the store run once it holds the new value.
-    observations_.push_back(ChangedValues::observe<double>(
-        store_.splReferenceAt0dBFS,
-        [this](const double&) {
-            // Whether the view wrote it is known now; the refresh reads the store, so it runs later.
-            if (splWriteback_) return;
-            queue_.post(guard_.wrap([this] { refreshSPLInputFromStore(); }));
-        },
-        Published<double>::Initial::skip));
-    observations_.push_back(ChangedValues::observe<bool>(
-        store_.splReadoutEnabled,
-        [this](const bool& on) {
-            queue_.post(guard_.wrap([this, on] {
-                if (!on) {
-                    setSPLInputText(QString());
-                    return;
-                }
-                // What the field holds is committed even when the refresh leaves its text as it was.
-                refreshSPLInputFromStore();
-                commitSPL();
-            }));
-        },
-        Published<bool>::Initial::skip));
 }
 
 void PreferencesView::scheduleRender() {
@@ -413,34 +278,13 @@ void PreferencesView::scheduleRender() {
 
 void PreferencesView::render() {
     for (const auto& renderer : renderers_) renderer();
+    hotkeys_->render();
     loginBox_->setOn(loginItem_.isEnabled.value());
     const auto& error = loginItem_.lastError.value();
     loginError_->setText(error ? QString::fromStdString(*error) : QString());
     loginError_->setVisible(error.has_value());
-    renderReferenceRows();
-    renderSPL();
-}
-
-void PreferencesView::renderReferenceRows() {
-    const auto& references = store_.referenceLevels.value();
-    const bool levelKnown = monitorStore_.snapshot().levelDB.has_value();
-    for (std::size_t index = 0; index < referenceRows_.size(); ++index) {
-        const ReferenceRow& row = referenceRows_[index];
-        const bool exists = index < references.size();
-        const bool hasLevel = exists && references[index].level.has_value();
-        row.label->setText(exists ? QString::fromStdString(references[index].label) : QString());
-        row.level->setText(referenceLevelText(static_cast<int>(index)));
-        row.level->setColour(hasLevel ? HUDTokens::amber : HUDTokens::fgMuted);
-        row.set->setEnabled(levelKnown);
-        row.clear->setEnabled(hasLevel);
-    }
-}
-
-void PreferencesView::renderSPL() {
-    const bool on = store_.splReadoutEnabled.value();
-    splRow_->setVisible(on);
-    splStatus_->setVisible(on);
-    splStatus_->setText(splStatusText());
+    referenceLevels_->render();
+    spl_->render();
 }
 
 void PreferencesView::showEvent(QShowEvent* event) {
@@ -452,69 +296,27 @@ void PreferencesView::appear() {
     setFieldText(fineField_, fineStepText_, PreferencesRules::fieldText(store_.volumeStepFineDB.value()));
     setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(store_.volumeStepCoarseDB.value()));
     setFieldText(durationField_, durationText_, PreferencesRules::fieldText(store_.hudDurationSeconds.value()));
-    refreshSPLInputFromStore();
+    spl_->refreshSPLInputFromStore();
     render();
 }
 
+// MARK: the sections' parts
+
+QString PreferencesView::referenceLevelText(int index) const { return referenceLevels_->referenceLevelText(index); }
+
+QString PreferencesView::splStatusText() const { return spl_->splStatusText(); }
+
+const QString& PreferencesView::splInputText() const { return spl_->splInputText(); }
+
+HotkeyRecorderField& PreferencesView::recorder(HotkeyAction action) const { return hotkeys_->recorder(action); }
+
+HotkeyRow& PreferencesView::hotkeyRow(HotkeyAction action) const { return hotkeys_->row(action); }
+
 // MARK: rules
-
-QString PreferencesView::referenceLevelText(int index) const {
-    const auto& references = store_.referenceLevels.value();
-    if (index < 0 || index >= static_cast<int>(references.size())) return QStringLiteral("Not set");
-    const auto& level = references[static_cast<std::size_t>(index)].level;
-    if (!level) return QStringLiteral("Not set");
-    const double reference = store_.splReadoutEnabled.value() ? store_.splReferenceAt0dBFS.value() : 0;
-    return QString::fromStdString(LevelFormatter::savedLevel(*level, reference));
-}
-
-QString PreferencesView::splStatusText() const {
-    const double reference = store_.splReferenceAt0dBFS.value();
-    if (!(reference > 0)) return QStringLiteral("Enter the SPL value Console is showing right now.");
-    const auto level = monitorStore_.snapshot().levelDB;
-    if (!level) return QStringLiteral("Calibrated. Connect Apollo to verify.");
-    return QStringLiteral("Calibrated. Reads %1 dB SPL at %2 dB monitor level.")
-        .arg(PreferencesRules::wholeText(reference + *level), PreferencesRules::oneDecimalText(*level));
-}
 
 void PreferencesView::setFieldText(VellNumericField* field, QString& state, const QString& text) {
     state = text;
     field->setText(text);
-}
-
-void PreferencesView::setSPLInputText(const QString& text) {
-    if (text == splInputText_) return;
-    splInputText_ = text;
-    splField_->setText(text);
-    commitSPL();
-}
-
-void PreferencesView::refreshSPLInputFromStore() {
-    const double reference = store_.splReferenceAt0dBFS.value();
-    const auto level = monitorStore_.snapshot().levelDB;
-    if (reference > 0 && level) setSPLInputText(PreferencesRules::wholeText(reference + *level));
-    else setSPLInputText(QString());
-}
-
-void PreferencesView::commitSPL() {
-    if (!store_.splReadoutEnabled.value()) return;
-    const QString trimmed = PreferencesRules::trimmed(splInputText_);
-    if (trimmed.isEmpty()) {
-        if (store_.splReferenceAt0dBFS.value() != 0) writeSPLReference(0);
-        return;
-    }
-    const auto value = PreferencesRules::parse(trimmed);
-    if (!value || !(*value > 0) || !std::isfinite(*value)) return;
-    const auto level = monitorStore_.snapshot().levelDB;
-    if (!level) return;
-    const double reference = *value - *level;
-    const double stored = store_.splReferenceAt0dBFS.value();
-    if (reference != stored || std::isnan(reference) || std::isnan(stored)) writeSPLReference(reference);
-}
-
-void PreferencesView::writeSPLReference(double reference) {
-    splWriteback_ = true;
-    store_.splReferenceAt0dBFS.set(reference);
-    queue_.post(guard_.wrap([this] { splWriteback_ = false; }));
 }
 
 void PreferencesView::commitDuration() {
@@ -535,19 +337,6 @@ void PreferencesView::commitStep(const QString& text, Published<double>& target)
     if (&target == &store_.volumeStepFineDB)
         setFieldText(fineField_, fineStepText_, PreferencesRules::fieldText(target.value()));
     else setFieldText(coarseField_, coarseStepText_, PreferencesRules::fieldText(target.value()));
-}
-
-void PreferencesView::editReference(int index, const std::function<void(ReferenceLevel&)>& edit) {
-    auto references = store_.referenceLevels.value();
-    if (index < 0 || index >= static_cast<int>(references.size())) return;
-    edit(references[static_cast<std::size_t>(index)]);
-    store_.referenceLevels.set(std::move(references));
-}
-
-void PreferencesView::recordingChanged(bool recording) {
-    const int before = recordings_;
-    recordings_ += recording ? 1 : -1;
-    if ((before == 0) != (recordings_ == 0) && onRecordingChanged) onRecordingChanged(recordings_ > 0);
 }
 
 }  // namespace quillmark

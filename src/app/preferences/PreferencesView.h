@@ -1,40 +1,39 @@
 #pragma once
 
 #include "app/hotkeys/HotkeyAction.h"
+#include "app/preferences/HotkeyRow.h"
 #include "app/preferences/kit/VellWidget.h"
-#include "app/settings/ReferenceLevel.h"
 #include "base/ObservationToken.h"
 #include "base/WeakGuard.h"
 
 #include <QString>
 
 #include <functional>
-#include <map>
+#include <type_traits>
 #include <vector>
 
 namespace quillmark {
 
 class Caption;
 class HotkeyRecorderField;
+class HotkeysSection;
 class LoginItemController;
 class MainQueue;
 class MonitorStateStore;
 class PreferencesStore;
-class Row;
-class VellButton;
+class ReferenceLevelsSection;
+class SPLSection;
 class VellCheckbox;
-class VellLabelField;
 class VellNumericField;
-class MonoLabel;
 template <typename T>
 class Published;
 
 // The whole content of the preferences window: a header over nine sections in two columns, through
-// which every setting and the login item are changed. Switches and pickers write at once; the three
-// number fields commit by their rules; the SPL field commits on every change. The view follows the
-// store through its observations, running what reads the store only once the store holds the new
-// value (from the main queue). It reads the monitor level without observing it. Widgets a test needs
-// carry object names ("durationField", "referenceLabel1", ...). Main thread only.
+// which every setting and the login item are changed. The sections with state of their own (hotkeys,
+// reference levels, SPL) are classes beside the view; it builds the others itself. Switches and pickers
+// write at once; the duration and step fields commit by their rules. Any change of a setting or of the
+// login item brings every control in line once the store holds the new value (from the main queue).
+// Widgets a test needs carry object names ("durationField", "referenceLabel1", ...). Main thread only.
 class PreferencesView : public VellWidget {
 public:
     static constexpr double contentWidth = 880;
@@ -57,22 +56,16 @@ public:
     // The texts the rules give now.
     QString referenceLevelText(int index) const;
     QString splStatusText() const;
-    const QString& splInputText() const { return splInputText_; }
-    HotkeyRecorderField& recorder(HotkeyAction action) const { return *recorders_.at(action); }
-    Row& hotkeyRow(HotkeyAction action) const { return *hotkeyRows_.at(action); }
+    const QString& splInputText() const;
+    // One action's row of the hotkeys section, and its shortcut field.
+    HotkeyRecorderField& recorder(HotkeyAction action) const;
+    HotkeyRow& hotkeyRow(HotkeyAction action) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct ReferenceRow {
-        VellLabelField* label;
-        MonoLabel* level;
-        VellButton* set;
-        VellButton* clear;
-    };
-
     void build();
     QWidget* startupSection();
     QWidget* hotkeysSection();
@@ -83,41 +76,32 @@ private:
     QWidget* splSection();
     QWidget* updatesSection();
     QWidget* privacySection();
-    QWidget* makeHotkeyRow(HotkeyAction action);
-    QWidget* makeReferenceLevelRow(int index);
     VellCheckbox* checkbox(Published<bool>& setting, const char* name);
+    // A segmented picker that writes `setting` at once and follows it; T is the setting's.
+    template <typename T>
+    QWidget* picker(Published<T>& setting, std::type_identity_t<std::vector<T>> options,
+                    std::type_identity_t<std::function<QString(const T&)>> title, const char* name, double width);
     VellNumericField* numericField(const QString& prompt, const char* name);
 
     void observeStore();
     // Brings every control in line with the store, once per turn of the main queue.
     void scheduleRender();
     void render();
-    void renderReferenceRows();
-    void renderSPL();
     void appear();
 
-    void setSPLInputText(const QString& text);
     void setFieldText(VellNumericField* field, QString& state, const QString& text);
-    void refreshSPLInputFromStore();
-    void commitSPL();
     void commitDuration();
     void commitStep(const QString& text, Published<double>& target);
-    void writeSPLReference(double reference);
-    void editReference(int index, const std::function<void(ReferenceLevel&)>& edit);
-    void recordingChanged(bool recording);
 
     PreferencesStore& store_;
     LoginItemController& loginItem_;
     MonitorStateStore& monitorStore_;
     MainQueue& queue_;
 
-    QString splInputText_;
     QString fineStepText_;
     QString coarseStepText_;
     QString durationText_;
-    bool splWriteback_ = false;
     bool renderPending_ = false;
-    int recordings_ = 0;
 
     // Children of this widget.
     VellCheckbox* loginBox_ = nullptr;
@@ -125,12 +109,9 @@ private:
     VellNumericField* durationField_ = nullptr;
     VellNumericField* fineField_ = nullptr;
     VellNumericField* coarseField_ = nullptr;
-    VellNumericField* splField_ = nullptr;
-    QWidget* splRow_ = nullptr;
-    Caption* splStatus_ = nullptr;
-    std::vector<ReferenceRow> referenceRows_;
-    std::map<HotkeyAction, HotkeyRecorderField*> recorders_;
-    std::map<HotkeyAction, Row*> hotkeyRows_;
+    HotkeysSection* hotkeys_ = nullptr;
+    ReferenceLevelsSection* referenceLevels_ = nullptr;
+    SPLSection* spl_ = nullptr;
     std::vector<std::function<void()>> renderers_;  // each brings one control in line with the store
 
     std::vector<ObservationToken> observations_;

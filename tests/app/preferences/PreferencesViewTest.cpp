@@ -22,6 +22,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace quillmark::testing {
 namespace {
@@ -160,6 +161,33 @@ TEST_F(PreferencesViewTest, SwitchingSPLOnCommitsTheRoundedReadingOnceTheSwitchI
     harness.store.splReferenceAt0dBFS.set(90);
     harness.queue.runPending();
     EXPECT_EQ(field("splField").text(), QStringLiteral("80"));
+}
+
+TEST_F(PreferencesViewTest, EveryChangeOfASettingOrTheLoginItemDrawsTheMonitorLevelOfThatMoment) {
+    harness.reportLevel(-20);
+    harness.store.splReferenceAt0dBFS.set(100);
+    set(harness.store.splReadoutEnabled, true);
+    auto& status = child<Caption>("splStatus");
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"bindings", [&] { harness.store.setBinding(std::nullopt, HotkeyAction::dim); }},
+        {"fine step", [&] { harness.store.volumeStepFineDB.set(2); }},
+        {"coarse step", [&] { harness.store.volumeStepCoarseDB.set(4); }},
+        {"HUD duration", [&] { harness.store.hudDurationSeconds.set(3); }},
+        {"HUD size", [&] { harness.store.hudSize.set(HUDSize::large); }},
+        {"references", [&] { harness.store.referenceLevels.set(harness.store.referenceLevels.value()); }},
+        {"automatic updates", [&] { harness.store.automaticUpdates.set(true); }},
+        {"login item", [&] { harness.loginItem.refresh(); }},
+    };
+    double level = -20;
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        harness.reportLevel(--level);
+        harness.queue.runPending();
+        EXPECT_NE(status.text(), view->splStatusText()) << "a new level alone draws nothing";
+        change();
+        harness.queue.runPending();
+        EXPECT_EQ(status.text(), view->splStatusText());
+    }
 }
 
 TEST_F(PreferencesViewTest, ReferenceRowsSetClearAndCutTheirLabels) {

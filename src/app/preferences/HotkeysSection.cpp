@@ -1,0 +1,37 @@
+#include "app/preferences/HotkeysSection.h"
+
+#include "app/preferences/HorizontalRule.h"
+#include "app/preferences/HotkeyRecorderField.h"
+#include "app/preferences/HotkeyRow.h"
+
+namespace quillmark {
+
+HotkeysSection::HotkeysSection(PreferencesStore& store, QWidget* parent)
+    : SectionBox(QStringLiteral("Hotkeys"), parent) {
+    for (HotkeyAction action : allHotkeyActions) {
+        if (action == HotkeyAction::volumeUpFine || action == HotkeyAction::recallReference1)
+            addContent(new HorizontalRule);
+        auto* row = new HotkeyRow(action, store);
+        row->recorder().onRecordingChanged = [this](bool recording) { recordingChanged(recording); };
+        rows_[action] = row;
+        addContent(row);
+    }
+}
+
+HotkeyRecorderField& HotkeysSection::recorder(HotkeyAction action) const { return row(action).recorder(); }
+
+void HotkeysSection::render() {
+    for (auto& [action, row] : rows_) row->render();
+}
+
+void HotkeysSection::stopRecording() {
+    for (auto& [action, row] : rows_) row->recorder().stopRecording();
+}
+
+void HotkeysSection::recordingChanged(bool recording) {
+    const int before = recordings_;
+    recordings_ += recording ? 1 : -1;
+    if ((before == 0) != (recordings_ == 0) && onRecordingChanged) onRecordingChanged(recordings_ > 0);
+}
+
+}  // namespace quillmark
