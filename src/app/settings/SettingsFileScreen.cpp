@@ -5,6 +5,7 @@
 #include "log/SystemLog.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QtEndian>
 
@@ -12,6 +13,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace quillmark {
 
@@ -74,6 +77,38 @@ std::string printable(std::string text) {
     return text;
 }
 
+std::string lockError(QLockFile::LockError error) {
+    switch (error) {
+    case QLockFile::PermissionError: return "its directory is not writable";
+    case QLockFile::LockFailedError: return "another process holds it";
+    default: return "it could not be created";
+    }
+}
+
+std::optional<QByteArray> contentsOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return file.readAll();
+}
+
+// Replaces the file at `path` with `bytes` only once they are all written; the error otherwise. Unbuffered:
+// QSaveFile commits a file whose buffered bytes could not be written (a full disk) as if they had been.
+std::optional<QString> writeWhole(const QString& path, const QByteArray& bytes,
+                                  std::optional<QFileDevice::Permissions> permissions = std::nullopt) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return file.errorString();
+    if (permissions) file.setPermissions(*permissions);
+    if (const qint64 written = file.write(bytes); written != bytes.size()) {
+        const QString error =
+            written < 0 ? file.errorString()
+                        : QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(bytes.size());
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit()) return file.errorString();
+    return std::nullopt;
+}
+
 }  // namespace
 
 SettingsFileScreen::Screened SettingsFileScreen::screen(const QByteArray& file) {
@@ -101,23 +136,41 @@ SettingsFileScreen::Screened SettingsFileScreen::screen(const QByteArray& file) 
 }
 
 void SettingsFileScreen::screenFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    const QByteArray original = file.readAll();
-    file.close();
-    const Screened screened = screen(original);
+    const auto first = contentsOf(path);
+    if (!first || screen(*first).droppedKeys.empty()) return;
+
+    // QSettings writes the file holding this lock: a copy of the program writing now finishes first,
+    // and what it wrote is what gets screened.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    const bool locked = lock.lock();
+    const auto original = contentsOf(path);
+    if (!original) return;
+    const Screened screened = screen(*original);
     if (screened.droppedKeys.empty()) return;
 
     std::string keys;
     for (const std::string& key : screened.droppedKeys) keys += (keys.empty() ? "" : ", ") + printable(key);
     const QString keptCopy = path + QStringLiteral(".unreadable");
-    QFile::remove(keptCopy);
-    QSaveFile rewritten(path);
-    const bool saved = QFile::copy(path, keptCopy) && rewritten.open(QIODevice::WriteOnly) &&
-                       rewritten.write(screened.text) == screened.text.size() && rewritten.commit();
-    SystemLog::write(
-        "Settings: " + path.toStdString() + " holds values that cannot be read safely (" + keys +
-        (saved ? "); they were taken out, the original is " + keptCopy.toStdString() : "); taking them out failed"));
+    const auto log = [&](const std::string& outcome) {
+        SystemLog::write("Settings: " + path.toStdString() + " holds values that cannot be read safely (" + keys +
+                         "); " + outcome);
+    };
+    if (!locked) {
+        log("its lock file " + lock.fileName().toStdString() + " could not be taken (" + lockError(lock.error()) +
+            "), so nothing was taken out");
+        return;
+    }
+    // The copy replaces an earlier one only once it is whole, and the file is rewritten only then.
+    if (const auto error = writeWhole(keptCopy, *original, QFile::permissions(path))) {
+        log("the original could not be kept as " + keptCopy.toStdString() + " (" + error->toStdString() +
+            "), so nothing was taken out");
+        return;
+    }
+    if (const auto error = writeWhole(path, screened.text)) {
+        log("taking them out failed (" + error->toStdString() + "); the original is " + keptCopy.toStdString());
+        return;
+    }
+    log("they were taken out, the original is " + keptCopy.toStdString());
 }
 
 }  // namespace quillmark

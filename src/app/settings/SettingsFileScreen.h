@@ -21,8 +21,9 @@ public:
     };
     static Screened screen(const QByteArray& text);
 
-    // Screens the file at `path` in place; the original is kept beside it as "<path>.unreadable" when
-    // anything was taken out, and a log line names the keys. A missing file is left alone.
+    // Screens the file at `path` in place, holding the lock QSettings takes to write it ("<path>.lock"):
+    // the original is first kept beside it as "<path>.unreadable", then the file is rewritten, and a log
+    // line names the keys. When the copy cannot be written nothing is taken out. A missing file is left alone.
     static void screenFile(const QString& path);
 };
 

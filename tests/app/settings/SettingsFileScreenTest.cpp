@@ -327,5 +327,100 @@ TEST(SettingsFileScreenTest, EveryFormQtDecodesIsTakenOutAndEverythingElseStays)
     }
 }
 
+// A damaged file that cannot be rewritten stays as it was, the copy of an earlier one too, and the log
+// says that nothing was taken out: in a read-only directory (root writes anyway, so the screen runs as
+// nobody then), and with a file size limit below the file's size, as on a full disk (the earlier copy was
+// once deleted before the new one failed).
+TEST(SettingsFileScreenTest, WhenNothingCanBeWrittenTheFileAndTheEarlierCopyStay) {
+    struct Case {
+        const char* what;
+        mode_t directoryMode;
+        std::function<bool()> limitChild;
+    };
+    const Case cases[] = {
+        {"a read-only directory", 0555, [] { return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0); }},
+        {"a full disk", 0755,
+         [] {
+             std::signal(SIGXFSZ, SIG_IGN);
+             const rlimit limit{1024, 1024};
+             return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Quillmark.ini");
+        const QByteArray original =
+            "[General]\nQuillmark.x=@Variant(\\0\\0\\0\\volu)\nforeign=" + QByteArray(4096, 'a') + "\n";
+        writeFile(path, original);
+        writeFile(path + ".unreadable", "an earlier copy");
+        ASSERT_EQ(chmod(path.toLocal8Bit().constData(), 0644), 0);
+        ASSERT_EQ(chmod(dir.path().toLocal8Bit().constData(), c.directoryMode), 0);
+
+        int channel[2];
+        ASSERT_EQ(pipe(channel), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            close(channel[0]);
+            if (!c.limitChild()) _exit(2);
+            std::string logged;
+            {
+                const SystemLog::Capture capture([&](std::string_view line) { logged.append(line).append("\n"); });
+                SettingsFileScreen::screenFile(path);
+            }
+            const ssize_t written = write(channel[1], logged.data(), logged.size());
+            _exit(written == static_cast<ssize_t>(logged.size()) ? 0 : 3);
+        }
+        close(channel[1]);
+        std::string logged;
+        char buffer[512];
+        for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;)
+            logged.append(buffer, static_cast<std::size_t>(got));
+        close(channel[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        chmod(dir.path().toLocal8Bit().constData(), 0755);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+        EXPECT_EQ(contentsOf(path), original.toStdString());
+        EXPECT_EQ(contentsOf(path + ".unreadable"), "an earlier copy");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+                  (QStringList{"Quillmark.ini", "Quillmark.ini.unreadable"}));
+        EXPECT_NE(logged.find("Quillmark.x"), std::string::npos) << logged;
+        EXPECT_NE(logged.find("nothing was taken out"), std::string::npos) << logged;
+    }
+}
+
+// QSettings takes Quillmark.ini.lock while it writes the file: the screen waits for it and then screens
+// what the other copy wrote, which is kept.
+TEST(SettingsFileScreenTest, WaitsForTheLockQSettingsTakesAndKeepsWhatWasWrittenMeanwhile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Quillmark.ini");
+    const QByteArray damagedLine = "Quillmark.x=@Variant(\\0\\0\\0\\volu)\n";
+    writeFile(path, "[General]\n" + damagedLine + "Quillmark.hudSize=small\n");
+    QLockFile otherCopy(path + ".lock");
+    ASSERT_TRUE(otherCopy.lock());
+
+    std::vector<std::string> logged;
+    std::atomic<bool> screened = false;
+    std::thread screen([&] {
+        const SystemLog::Capture capture([&](std::string_view line) { logged.emplace_back(line); });
+        SettingsFileScreen::screenFile(path);
+        screened = true;
+    });
+    EXPECT_FALSE(testing::pollUntil([&] { return screened.load(); }, 300ms)) << "the file was rewritten under the lock";
+    QSaveFile write(path);
+    ASSERT_TRUE(write.open(QIODevice::WriteOnly));
+    write.write("[General]\n" + damagedLine + "Quillmark.hudSize=large\nQuillmark.hudAppearance=dark\n");
+    ASSERT_TRUE(write.commit());
+    otherCopy.unlock();
+    screen.join();
+
+    EXPECT_EQ(contentsOf(path), "[General]\nQuillmark.hudSize=large\nQuillmark.hudAppearance=dark\n");
+    EXPECT_FALSE(QFile::exists(path + ".lock"));
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_NE(logged[0].find("(Quillmark.x); they were taken out"), std::string::npos) << logged[0];
+}
+
 }  // namespace
 }  // namespace quillmark
