@@ -298,6 +298,8 @@ TEST(SettingsFileScreenTest, EveryFormQtDecodesIsTakenOutAndEverythingElseStays)
         const QString path = dir.filePath("Quillmark.ini");
         const QByteArray original = before + c.lines + after;
         writeFile(path, original);
+        const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+        ASSERT_TRUE(QFile::setPermissions(path, ownerOnly));
         std::vector<std::string> logged;
         {
             const SystemLog::Capture capture([&](std::string_view line) { logged.emplace_back(line); });
@@ -309,6 +311,8 @@ TEST(SettingsFileScreenTest, EveryFormQtDecodesIsTakenOutAndEverythingElseStays)
             EXPECT_TRUE(logged.empty());
         } else {
             EXPECT_EQ(contentsOf(path + ".unreadable"), original.toStdString());
+            EXPECT_EQ(QFile::permissions(path + ".unreadable"), ownerOnly) << "the copy is as private as the file";
+            EXPECT_EQ(QFile::permissions(path), ownerOnly);
             EXPECT_EQ(logged.size(), 1u);
             const std::string line = logged.empty() ? "" : logged.front();
             for (const std::string& key : c.dropped) EXPECT_NE(line.find(key), std::string::npos) << line;
