@@ -1,163 +1,176 @@
 #include "app/settings/SettingsFileScreen.h"
 
+#include "app/settings/IniLineReader.h"
+#include "app/settings/IniText.h"
 #include "log/SystemLog.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QSaveFile>
+#include <QtEndian>
 
+#include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <utility>
 
 namespace quillmark {
 
 namespace {
 
-constexpr std::string_view kVariantPrefix = "@Variant(";
-
-// Qt's stream type ids whose data has a fixed size: Bool, Int, UInt, LongLong, ULongLong, Double, Float.
+// QDataStream's type ids whose data has a fixed size: Bool, Int, UInt, LongLong, ULongLong, Double, Float.
 constexpr std::array<std::uint32_t, 7> kFixedSizeTypes = {1, 2, 3, 4, 5, 6, 38};
+constexpr qsizetype kTypeIdSize = 4;
 
-bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
-bool isOctal(char c) { return c >= '0' && c <= '7'; }
-bool isHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+// Where the stream data starts in an element QSettings decodes with QDataStream: after "@Variant(" or
+// "@DateTime(" (the same reader, another stream version), in a text that ends in ')'.
+std::optional<qsizetype> streamDataStart(const QString& text) {
+    if (!text.endsWith(u')')) return std::nullopt;
+    for (const QLatin1StringView prefix : {QLatin1StringView("@Variant("), QLatin1StringView("@DateTime(")})
+        if (text.startsWith(prefix)) return prefix.size();
+    return std::nullopt;
+}
 
-// One byte of an escaped value at `at`, or nothing when the escape is one whose meaning is not plain
-// (long octal or hex runs, which Qt reads differently): such a value counts as unsafe.
-std::optional<std::uint8_t> unescapedByte(std::string_view text, std::size_t& at) {
-    if (at >= text.size()) return std::nullopt;
-    const char c = text[at++];
-    if (c != '\\') return static_cast<std::uint8_t>(c);
-    if (at >= text.size()) return std::nullopt;
-    const char e = text[at++];
-    switch (e) {
-    case '0': return (at < text.size() && isOctal(text[at])) ? std::nullopt : std::optional<std::uint8_t>(0);
-    case 'a': return 7;
-    case 'b': return 8;
-    case 't': return 9;
-    case 'n': return 10;
-    case 'v': return 11;
-    case 'f': return 12;
-    case 'r': return 13;
-    case 'x': {
-        std::size_t digits = 0;
-        while (at + digits < text.size() && isHex(text[at + digits])) ++digits;
-        if (digits == 0 || digits > 2) return std::nullopt;
-        const auto value = static_cast<std::uint8_t>(std::stoi(std::string(text.substr(at, digits)), nullptr, 16));
-        at += digits;
-        return value;
+// Whether QSettings would decode the element from a stream into anything but a number or a Boolean. A
+// prefix or type id spelled with escapes Qt never writes is not trusted either.
+bool isUnsafe(const IniText::Element& element) {
+    const auto start = streamDataStart(element.text);
+    if (!start) return false;
+    if (std::any_of(element.strayEscapes.begin(), element.strayEscapes.end(),
+                    [&](qsizetype at) { return at < *start + kTypeIdSize; }))
+        return true;
+    // QSettings hands QDataStream the text as Latin-1.
+    const QByteArray data = QStringView(element.text).sliced(*start).toLatin1();
+    if (data.size() < kTypeIdSize) return true;
+    const auto type = qFromBigEndian<std::uint32_t>(data.constData());
+    return std::find(kFixedSizeTypes.begin(), kFixedSizeTypes.end(), type) == kFixedSizeTypes.end();
+}
+
+// Every element of a list is decoded on its own, and one unsafe element makes the whole value unsafe.
+bool holdsUnsafeValue(QByteArrayView value) {
+    const IniText::Value decoded = IniText::value(value);
+    return std::any_of(decoded.elements.begin(), decoded.elements.end(), isUnsafe);
+}
+
+bool isInlineBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The bytes a dropped line takes with it: the blanks before it on its line and the line break after it.
+// A comment after it stays, and reads as a comment line.
+std::pair<qsizetype, qsizetype> cutOf(QByteArrayView text, const IniLineReader::Line& line, qsizetype keptFrom) {
+    qsizetype from = line.start;
+    while (from > keptFrom && isInlineBlank(text[from - 1])) --from;
+    qsizetype to = line.end;
+    if (text.sliced(to).startsWith("\r\n")) {
+        to += 2;
+    } else if (to < text.size() && (text[to] == '\n' || text[to] == '\r')) {
+        ++to;
     }
-    default: return std::nullopt;
+    return {from, to};
+}
+
+// A key from a damaged file may hold line breaks and other controls, which would break the log line.
+std::string printable(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+    return text;
+}
+
+std::string lockError(QLockFile::LockError error) {
+    switch (error) {
+    case QLockFile::PermissionError: return "its directory is not writable";
+    case QLockFile::LockFailedError: return "another process holds it";
+    default: return "it could not be created";
     }
 }
 
-// Whether the typed value starting right after "@Variant(" at `at` is one of the fixed-size types.
-bool isFixedSizeVariant(std::string_view text, std::size_t at) {
-    std::uint32_t type = 0;
-    for (int i = 0; i < 4; ++i) {
-        const auto byte = unescapedByte(text, at);
-        if (!byte) return false;
-        type = (type << 8) | *byte;
-    }
-    for (const std::uint32_t fixed : kFixedSizeTypes)
-        if (type == fixed) return true;
-    return false;
+std::optional<QByteArray> contentsOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return file.readAll();
 }
 
-// Whether a value (the text after '=' of one logical line) holds a typed element that is not safe.
-// Every element of a comma list is decoded on its own, so each element's start is checked.
-bool holdsUnsafeVariant(std::string_view value) {
-    bool quoted = false;
-    bool elementStart = true;
-    for (std::size_t at = 0; at < value.size();) {
-        if (elementStart) {
-            // Blanks and escaped line ends (a continued line) come before an element.
-            while (at < value.size()) {
-                if (value[at] == ' ' || value[at] == '\t' || isLineEnd(value[at])) {
-                    ++at;
-                } else if (value[at] == '\\' && at + 1 < value.size() && isLineEnd(value[at + 1])) {
-                    at += 2;
-                } else {
-                    break;
-                }
-            }
-            if (at < value.size() && value[at] == '"') {
-                quoted = !quoted;
-                ++at;
-            }
-            elementStart = false;
-            if (value.substr(at).starts_with(kVariantPrefix) && !isFixedSizeVariant(value, at + kVariantPrefix.size()))
-                return true;
-            continue;
-        }
-        const char c = value[at++];
-        if (c == '\\') {
-            ++at;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            elementStart = true;
-        }
+// Replaces the file at `path` with `bytes` only once they are all written; the error otherwise. Unbuffered:
+// QSaveFile commits a file whose buffered bytes could not be written (a full disk) as if they had been.
+std::optional<QString> writeWhole(const QString& path, const QByteArray& bytes,
+                                  std::optional<QFileDevice::Permissions> permissions = std::nullopt) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return file.errorString();
+    if (permissions) file.setPermissions(*permissions);
+    if (const qint64 written = file.write(bytes); written != bytes.size()) {
+        const QString error =
+            written < 0 ? file.errorString()
+                        : QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(bytes.size());
+        file.cancelWriting();
+        return error;
     }
-    return false;
-}
-
-// The end of the logical line starting at `from`: a line end not escaped by a backslash.
-std::size_t logicalLineEnd(std::string_view text, std::size_t from) {
-    std::size_t at = from;
-    while (at < text.size() && !isLineEnd(text[at])) {
-        if (text[at] == '\\' && at + 1 < text.size()) {
-            ++at;
-            // An escaped "\r\n" or "\n\r" continues the line as one break.
-            if (at + 1 < text.size() && isLineEnd(text[at + 1]) && text[at + 1] != text[at]) ++at;
-        }
-        ++at;
-    }
-    return at;
+    if (!file.commit()) return file.errorString();
+    return std::nullopt;
 }
 
 }  // namespace
 
 SettingsFileScreen::Screened SettingsFileScreen::screen(const QByteArray& file) {
-    const std::string_view text(file.constData(), static_cast<std::size_t>(file.size()));
+    const QByteArrayView text(file);
     Screened screened;
-    std::size_t lineStart = 0;
-    while (lineStart < text.size()) {
-        std::size_t next = logicalLineEnd(text, lineStart);
-        const std::string_view line = text.substr(lineStart, next - lineStart);
-        while (next < text.size() && isLineEnd(text[next])) ++next;
-        const std::size_t equals = line.find('=');
-        if (equals != std::string_view::npos && holdsUnsafeVariant(line.substr(equals + 1))) {
-            screened.droppedKeys.emplace_back(line.substr(0, equals));
-        } else {
-            screened.text.append(text.data() + lineStart, static_cast<qsizetype>(next - lineStart));
+    IniLineReader reader(text);
+    QString section;
+    qsizetype keptFrom = 0;
+    while (const auto line = reader.next()) {
+        const QByteArrayView whole = text.sliced(line->start, line->end - line->start);
+        if (whole.startsWith('[')) {
+            section = IniText::section(whole);
+            continue;
         }
-        lineStart = next;
+        if (line->equals < 0) continue;
+        const qsizetype equals = line->equals - line->start;
+        if (!holdsUnsafeValue(whole.sliced(equals + 1))) continue;
+        screened.droppedKeys.push_back((section + IniText::key(whole.first(equals).trimmed())).toStdString());
+        const auto [cutFrom, cutTo] = cutOf(text, *line, keptFrom);
+        screened.text.append(text.sliced(keptFrom, cutFrom - keptFrom));
+        keptFrom = cutTo;
     }
+    screened.text.append(text.sliced(keptFrom));
     return screened;
 }
 
 void SettingsFileScreen::screenFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    const QByteArray original = file.readAll();
-    file.close();
-    const Screened screened = screen(original);
+    const auto first = contentsOf(path);
+    if (!first || screen(*first).droppedKeys.empty()) return;
+
+    // QSettings writes the file holding this lock: a copy of the program writing now finishes first,
+    // and what it wrote is what gets screened.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    const bool locked = lock.lock();
+    const auto original = contentsOf(path);
+    if (!original) return;
+    const Screened screened = screen(*original);
     if (screened.droppedKeys.empty()) return;
 
     std::string keys;
-    for (const std::string& key : screened.droppedKeys) keys += (keys.empty() ? "" : ", ") + key;
+    for (const std::string& key : screened.droppedKeys) keys += (keys.empty() ? "" : ", ") + printable(key);
     const QString keptCopy = path + QStringLiteral(".unreadable");
-    QFile::remove(keptCopy);
-    QSaveFile rewritten(path);
-    const bool saved = QFile::copy(path, keptCopy) && rewritten.open(QIODevice::WriteOnly) &&
-                       rewritten.write(screened.text) == screened.text.size() && rewritten.commit();
-    SystemLog::write(
-        "Settings: " + path.toStdString() + " holds values that cannot be read safely (" + keys +
-        (saved ? "); they were taken out, the original is " + keptCopy.toStdString() : "); taking them out failed"));
+    const auto log = [&](const std::string& outcome) {
+        SystemLog::write("Settings: " + path.toStdString() + " holds values that cannot be read safely (" + keys +
+                         "); " + outcome);
+    };
+    if (!locked) {
+        log("its lock file " + lock.fileName().toStdString() + " could not be taken (" + lockError(lock.error()) +
+            "), so nothing was taken out");
+        return;
+    }
+    // The copy replaces an earlier one only once it is whole, and the file is rewritten only then.
+    if (const auto error = writeWhole(keptCopy, *original, QFile::permissions(path))) {
+        log("the original could not be kept as " + keptCopy.toStdString() + " (" + error->toStdString() +
+            "), so nothing was taken out");
+        return;
+    }
+    if (const auto error = writeWhole(path, screened.text)) {
+        log("taking them out failed (" + error->toStdString() + "); the original is " + keptCopy.toStdString());
+        return;
+    }
+    log("they were taken out, the original is " + keptCopy.toStdString());
 }
 
 }  // namespace quillmark
