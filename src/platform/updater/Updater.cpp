@@ -157,7 +157,7 @@ void Updater::install(const QString& path) {
         QFile::remove(path);
         finish();
         SystemLog::write("Quillmark: update installed; restarting.");
-        hooks_.relaunch();
+        hooks_.relaunch(outcome.relaunch);
         return;
     case UpdateInstaller::Outcome::Kind::handedToInstaller:
         stage_ = Stage::acknowledging;

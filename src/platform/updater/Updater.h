@@ -33,8 +33,8 @@ public:
         UpdateCheckScheduler::WallClock wallClock;
         // Opens an informational update's page.
         UpdateInstaller::OpenUrl openUrl;
-        // After the running copy was replaced: shut down cleanly and start the new one.
-        std::function<void()> relaunch;
+        // After the running copy was replaced: shut down cleanly and start `program`, the new one.
+        std::function<void(const std::string& program)> relaunch;
     };
 
     Updater(Configuration configuration, MainQueue& queue, UpdaterSettings& settings, UpdaterUserDriver& driver,

@@ -1,5 +1,6 @@
 // The updater against a local HTTP server on loopback, with keys made here: what is offered, what is
 // refused, what is remembered, and what the user is told. The main queue runs in virtual time.
+#include "AppImageBytes.h"
 #include "MemoryUpdaterSettings.h"
 #include "ReleaseSigner.h"
 #include "VirtualWallClock.h"
@@ -63,7 +64,10 @@ protected:
             opened_.push_back(url);
             return true;
         };
-        hooks.relaunch = [this] { ++relaunches_; };
+        hooks.relaunch = [this](const std::string& program) {
+            ++relaunches_;
+            relaunched_ = program;
+        };
         return std::make_unique<Updater>(configuration, queue_, settings_, driver_, std::move(installer), hooks);
     }
 
@@ -109,6 +113,7 @@ protected:
     std::vector<QUrl> handed_;
     std::vector<QUrl> opened_;
     int relaunches_ = 0;
+    std::string relaunched_;
 };
 
 TEST_F(UpdaterTest, TheNewestLinuxReleaseIsOfferedVerifiedAndHandedToThePackageInstaller) {
@@ -345,9 +350,9 @@ TEST_F(UpdaterTest, AnAppImageReplacesItselfAndRelaunches) {
     const QString appImage = appDir.filePath("Quillmark.AppImage");
     QFile old(appImage);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
+    old.write(appImageBytes("old"));
     old.close();
-    const Release release{.version = "1.2", .contents = "#!/bin/sh\necho 1.2\n"};
+    const Release release{.version = "1.2", .contents = appImageBytes("echo 1.2\n")};
     publish({release});
     driver_.answer = Choice::install;
     auto updater = makeUpdater(std::make_unique<AppImageInstaller>(appImage));
@@ -355,10 +360,37 @@ TEST_F(UpdaterTest, AnAppImageReplacesItselfAndRelaunches) {
     ASSERT_TRUE(settle(*updater));
     EXPECT_TRUE(driver_.errors.empty()) << driver_.errors[0];
     EXPECT_EQ(relaunches_, 1);
+    EXPECT_EQ(relaunched_, appImage.toStdString()) << "the replaced AppImage is what starts again";
     QFile replaced(appImage);
     ASSERT_TRUE(replaced.open(QIODevice::ReadOnly));
     EXPECT_EQ(replaced.readAll(), release.contents);
     EXPECT_TRUE(downloadedFiles().isEmpty()) << "the download is removed once installed";
+}
+
+// A signed release of another kind (the .deb) is refused by an AppImage: the user is told, nothing is
+// changed, nothing restarts.
+TEST_F(UpdaterTest, APackageThatIsNotAnAppImageNeverReplacesTheAppImage) {
+    QTemporaryDir appDir;
+    const QString appImage = appDir.filePath("Quillmark.AppImage");
+    QFile old(appImage);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(appImageBytes("echo 1.1\n"));
+    old.close();
+    publish({{.version = "1.2",
+              .contents = "!<arch>\ndebian-binary   1700000000  0     0     100644  4         `\n2.0\n"}});
+    driver_.answer = Choice::install;
+    auto updater = makeUpdater(std::make_unique<AppImageInstaller>(appImage));
+    updater->checkForUpdates();
+    ASSERT_TRUE(settle(*updater));
+    ASSERT_EQ(driver_.errors.size(), 1u);
+    EXPECT_NE(driver_.errors[0].find("cannot be installed here"), std::string::npos) << driver_.errors[0];
+    EXPECT_EQ(relaunches_, 0);
+    QFile kept(appImage);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), appImageBytes("echo 1.1\n"));
+    EXPECT_EQ(QDir(appDir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"Quillmark.AppImage"});
+    EXPECT_TRUE(downloadedFiles().isEmpty());
 }
 
 }  // namespace
