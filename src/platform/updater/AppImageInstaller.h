@@ -12,7 +12,9 @@ class AppImageInstaller final : public UpdateInstaller {
 public:
     explicit AppImageInstaller(QString appImagePath) : appImagePath_(std::move(appImagePath)) {}
 
+    // Thread-safe: reads and writes files only.
     Outcome install(const QString& verifiedFile) override;
+    bool installsOffMainThread() const override { return true; }
 
     // Whether the open file `fd` is an AppImage of type 2: an ELF executable with "AI" 0x02 at byte 8.
     static bool isAppImage(int fd);

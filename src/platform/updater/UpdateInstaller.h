@@ -27,6 +27,10 @@ public:
     virtual ~UpdateInstaller() = default;
 
     virtual Outcome install(const QString& verifiedFile) = 0;
+    // Whether install() only works on files (no windows, nothing of the main thread's), so that the
+    // updater runs it on its worker thread; the main thread stays free while a large file is copied
+    // and synced. False: it runs on the main thread.
+    virtual bool installsOffMainThread() const { return false; }
 
     // The AppImage installer, replacing that AppImage, when `program` runs from one (ProgramIdentity);
     // else the package hand-off.

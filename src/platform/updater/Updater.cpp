@@ -10,7 +10,37 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace quillmark {
+
+namespace {
+
+// On the worker thread: the download's size and signature; a file that fails is deleted. It is synced
+// first, so that what was checked is what the disk holds.
+std::optional<std::string> checkDownload(const std::string& path, std::int64_t length, const Ed25519Verifier& verifier,
+                                         const std::string& signature) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    const bool sized = fd >= 0 && ::fstat(fd, &status) == 0 && status.st_size == length;
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    if (!sized) {
+        ::unlink(path.c_str());
+        return "The downloaded update does not have the size the update feed gives; it was deleted.";
+    }
+    if (!verifier.verifyFile(path, signature)) {
+        ::unlink(path.c_str());
+        return "The downloaded update is not signed by the publisher of this program; it was deleted.";
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 Updater::Updater(Configuration configuration, MainQueue& queue, UpdaterSettings& settings, UpdaterUserDriver& driver,
                  std::unique_ptr<UpdateInstaller> installer, Hooks hooks)
@@ -136,22 +166,47 @@ void Updater::cancelDownload() {
 }
 
 void Updater::downloaded(const AppcastItem& item, const QString& path, std::optional<std::string> error) {
+    if (error) {
+        driver_.dismissDownload();
+        return fail(*error);
+    }
+    stage_ = Stage::installing;
+    driver_.showInstallStep(UpdaterUserDriver::InstallStep::verifying);
+    verifyAndInstall(item, path);
+}
+
+// Hashing a large download, and copying and syncing it into place, would hold the main thread for
+// seconds (no hotkeys, no HUD, and a hang report of our own making): the worker does both.
+void Updater::verifyAndInstall(const AppcastItem& item, const QString& path) {
+    const auto verifier = Ed25519Verifier::fromBase64Key(configuration_.publicEDKey);  // checked before the download
+    // Made here on the main thread, called there through the queue.
+    auto showInstalling = guard_.wrap([this] { driver_.showInstallStep(UpdaterUserDriver::InstallStep::installing); });
+    auto done = guard_.wrap([this, path](WorkerResult result) { workerDone(path, std::move(result)); });
+    UpdateInstaller* installer = installer_->installsOffMainThread() ? installer_.get() : nullptr;
+    worker_.start([&queue = queue_, verifier = *verifier, path, length = *item.enclosure.length,
+                   signature = item.enclosure.edSignature, installer, showInstalling, done]() mutable {
+        const std::string file = path.toStdString();
+        WorkerResult result{checkDownload(file, length, verifier, signature), std::nullopt};
+        if (!result.error && installer) {
+            queue.post(showInstalling);
+            result.outcome = installer->install(path);
+            // Installed or refused, the download has served; a package handed on stays for its installer.
+            if (result.outcome->kind != UpdateInstaller::Outcome::Kind::handedToInstaller) ::unlink(file.c_str());
+        }
+        queue.post([done, result = std::move(result)]() mutable { done(std::move(result)); });
+    });
+}
+
+void Updater::workerDone(const QString& path, WorkerResult result) {
     driver_.dismissDownload();
-    if (error) return fail(*error);
-    const auto verifier = Ed25519Verifier::fromBase64Key(configuration_.publicEDKey);
-    if (QFileInfo(path).size() != *item.enclosure.length) {
-        QFile::remove(path);
-        return fail("The downloaded update does not have the size the update feed gives; it was deleted.");
-    }
-    if (!verifier || !verifier->verifyFile(path.toStdString(), item.enclosure.edSignature)) {
-        QFile::remove(path);
-        return fail("The downloaded update is not signed by the publisher of this program; it was deleted.");
-    }
+    if (result.error) return fail(*result.error);
+    if (result.outcome) return installed(path, *result.outcome);
     install(path);
 }
 
-void Updater::install(const QString& path) {
-    const UpdateInstaller::Outcome outcome = installer_->install(path);
+void Updater::install(const QString& path) { installed(path, installer_->install(path)); }
+
+void Updater::installed(const QString& path, const UpdateInstaller::Outcome& outcome) {
     switch (outcome.kind) {
     case UpdateInstaller::Outcome::Kind::replacedRunningCopy:
         QFile::remove(path);
