@@ -14,6 +14,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
 namespace quillmark {
 
 namespace {
@@ -38,6 +43,39 @@ std::optional<std::string> checkDownload(const std::string& path, std::int64_t l
         return "The downloaded update is not signed by the publisher of this program; it was deleted.";
     }
     return std::nullopt;
+}
+
+// What an interrupted download leaves beside its target (UpdateDownloader).
+bool isPartialDownload(const std::string& name) {
+    return name.size() > 1 && name.front() == '.' && name.find(".download-") != std::string::npos;
+}
+
+// Every package handed to the desktop stays in the download directory: at each check the newest is
+// kept (its installer may still have it open) and the others go, with anything an interrupted
+// download left. Files only; nothing is followed out of the directory.
+void removeSupersededDownloads(const std::string& directory) {
+    namespace fs = std::filesystem;
+    std::vector<std::pair<fs::file_time_type, fs::path>> packages;
+    std::error_code error;
+    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        std::error_code statusError;
+        const fs::file_status status = it->symlink_status(statusError);
+        if (statusError || (!fs::is_regular_file(status) && !fs::is_symlink(status))) continue;
+        const fs::path path = it->path();
+        if (isPartialDownload(path.filename().string())) {
+            fs::remove(path, statusError);
+            continue;
+        }
+        const auto modified = fs::last_write_time(path, statusError);
+        packages.emplace_back(statusError ? fs::file_time_type::min() : modified, path);
+    }
+    if (packages.size() < 2) return;
+    const auto newest = std::max_element(packages.begin(), packages.end());
+    for (auto it = packages.begin(); it != packages.end(); ++it) {
+        if (it == newest) continue;
+        std::error_code removeError;
+        fs::remove(it->second, removeError);
+    }
 }
 
 }  // namespace
@@ -77,6 +115,7 @@ void Updater::checkInBackground() {
 void Updater::beginCheck(bool userInitiated) {
     stage_ = Stage::checking;
     userEngaged_ = userInitiated;
+    removeSupersededDownloads(configuration_.downloadDirectory.toStdString());
     scheduler_.recordCheck();
     downloader_.fetchFeed(configuration_.feedUrl, AppcastParser::maxFeedBytes,
                           guard_.wrap([this](UpdateDownloader::FeedResult result) { feedArrived(std::move(result)); }));

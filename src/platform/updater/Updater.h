@@ -23,7 +23,9 @@ namespace quillmark {
 // Our appcast updater: scheduled and user-initiated checks of the feed, the offer, the download with its
 // length and signature checked, and the install. The checks of a complete download, and an install that
 // only writes files (the AppImage's), run on a worker thread while the download's window says what is
-// happening; everything else, and every call, is on the main thread. Does nothing until started.
+// happening; everything else, and every call, is on the main thread. Every check first removes all but
+// the newest file in the download directory, where packages handed to the desktop would otherwise pile
+// up. Does nothing until started.
 class Updater {
 public:
     struct Configuration {

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 
 namespace quillmark::testing {
 namespace {
@@ -427,6 +428,40 @@ TEST_F(UpdaterTest, TheDownloadsWindowSaysWhatIsDoneWithTheCompleteDownload) {
     driver_.cancel();  // too late: nothing happens
     EXPECT_EQ(driver_.downloadsDismissed, 1);
     EXPECT_EQ(relaunches_, 1);
+}
+
+// Handed-off packages do not pile up: each check keeps the newest and removes the others, with what an
+// interrupted download left behind.
+TEST_F(UpdaterTest, EachCheckKeepsOnlyTheNewestPackage) {
+    const auto now = std::filesystem::file_time_type::clock::now();
+    const auto put = [&](const QString& name, std::chrono::hours age) {
+        QFile file(downloads_.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("package");
+        file.close();
+        std::filesystem::last_write_time(downloads_.filePath(name).toStdString(), now - age);
+    };
+    put("quillmark_1.0.deb", std::chrono::hours(72));
+    put("quillmark_1.1.deb", std::chrono::hours(48));
+    put("quillmark_1.1.1.deb", std::chrono::hours(24));
+    put(".quillmark_1.2.deb.download-Ab12Cd", std::chrono::hours(1));
+    ASSERT_TRUE(QDir(downloads_.path()).mkpath("kept/inside"));
+    publish({{.version = "1.1"}});
+    auto updater = makeUpdater();
+    updater->checkForUpdates();
+    ASSERT_TRUE(settle(*updater));
+    EXPECT_EQ(downloadedFiles(), QStringList{"quillmark_1.1.1.deb"});
+    EXPECT_TRUE(QDir(downloads_.filePath("kept/inside")).exists()) << "only files are removed";
+
+    publish({{.version = "1.2"}});
+    driver_.answer = Choice::install;
+    updater->checkForUpdates();
+    ASSERT_TRUE(settle(*updater));
+    ASSERT_EQ(handed_.size(), 1u);
+    EXPECT_EQ(downloadedFiles(), (QStringList{"quillmark_1.1.1.deb", "quillmark_1.2.deb"}));
+    updater->checkForUpdates();
+    ASSERT_TRUE(settle(*updater));
+    EXPECT_EQ(downloadedFiles(), QStringList{"quillmark_1.2.deb"});
 }
 
 // Verifying and installing a large download happen off the main thread: its events keep being served
