@@ -33,7 +33,7 @@ void SentrySDK::start(const std::function<void(SentryOptions&)>& configureOption
 void SentrySDK::close() {
     if (!sdk().hub) return;
     sdk().hub.reset();
-    CrashStore::forThisUser().discardAll();
+    if (const auto store = CrashStore::forThisUser()) store->discardAll();
 }
 
 bool SentrySDK::isEnabled() { return sdk().hub != nullptr; }
@@ -49,7 +49,9 @@ void SentrySDK::resumeAppHangTracking() {
     while (pauses > 0 && !sdk().hangTrackingPauses.compare_exchange_weak(pauses, pauses - 1)) {}
 }
 
-void SentrySDK::discardPendingReports() { CrashStore::forThisUser().discardAll(); }
+void SentrySDK::discardPendingReports() {
+    if (const auto store = CrashStore::forThisUser()) store->discardAll();
+}
 
 std::optional<std::filesystem::path> SentrySDK::runDirectory() {
     if (!sdk().hub) return std::nullopt;

@@ -11,7 +11,8 @@ namespace quillmark {
 
 // Our crash-reporting SDK, Sentry-compatible on the wire. Started on the main thread with a Qt event
 // loop: crashes are written to disk and sent at the next start; main-thread hangs of 2 s or more are
-// recorded by a watchdog. Records wait under $XDG_STATE_HOME/quillmark/crashes.
+// recorded by a watchdog. Records wait under $XDG_STATE_HOME/quillmark/crashes (CrashStore); an
+// account without a home directory records nothing.
 class SentrySDK {
 public:
     // Starts with the options `configureOptions` fills in, replacing a running SDK. Does nothing
