@@ -135,6 +135,11 @@ std::vector<ProgramCopy> ProcRunningCopies::others() const {
     return copies;
 }
 
+ProgramCopy ProcRunningCopies::thisCopy() const {
+    const auto stat = readStat(self_.self);
+    return {self_.self, stat ? stat->startTime : 0, self_.program.program()};
+}
+
 bool ProcRunningCopies::requestQuit(const ProgramCopy& copy) { return sendSignal(copy, SIGTERM); }
 
 bool ProcRunningCopies::forceQuit(const ProgramCopy& copy) { return sendSignal(copy, SIGKILL); }

@@ -30,6 +30,7 @@ public:
     explicit ProcRunningCopies(Identity self);
 
     std::vector<ProgramCopy> others() const override;
+    ProgramCopy thisCopy() const override;
     bool requestQuit(const ProgramCopy& copy) override;
     bool forceQuit(const ProgramCopy& copy) override;
     bool hasEnded(const ProgramCopy& copy) const override;

@@ -8,8 +8,10 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -313,6 +315,32 @@ TEST(ProcRunningCopies, AZombieHasEndedAndIsNeitherListedNorSignalled) {
     EXPECT_TRUE(copies.hasEnded(*copy));
     EXPECT_FALSE(listed(copies, child.pid()));
     EXPECT_FALSE(copies.forceQuit(*copy));
+}
+
+// The start time as the kernel gives it: field 22 of /proc/self/stat, after the command in parentheses.
+std::uint64_t ownStartTime() {
+    std::ifstream in("/proc/self/stat");
+    std::string text;
+    std::getline(in, text);
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    for (int number = 3; number < 22; ++number) fields >> field;
+    std::uint64_t startTime = 0;
+    fields >> startTime;
+    return startTime;
+}
+
+TEST(ProcRunningCopies, ThisCopyIsThisProcessWithItsStartTimeAndStartedBeforeItsChildren) {
+    const ProcRunningCopies copies(identity(sleepBinary()));
+    const ProgramCopy self = copies.thisCopy();
+    EXPECT_EQ(self.pid, ::getpid());
+    EXPECT_EQ(self.startTime, ownStartTime());
+    ASSERT_GT(self.startTime, 0u);
+    Child child(sleepBinary(), {"XDG_CONFIG_HOME=" + kSettings});
+    const auto copy = listed(copies, child.pid());
+    ASSERT_TRUE(copy);
+    EXPECT_TRUE(self.startedBefore(*copy));
+    EXPECT_FALSE(copy->startedBefore(self));
 }
 
 TEST(ProcRunningCopies, ThisProcessIsNeverItsOwnCopy) {
