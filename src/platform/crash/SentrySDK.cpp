@@ -1,5 +1,6 @@
 #include "platform/crash/SentrySDK.h"
 
+#include "platform/crash/CrashSignalHandler.h"
 #include "platform/crash/CrashStore.h"
 #include "platform/crash/SentryHub.h"
 
@@ -48,6 +49,8 @@ void SentrySDK::resumeAppHangTracking() {
     int pauses = sdk().hangTrackingPauses.load();
     while (pauses > 0 && !sdk().hangTrackingPauses.compare_exchange_weak(pauses, pauses - 1)) {}
 }
+
+void SentrySDK::prepareThread() { CrashSignalHandler::prepareThisThread(); }
 
 void SentrySDK::discardPendingReports() {
     if (const auto store = CrashStore::forThisUser()) store->discardAll();

@@ -29,6 +29,10 @@ public:
     static void pauseAppHangTracking();
     static void resumeAppHangTracking();
 
+    // Called first on every thread the program starts (the app hands it to the engine client): the
+    // thread gets an alternate signal stack, so a stack overflow there is recorded too.
+    static void prepareThread();
+
     // Deletes every record waiting to be sent, without sending it: the user has not agreed.
     static void discardPendingReports();
 
