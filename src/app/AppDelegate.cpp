@@ -77,7 +77,8 @@ AppDelegate::AppDelegate(Options options)
       runningCopies_(options.runningCopies ? std::move(options.runningCopies) : RunningCopies::forThisProgram()),
       askQuestion_(options.askQuestion ? std::move(options.askQuestion) : &ConsentDialog::run),
       crashReporter_(options.crashReporter ? *options.crashReporter : CrashReporter::shared()),
-      client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort)),
+      client_(MixerEngineClient::defaultHost, options.enginePort.value_or(MixerEngineClient::defaultPort),
+              MixerEngineClient::Timing{}, &CrashReporter::prepareThread),
       prefs_(std::make_unique<PreferencesStore>(defaults_)),
       updater_(options.updater ? options.updater(queue_, defaults_) : makeUpdater()), meterStore_(queue_),
       observations_(std::make_unique<Observations>()) {}

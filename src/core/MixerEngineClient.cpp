@@ -159,10 +159,11 @@ void MixerEngineClient::Stream::reset() {
 MixerEngineClient::MixerEngineClient(std::string_view host, std::uint16_t port)
     : MixerEngineClient(host, port, Timing{}) {}
 
-MixerEngineClient::MixerEngineClient(std::string_view host, std::uint16_t port, Timing timing)
+MixerEngineClient::MixerEngineClient(std::string_view host, std::uint16_t port, Timing timing, ThreadStart threadStart)
     : host_(host), port_(port), timing_(timing) {
-    thread_ = std::thread([this] {
+    thread_ = std::thread([this, threadStart = std::move(threadStart)] {
         pthread_setname_np(pthread_self(), "engine");  // for profilers and per-thread CPU figures
+        if (threadStart) threadStart();
         const auto work = asio::make_work_guard(io_);
         io_.run();
     });

@@ -97,9 +97,13 @@ public:
     // an engine that keeps the socket open but stops reading would otherwise make the queue grow forever.
     static constexpr std::size_t maximumUnsentBytes = 1 << 20;
 
+    // Runs first on the engine thread, before any of its work: the application prepares the thread there
+    // as it prepares every thread it starts (its crash handling's alternate signal stack).
+    using ThreadStart = std::function<void()>;
+
     // Stores the endpoint and starts the engine thread. Nothing connects yet.
     explicit MixerEngineClient(std::string_view host = defaultHost, std::uint16_t port = defaultPort);
-    MixerEngineClient(std::string_view host, std::uint16_t port, Timing timing);
+    MixerEngineClient(std::string_view host, std::uint16_t port, Timing timing, ThreadStart threadStart = {});
     // Stops the engine thread and releases everything; no callback runs on the engine thread afterwards
     // and coroutines spawned on executor() are destroyed without being resumed.
     ~MixerEngineClient();

@@ -6,11 +6,14 @@
 
 #include <asio/co_spawn.hpp>
 #include <asio/detached.hpp>
+#include <asio/post.hpp>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <future>
 #include <memory>
+#include <thread>
+#include <utility>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -229,6 +232,28 @@ protected:
 };
 
 // MARK: Connection states
+
+// The application prepares each thread it starts (its crash handling's alternate signal stack): the
+// engine thread runs the hook it is given before anything else.
+TEST(MixerEngineClientThreadTest, TheThreadStartHookRunsOnTheEngineThreadBeforeItsWork) {
+    std::promise<std::thread::id> hookRan;
+    std::atomic<bool> started{false};
+    MixerEngineClient client("127.0.0.1", 1, MixerEngineClient::Timing{}, [&] {
+        started = true;
+        hookRan.set_value(std::this_thread::get_id());
+    });
+    std::promise<std::pair<std::thread::id, bool>> workRan;
+    asio::post(client.executor(), [&] { workRan.set_value({std::this_thread::get_id(), started.load()}); });
+    auto hook = hookRan.get_future();
+    auto work = workRan.get_future();
+    ASSERT_EQ(hook.wait_for(5s), std::future_status::ready);
+    ASSERT_EQ(work.wait_for(5s), std::future_status::ready);
+    const auto hookThread = hook.get();
+    const auto [workThread, afterHook] = work.get();
+    EXPECT_NE(hookThread, std::this_thread::get_id());
+    EXPECT_EQ(hookThread, workThread);
+    EXPECT_TRUE(afterHook);
+}
 
 TEST(MixerEngineClientBackoffTest, DelaysDoubleFromHalfASecondUpToEight) {
     const MixerEngineClient::Timing defaults;

@@ -130,6 +130,20 @@ TEST_F(SingleInstanceE2E, ACopyThatIgnoresTheQuitRequestIsKilledAfterThreeSecond
     EXPECT_EQ(newer->terminate(), 0);
 }
 
+// Launched a few milliseconds apart, each copy sees the other when it looks: only the newer asks, so
+// the older quits and the newer runs on.
+TEST_F(SingleInstanceE2E, OfTwoCopiesLaunchedTogetherTheNewerOneRunsOn) {
+    for (int trial = 0; trial < 3; ++trial) {
+        auto older = launch({}, {}, {{"ASAN_OPTIONS", "detect_leaks=0"}});
+        auto newer = launch(older->configHome(), {}, {{"ASAN_OPTIONS", "detect_leaks=0"}});
+        ASSERT_TRUE(newer->waitForLog(equalTo(asking(*older)), 15s)) << "trial " << trial;
+        ASSERT_TRUE(older->waitForExit(5s)) << "trial " << trial << ": the older copy still runs";
+        EXPECT_FALSE(mentions(*older, "asking pid")) << "trial " << trial << ": the older copy asked the newer";
+        EXPECT_TRUE(newer->isRunning()) << "trial " << trial;
+        EXPECT_EQ(newer->terminate(), 0) << "trial " << trial;
+    }
+}
+
 TEST_F(SingleInstanceE2E, ACopyWithAnotherSettingsDirectoryIsLeftAlone) {
     auto apart = launch();
     auto older = launch();

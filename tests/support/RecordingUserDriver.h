@@ -2,6 +2,7 @@
 
 #include "platform/updater/UpdaterUserDriver.h"
 
+#include <chrono>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -33,7 +34,16 @@ public:
     void showDownloadProgress(std::int64_t received, std::int64_t total) override {
         progress.emplace_back(received, total);
     }
-    void dismissDownload() override { ++downloadsDismissed; }
+    void showInstallStep(InstallStep step) override {
+        steps.push_back(step);
+        stepTimes.push_back(std::chrono::steady_clock::now());
+        if (onInstallStep) onInstallStep(step);
+    }
+    void dismissDownload() override {
+        ++downloadsDismissed;
+        dismissedAt = std::chrono::steady_clock::now();
+        if (onDismissDownload) onDismissDownload();
+    }
     void showHandedToInstaller(const std::string& path, std::function<void()> acknowledged) override {
         handedOver.push_back(path);
         acknowledged();
@@ -52,6 +62,12 @@ public:
     int downloadsDismissed = 0;
     std::function<void()> cancel;
     std::vector<std::pair<std::int64_t, std::int64_t>> progress;
+    std::vector<InstallStep> steps;
+    std::vector<std::chrono::steady_clock::time_point> stepTimes;
+    std::chrono::steady_clock::time_point dismissedAt;
+    // Called as the step is shown and as the download's window goes, for tests that watch those moments.
+    std::function<void(InstallStep)> onInstallStep;
+    std::function<void()> onDismissDownload;
     std::vector<std::string> handedOver;
 };
 

@@ -115,6 +115,20 @@ void UpdateDialogs::showDownloadProgress(std::int64_t received, std::int64_t exp
     if (progress_) progress_->setProgress(received, expectedTotal);
 }
 
+void UpdateDialogs::showInstallStep(InstallStep step) {
+    if (!progress_) return;
+    switch (step) {
+    case InstallStep::verifying:
+        progress_->showWorking(QStringLiteral("Checking Update"),
+                               QStringLiteral("Checking the download's size and signature\u2026"));
+        return;
+    case InstallStep::installing:
+        progress_->showWorking(QStringLiteral("Installing Update"),
+                               QStringLiteral("Writing the new version in place of this one\u2026"));
+        return;
+    }
+}
+
 void UpdateDialogs::dismissDownload() {
     if (!progress_) return;
     // Called from the window's own Cancel: it goes once that click has returned.

@@ -13,7 +13,8 @@ namespace quillmark {
 
 // The updater's windows in the dialogs' look: the offer ("Install Update" the default, Return; "Skip
 // This Version"; "Remind Me Later", Escape), "You're up to date", errors, the hand-off notice, each a
-// modal DialogWindow (which pauses hang tracking while open), and the download's progress window.
+// modal DialogWindow (which pauses hang tracking while open), and the download's progress window, which
+// also says when the download is being checked and installed.
 // Alerts open once the caller's stack has unwound, so no modal loop runs inside a network callback.
 // Main thread only.
 class UpdateDialogs final : public UpdaterUserDriver {
@@ -27,6 +28,7 @@ public:
     void showUpdaterError(const std::string& message, std::function<void()> acknowledged) override;
     void showDownloadStarted(std::function<void()> cancel) override;
     void showDownloadProgress(std::int64_t received, std::int64_t expectedTotal) override;
+    void showInstallStep(InstallStep step) override;
     void dismissDownload() override;
     void showHandedToInstaller(const std::string& packagePath, std::function<void()> acknowledged) override;
 

@@ -31,8 +31,8 @@ UpdateProgressWindow::UpdateProgressWindow(std::function<void()> cancel, HUDAppe
     setAttribute(Qt::WA_QuitOnClose, false);
     setFocusPolicy(Qt::StrongFocus);
     panel_->addRow(std::unique_ptr<QWidget>(bar_));
-    DialogButton& cancelButton = panel_->addButton(DialogButton::secondary(QStringLiteral("Cancel")));
-    QObject::connect(&cancelButton, &DialogButton::clicked, this, [this] {
+    cancelButton_ = &panel_->addButton(DialogButton::secondary(QStringLiteral("Cancel")));
+    QObject::connect(cancelButton_, &DialogButton::clicked, this, [this] {
         if (cancel_) cancel_();
     });
     WindowAppearance::apply(*this, appearance);
@@ -44,6 +44,15 @@ UpdateProgressWindow::UpdateProgressWindow(std::function<void()> cancel, HUDAppe
 void UpdateProgressWindow::setProgress(std::int64_t received, std::int64_t total) {
     bar_->setProgress(received, total);
     panel_->message().setRuns({{progressText(received, total), HUDTokens::fgMid}});
+    fitHeight();
+}
+
+void UpdateProgressWindow::showWorking(const QString& title, const QString& message) {
+    cancel_ = nullptr;
+    cancelButton_->hide();
+    bar_->setProgress(1, 1);
+    panel_->title().setRuns({{title, HUDTokens::accent}});
+    panel_->message().setRuns({{message, HUDTokens::fgMid}});
     fitHeight();
 }
 

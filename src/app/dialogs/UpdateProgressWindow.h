@@ -13,11 +13,17 @@ namespace quillmark {
 
 // The download's window in the dialogs' look: the title, "<received> of <total>", the bar and Cancel
 // (Escape). Not modal: the rest of the program stays usable while it downloads. Closing it cancels.
+// Once the download is complete it says what is done with it (checking, installing); that goes on
+// off the main thread, the window keeps drawing, and there is nothing left to cancel.
 class UpdateProgressWindow : public QWidget {
 public:
     UpdateProgressWindow(std::function<void()> cancel, HUDAppearance appearance);
 
     void setProgress(std::int64_t received, std::int64_t total);
+    // The download is complete and `title` is under way, as `message` says: the bar is full, Cancel
+    // goes, and neither Escape nor closing cancels.
+    void showWorking(const QString& title, const QString& message);
+    bool isCancellable() const { return static_cast<bool>(cancel_); }
     const DownloadProgressBar& bar() const { return *bar_; }
     DialogPanel& panel() { return *panel_; }
 
@@ -34,6 +40,7 @@ private:
     std::function<void()> cancel_;
     DialogPanel* panel_;
     DownloadProgressBar* bar_;
+    DialogButton* cancelButton_ = nullptr;
 };
 
 }  // namespace quillmark

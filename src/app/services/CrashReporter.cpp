@@ -39,6 +39,8 @@ void CrashReporter::discardUnsentReports() {
     if (!started_ && dsn()) dependencies_.discardPendingReports();
 }
 
+void CrashReporter::prepareThread() { SentrySDK::prepareThread(); }
+
 void CrashReporter::configure(SentryOptions& options, const std::string& dsn,
                               const std::optional<std::string>& shortVersion) {
     options.dsn = dsn;

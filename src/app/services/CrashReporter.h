@@ -33,6 +33,10 @@ public:
     // data source name makes crash reporting available at all).
     void discardUnsentReports();
 
+    // What every thread the application starts runs first (the engine thread's start, for one): a
+    // stack overflow there is recorded like one on the main thread. Whether or not the SDK is started.
+    static void prepareThread();
+
     // The options the SDK is started with.
     static void configure(SentryOptions& options, const std::string& dsn,
                           const std::optional<std::string>& shortVersion);

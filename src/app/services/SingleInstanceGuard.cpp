@@ -50,7 +50,9 @@ void watchForEnd(const std::shared_ptr<Adoption>& adoption) {
 
 void SingleInstanceGuard::adoptSingleInstance(double forceAfter, std::shared_ptr<RunningCopies> copies,
                                               MainQueue& queue, std::function<void()> whenOthersEnded) {
+    const ProgramCopy self = copies->thisCopy();
     auto others = copies->others();
+    std::erase_if(others, [&](const ProgramCopy& copy) { return !copy.startedBefore(self); });
     if (others.empty()) return;
     for (const ProgramCopy& copy : others) {
         SystemLog::write("SingleInstanceGuard: asking pid " + std::to_string(copy.pid) + " (" +

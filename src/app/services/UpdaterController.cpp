@@ -9,8 +9,6 @@
 #include <QDesktopServices>
 #include <QStandardPaths>
 
-#include <cstdlib>
-
 namespace quillmark {
 namespace {
 
@@ -18,14 +16,13 @@ bool configured(const std::string& feed, const std::string& key) {
     return !feed.empty() && feed.find("CHANGE-ME") == std::string::npos && !key.empty();
 }
 
-// After a clean shutdown the replaced AppImage runs again with this run's arguments.
-void relaunchAfterExit() {
-    const char* appImage = std::getenv("APPIMAGE");
-    if (!appImage || !*appImage) return;
+// After a clean shutdown the replaced AppImage, `program`, runs again with this run's arguments.
+void relaunchAfterExit(const std::string& program) {
+    if (program.empty()) return;
     std::vector<std::string> arguments;
     const QStringList all = QCoreApplication::arguments();
     for (qsizetype i = 1; i < all.size(); ++i) arguments.push_back(all[i].toStdString());
-    Relaunch::requestAfterExit(appImage, std::move(arguments));
+    Relaunch::requestAfterExit(program, std::move(arguments));
     ApplicationQuit::request();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/autostart/DesktopEntry.h"
 #include "platform/autostart/DesktopExec.h"
 #include "platform/autostart/DesktopIdentity.h"
+#include "platform/processes/ProgramIdentity.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -10,7 +11,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <system_error>
 #include <vector>
@@ -20,7 +20,6 @@ namespace {
 
 // Larger files are no entry of ours; reading stops there.
 constexpr std::size_t kMaxEntryBytes = 1 << 20;
-constexpr std::string_view kDeletedSuffix = " (deleted)";
 
 std::string errorText(int error) { return std::generic_category().message(error); }
 
@@ -126,16 +125,7 @@ std::string XdgLoginItemService::configHomeFromEnvironment() {
     return homeDirectory() + "/.config";
 }
 
-std::string XdgLoginItemService::programFromEnvironment() {
-    std::string appImage = environment("APPIMAGE");
-    if (!appImage.empty()) return appImage;
-    std::string path(PATH_MAX, '\0');
-    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
-    path.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    if (path.size() > kDeletedSuffix.size() && path.ends_with(kDeletedSuffix))
-        path.resize(path.size() - kDeletedSuffix.size());
-    return path;
-}
+std::string XdgLoginItemService::programFromEnvironment() { return ProgramIdentity::thisProcess().program(); }
 
 std::string XdgLoginItemService::entryText(std::string_view program) {
     std::string text = "[Desktop Entry]\nType=Application\n";

@@ -17,12 +17,14 @@ public:
     // `program`: the absolute path the entry starts. `configHome`: the user's XDG config directory.
     XdgLoginItemService(std::string program, std::string configHome);
 
-    // This program ($APPIMAGE when set, else the running executable) in this user's config directory.
+    // This program (ProgramIdentity::program(): the AppImage it runs from, else the running executable) in
+    // this user's config directory.
     static std::unique_ptr<XdgLoginItemService> forThisProgram();
     // $XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config (the password database's home
     // when HOME is unset).
     static std::string configHomeFromEnvironment();
-    // $APPIMAGE when set, else the running executable with a " (deleted)" left by an update removed.
+    // The AppImage this process really runs from (ProgramIdentity), else the running executable with a
+    // " (deleted)" left by an update removed. An $APPIMAGE inherited from another program is ignored.
     static std::string programFromEnvironment();
 
     // The complete entry that starts `program`.

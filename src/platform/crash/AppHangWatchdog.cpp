@@ -1,5 +1,7 @@
 #include "platform/crash/AppHangWatchdog.h"
 
+#include "platform/crash/CrashSignalHandler.h"
+
 namespace quillmark {
 
 AppHangWatchdog::AppHangWatchdog(AppHangDetector::Clock::duration threshold, std::chrono::milliseconds interval,
@@ -17,6 +19,7 @@ AppHangWatchdog::~AppHangWatchdog() {
 }
 
 void AppHangWatchdog::run() {
+    CrashSignalHandler::prepareThisThread();
     std::unique_lock lock(mutex_);
     while (!wake_.wait_for(lock, interval_, [this] { return stopping_; })) {
         lock.unlock();

@@ -11,7 +11,8 @@
 namespace quillmark {
 
 // A thread that polls an AppHangDetector every `interval` and reports each hang once. The main thread
-// keeps it fed through beat(). `tick` runs on the watchdog's thread at every poll.
+// keeps it fed through beat(). `tick` runs on the watchdog's thread at every poll. The thread has an
+// alternate signal stack of its own (CrashSignalHandler::prepareThisThread).
 class AppHangWatchdog {
 public:
     struct Hooks {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <execinfo.h>
 #include <memory>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
 #include <unistd.h>
@@ -121,6 +122,42 @@ void handleCrash(int signal, siginfo_t* info, void* context) {
     ::syscall(SYS_tgkill, ::getpid(), ::syscall(SYS_gettid), signal);
 }
 
+// One thread's alternate stack, made by prepareThisThread() and given up when the thread ends: the
+// stack that was there before (the sanitizer's, say) is put back, or none, and the memory unmapped.
+class ThreadAltStack {
+public:
+    ThreadAltStack() {
+        void* memory = ::mmap(nullptr, kAltStackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED) return;
+        stack_t stack{};
+        stack.ss_sp = memory;
+        stack.ss_size = kAltStackSize;
+        if (::sigaltstack(&stack, &previous_) != 0) {
+            ::munmap(memory, kAltStackSize);
+            return;
+        }
+        memory_ = memory;
+    }
+    ~ThreadAltStack() {
+        if (!memory_) return;
+        if (previous_.ss_sp && !(previous_.ss_flags & SS_DISABLE)) {
+            previous_.ss_flags = 0;
+            ::sigaltstack(&previous_, nullptr);
+        } else {
+            stack_t disable{};
+            disable.ss_flags = SS_DISABLE;
+            ::sigaltstack(&disable, nullptr);
+        }
+        ::munmap(memory_, kAltStackSize);
+    }
+    ThreadAltStack(const ThreadAltStack&) = delete;
+    ThreadAltStack& operator=(const ThreadAltStack&) = delete;
+
+private:
+    void* memory_ = nullptr;
+    stack_t previous_{};
+};
+
 void warmUpUnwinder() {
     // The first backtrace() loads the unwinder library; that must not happen in the handler.
     void* frames[4];
@@ -172,5 +209,11 @@ void CrashSignalHandler::uninstall() {
 }
 
 bool CrashSignalHandler::isInstalled() { return state().installed; }
+
+void CrashSignalHandler::prepareThisThread() {
+    // Made on the thread's first call, destroyed when the thread ends.
+    thread_local ThreadAltStack stack;
+    warmUpUnwinder();  // backtrace() may not load its library inside the handler, on any thread
+}
 
 }  // namespace quillmark

@@ -5,8 +5,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <pwd.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace quillmark {
 
@@ -28,6 +30,8 @@ bool runIsAlive(const fs::path& run) {
     return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
+bool isAbsolute(const std::optional<std::string>& path) { return path && !path->empty() && path->front() == '/'; }
+
 fs::file_time_type modified(const fs::path& path) {
     std::error_code error;
     const auto time = fs::last_write_time(path, error);
@@ -36,11 +40,29 @@ fs::file_time_type modified(const fs::path& path) {
 
 }  // namespace
 
-CrashStore CrashStore::forThisUser() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && *state == '/') return CrashStore(fs::path(state) / "quillmark" / "crashes");
-    const char* home = std::getenv("HOME");
-    return CrashStore(fs::path(home && *home ? home : "/tmp") / ".local" / "state" / "quillmark" / "crashes");
+std::optional<CrashStore> CrashStore::forUser(const Variable& variable, const AccountHome& accountHome) {
+    if (const auto state = variable("XDG_STATE_HOME"); isAbsolute(state))
+        return CrashStore(fs::path(*state) / "quillmark" / "crashes");
+    auto home = variable("HOME");
+    if (!isAbsolute(home)) home = accountHome();
+    if (!isAbsolute(home)) return std::nullopt;
+    return CrashStore(fs::path(*home) / ".local" / "state" / "quillmark" / "crashes");
+}
+
+std::optional<CrashStore> CrashStore::forThisUser() {
+    const Variable variable = [](const std::string& name) -> std::optional<std::string> {
+        const char* value = std::getenv(name.c_str());
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const AccountHome accountHome = []() -> std::optional<std::string> {
+        std::vector<char> buffer(16384);
+        passwd record{};
+        passwd* found = nullptr;
+        if (::getpwuid_r(::getuid(), &record, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+            return std::nullopt;
+        return std::string(found->pw_dir);
+    };
+    return forUser(variable, accountHome);
 }
 
 std::optional<fs::path> CrashStore::createRun() const {

@@ -3,7 +3,9 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace quillmark {
@@ -13,10 +15,19 @@ namespace quillmark {
 class CrashStore {
 public:
     static constexpr std::size_t maximumPending = 10;
+    // The value of one environment variable, nothing when unset.
+    using Variable = std::function<std::optional<std::string>(const std::string& name)>;
+    // The account's home directory from the password database, nothing when it has none.
+    using AccountHome = std::function<std::optional<std::string>()>;
 
     explicit CrashStore(std::filesystem::path root) : root_(std::move(root)) {}
-    // This user's store, from the environment.
-    static CrashStore forThisUser();
+    // This user's store: under $XDG_STATE_HOME when that is an absolute path, else under the home
+    // directory's .local/state: $HOME when it is an absolute path, else the account's home in the
+    // password database. Nothing without a home: a shared fallback such as /tmp is a place another
+    // local user can prepare.
+    static std::optional<CrashStore> forUser(const Variable& variable, const AccountHome& accountHome);
+    // The same from this process's environment and this user's entry in the password database.
+    static std::optional<CrashStore> forThisUser();
 
     const std::filesystem::path& root() const { return root_; }
     // A fresh run directory for this process; nothing when it cannot be made.

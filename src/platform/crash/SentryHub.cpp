@@ -32,7 +32,7 @@ double nowSeconds() {
 
 }  // namespace
 
-std::unique_ptr<SentryHub> SentryHub::start(SentryOptions options, CrashStore store,
+std::unique_ptr<SentryHub> SentryHub::start(SentryOptions options, std::optional<CrashStore> store,
                                             std::function<bool()> hangTrackingPaused) {
     if (!options.dsn) return nullptr;
     auto dsn = SentryDsn::parse(*options.dsn);
@@ -40,12 +40,17 @@ std::unique_ptr<SentryHub> SentryHub::start(SentryOptions options, CrashStore st
         SystemLog::write("SentrySDK: the DSN is not a usable HTTPS address; crash reporting is off");
         return nullptr;
     }
-    auto run = store.createRun();
-    if (!run) {
-        SystemLog::write("SentrySDK: cannot create " + store.root().string() + "; crash reporting is off");
+    if (!store) {
+        SystemLog::write("SentrySDK: this account has no home directory to keep crash records in; crash reporting is "
+                         "off");
         return nullptr;
     }
-    std::unique_ptr<SentryHub> hub(new SentryHub(std::move(options), std::move(*dsn), std::move(store), *run));
+    auto run = store->createRun();
+    if (!run) {
+        SystemLog::write("SentrySDK: cannot create " + store->root().string() + "; crash reporting is off");
+        return nullptr;
+    }
+    std::unique_ptr<SentryHub> hub(new SentryHub(std::move(options), std::move(*dsn), std::move(*store), *run));
     hub->startHangTracking(std::move(hangTrackingPaused));
     hub->sender_->sendPending();
     return hub;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTimer;
 
@@ -26,9 +27,10 @@ class SentryHub {
 public:
     static constexpr std::chrono::seconds hangThreshold{2};
 
-    // Nothing when the options carry no usable DSN (missing, malformed, not HTTPS) or no run
-    // directory can be made.
-    static std::unique_ptr<SentryHub> start(SentryOptions options, CrashStore store,
+    // Nothing when the options carry no usable DSN (missing, malformed, not HTTPS), there is no
+    // store (no home directory: one line is logged and nothing is recorded) or no run directory can
+    // be made.
+    static std::unique_ptr<SentryHub> start(SentryOptions options, std::optional<CrashStore> store,
                                             std::function<bool()> hangTrackingPaused);
     ~SentryHub();
     SentryHub(const SentryHub&) = delete;

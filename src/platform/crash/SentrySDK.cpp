@@ -1,5 +1,6 @@
 #include "platform/crash/SentrySDK.h"
 
+#include "platform/crash/CrashSignalHandler.h"
 #include "platform/crash/CrashStore.h"
 #include "platform/crash/SentryHub.h"
 
@@ -33,7 +34,7 @@ void SentrySDK::start(const std::function<void(SentryOptions&)>& configureOption
 void SentrySDK::close() {
     if (!sdk().hub) return;
     sdk().hub.reset();
-    CrashStore::forThisUser().discardAll();
+    if (const auto store = CrashStore::forThisUser()) store->discardAll();
 }
 
 bool SentrySDK::isEnabled() { return sdk().hub != nullptr; }
@@ -49,7 +50,11 @@ void SentrySDK::resumeAppHangTracking() {
     while (pauses > 0 && !sdk().hangTrackingPauses.compare_exchange_weak(pauses, pauses - 1)) {}
 }
 
-void SentrySDK::discardPendingReports() { CrashStore::forThisUser().discardAll(); }
+void SentrySDK::prepareThread() { CrashSignalHandler::prepareThisThread(); }
+
+void SentrySDK::discardPendingReports() {
+    if (const auto store = CrashStore::forThisUser()) store->discardAll();
+}
 
 std::optional<std::filesystem::path> SentrySDK::runDirectory() {
     if (!sdk().hub) return std::nullopt;

@@ -1,5 +1,7 @@
 #include "platform/processes/ProcRunningCopies.h"
 
+#include "platform/processes/ProgramIdentity.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -22,9 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using Lookup = std::function<std::optional<std::string>(const std::string& name)>;
-
-// What the kernel appends to an executable's link once the file has been removed or replaced.
-const std::string kDeletedSuffix = " (deleted)";
 
 struct StatFields {
     char state = '?';
@@ -50,16 +49,6 @@ std::optional<StatFields> readStat(std::int32_t pid) {
 }
 
 bool isGone(char state) { return state == 'Z' || state == 'X'; }
-
-std::optional<std::string> readExecutable(const std::string& dir) {
-    std::error_code error;
-    std::string target = fs::read_symlink(dir + "/exe", error).string();
-    if (error) return std::nullopt;
-    if (target.size() > kDeletedSuffix.size() &&
-        target.compare(target.size() - kDeletedSuffix.size(), kDeletedSuffix.size(), kDeletedSuffix) == 0)
-        target.erase(target.size() - kDeletedSuffix.size());
-    return target;
-}
 
 std::optional<std::map<std::string, std::string>> readEnvironment(std::int32_t pid) {
     std::ifstream in(procDir(pid) + "/environ", std::ios::binary);
@@ -99,12 +88,6 @@ std::string settingsLocation(const Lookup& variable, uid_t user) {
     return normalised(*home + "/.config");
 }
 
-// $APPIMAGE names the program of a copy run from an AppImage: its executable sits in a mount of its own.
-std::optional<std::string> programOf(const Lookup& variable, const std::function<std::optional<std::string>()>& exe) {
-    if (auto appImage = variable("APPIMAGE"); appImage && !appImage->empty()) return appImage;
-    return exe();
-}
-
 std::optional<std::int32_t> pidOf(const std::string& name) {
     if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
     return static_cast<std::int32_t>(std::stol(name));
@@ -116,12 +99,8 @@ ProcRunningCopies::Identity ProcRunningCopies::thisProcess() {
     Identity identity;
     identity.user = ::getuid();
     identity.self = ::getpid();
-    const Lookup variable = [](const std::string& name) -> std::optional<std::string> {
-        const char* value = std::getenv(name.c_str());
-        return value ? std::optional<std::string>(value) : std::nullopt;
-    };
-    identity.program = programOf(variable, [] { return readExecutable("/proc/self"); }).value_or("");
-    identity.settingsLocation = settingsLocation(variable, identity.user);
+    identity.program = ProgramIdentity::thisProcess();
+    identity.settingsLocation = settingsLocation(ProgramIdentity::processEnvironment(), identity.user);
     return identity;
 }
 
@@ -129,7 +108,7 @@ ProcRunningCopies::ProcRunningCopies(Identity self) : self_(std::move(self)) {}
 
 std::vector<ProgramCopy> ProcRunningCopies::others() const {
     std::vector<ProgramCopy> copies;
-    if (self_.program.empty()) return copies;
+    if (self_.program.program().empty()) return copies;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator("/proc", error)) {
         const auto pid = pidOf(entry.path().filename().string());
@@ -147,11 +126,18 @@ std::vector<ProgramCopy> ProcRunningCopies::others() const {
             const auto found = environment->find(name);
             return found == environment->end() ? std::nullopt : std::optional<std::string>(found->second);
         };
-        const auto program = programOf(variable, [&] { return readExecutable(dir); });
-        if (program != self_.program || settingsLocation(variable, self_.user) != self_.settingsLocation) continue;
-        copies.push_back({*pid, stat->startTime, program});
+        const auto executable = ProgramIdentity::executableOf(dir);
+        if (!executable || !self_.program.isRunBy(*executable, variable) ||
+            settingsLocation(variable, self_.user) != self_.settingsLocation)
+            continue;
+        copies.push_back({*pid, stat->startTime, self_.program.program()});
     }
     return copies;
+}
+
+ProgramCopy ProcRunningCopies::thisCopy() const {
+    const auto stat = readStat(self_.self);
+    return {self_.self, stat ? stat->startTime : 0, self_.program.program()};
 }
 
 bool ProcRunningCopies::requestQuit(const ProgramCopy& copy) { return sendSignal(copy, SIGTERM); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/processes/ProgramIdentity.h"
 #include "platform/processes/RunningCopies.h"
 
 #include <string>
@@ -8,16 +9,17 @@
 namespace quillmark {
 
 // The running copies as /proc shows them. A process is a copy when it belongs to the same user, runs
-// the same program (its $APPIMAGE when set, else its executable, still counted when the file has been
-// replaced since) and keeps its settings in the same place ($XDG_CONFIG_HOME from its environment,
-// $HOME/.config when unset, empty or relative). Signals go through a pidfd taken before the start
-// time is checked, so a pid reused in between is never signalled.
+// the same program (ProgramIdentity::isRunBy: its resolved executable, still counted when the file has
+// been replaced since, or for a copy run from an AppImage that AppImage, mounted where it says) and
+// keeps its settings in the same place ($XDG_CONFIG_HOME from its environment, $HOME/.config when
+// unset, empty or relative). Signals go through a pidfd taken before the start time is checked, so a
+// pid reused in between is never signalled.
 class ProcRunningCopies final : public RunningCopies {
 public:
     // What a process must share with this one to be a copy.
     struct Identity {
         uid_t user = 0;
-        std::string program;
+        ProgramIdentity program;
         std::string settingsLocation;
         pid_t self = 0;  // left out of the list
     };
@@ -28,6 +30,7 @@ public:
     explicit ProcRunningCopies(Identity self);
 
     std::vector<ProgramCopy> others() const override;
+    ProgramCopy thisCopy() const override;
     bool requestQuit(const ProgramCopy& copy) override;
     bool forceQuit(const ProgramCopy& copy) override;
     bool hasEnded(const ProgramCopy& copy) const override;

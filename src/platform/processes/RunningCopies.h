@@ -16,6 +16,8 @@ public:
 
     // The copies running now, this process left out, in the order the system lists them.
     virtual std::vector<ProgramCopy> others() const = 0;
+    // This process, as another copy would list it.
+    virtual ProgramCopy thisCopy() const = 0;
     // Asks `copy` to quit (SIGTERM). False when it has ended, or the signal could not be sent.
     virtual bool requestQuit(const ProgramCopy& copy) = 0;
     // Ends `copy` at once (SIGKILL). False when it has ended, or the signal could not be sent.

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -41,6 +42,21 @@ int copyContents(int from, int to) {
     }
 }
 
+// e_ident: the ELF magic, class, data (byte order), version, ABI; the AppImage magic sits in the
+// padding that follows.
+constexpr unsigned char kElfMagic[] = {0x7f, 'E', 'L', 'F'};
+constexpr unsigned char kAppImageType2[] = {'A', 'I', 0x02};
+constexpr std::size_t kAppImageMagicOffset = 8;
+constexpr std::size_t kElfTypeOffset = 16;
+constexpr unsigned kElfExecutable = 2;  // ET_EXEC
+constexpr unsigned kElfShared = 3;      // ET_DYN: a position-independent executable
+
+std::string notAnAppImage(const std::string& what) {
+    return "The update cannot be installed here: " + what +
+           " is not an AppImage, and only an AppImage can replace the AppImage Quillmark runs from. Nothing was "
+           "changed.";
+}
+
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -63,6 +79,23 @@ private:
 
 }  // namespace
 
+bool AppImageInstaller::isAppImage(int fd) {
+    unsigned char head[kElfTypeOffset + 2] = {};
+    std::size_t got = 0;
+    while (got < sizeof head) {
+        const ssize_t read = pread(fd, head + got, sizeof head - got, static_cast<off_t>(got));
+        if (read < 0 && errno == EINTR) continue;
+        if (read <= 0) return false;
+        got += static_cast<std::size_t>(read);
+    }
+    if (std::memcmp(head, kElfMagic, sizeof kElfMagic) != 0) return false;
+    if (std::memcmp(head + kAppImageMagicOffset, kAppImageType2, sizeof kAppImageType2) != 0) return false;
+    const bool bigEndian = head[5] == 2;  // EI_DATA: ELFDATA2MSB
+    const unsigned type = bigEndian ? (head[kElfTypeOffset] << 8u) | head[kElfTypeOffset + 1]
+                                    : (head[kElfTypeOffset + 1] << 8u) | head[kElfTypeOffset];
+    return type == kElfExecutable || type == kElfShared;
+}
+
 UpdateInstaller::Outcome AppImageInstaller::install(const QString& verifiedFile) {
     const std::string target = appImagePath_.toStdString();
     struct stat current {};
@@ -73,10 +106,20 @@ UpdateInstaller::Outcome AppImageInstaller::install(const QString& verifiedFile)
 
     FileDescriptor source(open(verifiedFile.toStdString().c_str(), O_RDONLY | O_CLOEXEC));
     if (source.get() < 0) return failure("the downloaded file cannot be read", errno);
+    if (!isAppImage(source.get())) return {Outcome::Kind::failed, notAnAppImage("the downloaded file")};
 
     std::string temporary = directory + "/." + name + ".update-XXXXXX";
     FileDescriptor copy(mkostemp(temporary.data(), O_CLOEXEC));
     if (copy.get() < 0) return failure(directory + " is not writable", errno);
+    // What is replaced must be an AppImage as well: the check that the process runs from it is not
+    // left to its environment alone.
+    FileDescriptor inPlace(open(target.c_str(), O_RDONLY | O_CLOEXEC));
+    if (inPlace.get() < 0 || !isAppImage(inPlace.get())) {
+        const int error = inPlace.get() < 0 ? errno : 0;
+        unlink(temporary.c_str());
+        if (error) return failure(target + " cannot be read", error);
+        return {Outcome::Kind::failed, notAnAppImage(target)};
+    }
     int error = copyContents(source.get(), copy.get());
     if (!error && fchmod(copy.get(), current.st_mode & 07777) != 0) error = errno;
     if (!error && fsync(copy.get()) != 0) error = errno;
@@ -89,7 +132,7 @@ UpdateInstaller::Outcome AppImageInstaller::install(const QString& verifiedFile)
     // The rename itself must reach the disk before the new copy is started.
     FileDescriptor directoryHandle(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directoryHandle.get() >= 0) fsync(directoryHandle.get());
-    return {Outcome::Kind::replacedRunningCopy, {}};
+    return {Outcome::Kind::replacedRunningCopy, {}, target};
 }
 
 }  // namespace quillmark

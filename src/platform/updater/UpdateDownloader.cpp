@@ -7,7 +7,15 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <system_error>
 
 namespace quillmark {
 namespace {
@@ -108,16 +116,28 @@ void UpdateDownloader::download(const QUrl& url, const QString& targetPath, std:
         done(notAllowed(url));
         return;
     }
-    QDir().mkpath(QFileInfo(targetPath).absolutePath());
-    file_ = std::make_unique<QSaveFile>(targetPath);
-    if (!file_->open(QIODevice::WriteOnly)) {
-        const std::string error = "The update could not be saved in " +
-                                  QFileInfo(targetPath).absolutePath().toStdString() + ": " +
-                                  file_->errorString().toStdString() + ".";
-        file_.reset();
-        done(error);
+    const QFileInfo target(targetPath);
+    QDir().mkpath(target.absolutePath());
+    // Beside the target, so that taking its name is a rename within one directory.
+    std::string temporary = QDir(target.absolutePath())
+                                .filePath(QStringLiteral(".%1.download-XXXXXX").arg(target.fileName()))
+                                .toStdString();
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    // Readable by the desktop's package installer, as a file saved the usual way would be.
+    if (fd >= 0) ::fchmod(fd, 0644);
+    auto file = std::make_unique<QFile>();
+    if (fd < 0 || !file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        const std::string reason = fd < 0 ? std::generic_category().message(errno) : file->errorString().toStdString();
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(temporary.c_str());
+        }
+        done("The update could not be saved in " + target.absolutePath().toStdString() + ": " + reason + ".");
         return;
     }
+    file_ = std::move(file);
+    temporaryPath_ = std::move(temporary);
+    targetPath_ = target.absoluteFilePath();
     expectedLength_ = expectedLength;
     received_ = 0;
     progress_ = std::move(progress);
@@ -151,10 +171,18 @@ void UpdateDownloader::finishDownload() {
         failDownload("The update could not be downloaded: " + replyError(*downloadReply_));
         return;
     }
-    if (!file_->commit()) {
+    // Closing reports a write the system could not complete; the rename makes the file whole at once.
+    const bool flushed = file_->flush();
+    file_->close();
+    if (!flushed || file_->error() != QFileDevice::NoError) {
         failDownload("The update could not be saved: " + file_->errorString().toStdString() + ".");
         return;
     }
+    if (std::rename(temporaryPath_.c_str(), targetPath_.toStdString().c_str()) != 0) {
+        failDownload("The update could not be saved: " + std::generic_category().message(errno) + ".");
+        return;
+    }
+    temporaryPath_.clear();
     auto done = std::move(downloadDone_);
     endDownload();
     done(std::nullopt);
@@ -168,7 +196,6 @@ void UpdateDownloader::failDownload(const std::string& error) {
 
 void UpdateDownloader::cancelDownload() {
     drop(downloadReply_);
-    if (file_) file_->cancelWriting();
     endDownload();
 }
 
@@ -177,9 +204,17 @@ void UpdateDownloader::endDownload() {
         downloadReply_->deleteLater();
         downloadReply_ = nullptr;
     }
-    file_.reset();  // an uncommitted save file removes its temporary file
+    discardFile();
     progress_ = nullptr;
     downloadDone_ = nullptr;
+}
+
+// What is left of a download that did not complete goes.
+void UpdateDownloader::discardFile() {
+    file_.reset();
+    if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+    temporaryPath_.clear();
+    targetPath_.clear();
 }
 
 }  // namespace quillmark

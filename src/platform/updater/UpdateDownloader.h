@@ -12,15 +12,16 @@
 #include <optional>
 #include <string>
 
+class QFile;
 class QNetworkAccessManager;
-class QSaveFile;
 
 namespace quillmark {
 
 // The updater's HTTP over Qt Network: the feed into memory, a release into a file. Every address and
 // every redirect must pass UpdateUrlPolicy. A download goes to a temporary file beside its target and
-// takes the target's name only when complete; a failed or cancelled one leaves no file. One feed and
-// one download at a time. Main thread only.
+// takes the target's name only when complete; a failed or cancelled one leaves no file. Nothing here
+// waits for the disk (no sync: what needs one gets it off the main thread). One feed and one download
+// at a time. Main thread only.
 class UpdateDownloader {
 public:
     // The feed's bytes, or why there are none.
@@ -54,6 +55,7 @@ private:
     void finishDownload();
     void failDownload(const std::string& error);
     void endDownload();
+    void discardFile();
 
     std::unique_ptr<QNetworkAccessManager> network_;
 
@@ -64,7 +66,9 @@ private:
     std::function<void(FeedResult)> feedDone_;
 
     QPointer<QNetworkReply> downloadReply_;
-    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<QFile> file_;
+    std::string temporaryPath_;
+    QString targetPath_;
     std::optional<std::int64_t> expectedLength_;
     std::int64_t received_ = 0;
     Progress progress_;

@@ -1,16 +1,19 @@
 #include "platform/updater/UpdateInstaller.h"
 
+#include "platform/processes/ProgramIdentity.h"
 #include "platform/updater/AppImageInstaller.h"
 #include "platform/updater/DesktopPackageInstaller.h"
 
-#include <cstdlib>
-
 namespace quillmark {
 
-std::unique_ptr<UpdateInstaller> UpdateInstaller::forThisProcess(OpenUrl openUrl) {
-    const char* appImage = std::getenv("APPIMAGE");
-    if (appImage && *appImage) return std::make_unique<AppImageInstaller>(QString::fromLocal8Bit(appImage));
+std::unique_ptr<UpdateInstaller> UpdateInstaller::forProgram(const ProgramIdentity& program, OpenUrl openUrl) {
+    if (program.runsFromAppImage())
+        return std::make_unique<AppImageInstaller>(QString::fromStdString(program.appImage()->image));
     return std::make_unique<DesktopPackageInstaller>(std::move(openUrl));
+}
+
+std::unique_ptr<UpdateInstaller> UpdateInstaller::forThisProcess(OpenUrl openUrl) {
+    return forProgram(ProgramIdentity::thisProcess(), std::move(openUrl));
 }
 
 }  // namespace quillmark

@@ -6,6 +6,7 @@
 #include "platform/updater/UpdateCheckScheduler.h"
 #include "platform/updater/UpdateDownloader.h"
 #include "platform/updater/UpdateInstaller.h"
+#include "platform/updater/UpdateWorker.h"
 #include "platform/updater/UpdaterSettings.h"
 #include "platform/updater/UpdaterUserDriver.h"
 
@@ -20,7 +21,11 @@
 namespace quillmark {
 
 // Our appcast updater: scheduled and user-initiated checks of the feed, the offer, the download with its
-// length and signature checked, and the install. Does nothing until started. Main thread only.
+// length and signature checked, and the install. The checks of a complete download, and an install that
+// only writes files (the AppImage's), run on a worker thread while the download's window says what is
+// happening; everything else, and every call, is on the main thread. Every check first removes all but
+// the newest file in the download directory, where packages handed to the desktop would otherwise pile
+// up. Does nothing until started.
 class Updater {
 public:
     struct Configuration {
@@ -33,8 +38,8 @@ public:
         UpdateCheckScheduler::WallClock wallClock;
         // Opens an informational update's page.
         UpdateInstaller::OpenUrl openUrl;
-        // After the running copy was replaced: shut down cleanly and start the new one.
-        std::function<void()> relaunch;
+        // After the running copy was replaced: shut down cleanly and start `program`, the new one.
+        std::function<void(const std::string& program)> relaunch;
     };
 
     Updater(Configuration configuration, MainQueue& queue, UpdaterSettings& settings, UpdaterUserDriver& driver,
@@ -58,7 +63,12 @@ public:
     bool isBusy() const { return stage_ != Stage::idle; }
 
 private:
-    enum class Stage { idle, checking, offering, downloading, acknowledging };
+    enum class Stage { idle, checking, offering, downloading, installing, acknowledging };
+    // What the worker found: why the download was refused, or the outcome of an install it ran.
+    struct WorkerResult {
+        std::optional<std::string> error;
+        std::optional<UpdateInstaller::Outcome> outcome;
+    };
 
     void checkInBackground();
     void beginCheck(bool userInitiated);
@@ -69,7 +79,10 @@ private:
     void download(const AppcastItem& item);
     void cancelDownload();
     void downloaded(const AppcastItem& item, const QString& path, std::optional<std::string> error);
+    void verifyAndInstall(const AppcastItem& item, const QString& path);
+    void workerDone(const QString& path, WorkerResult result);
     void install(const QString& path);
+    void installed(const QString& path, const UpdateInstaller::Outcome& outcome);
     void fail(const std::string& message);
     void finish() { stage_ = Stage::idle; }
     QString downloadPath(const QUrl& url) const;
@@ -88,6 +101,8 @@ private:
     Stage stage_ = Stage::idle;
     // Whether the user asked for this check or answered its offer: then every outcome is shown.
     bool userEngaged_ = false;
+    // Last: its destructor waits for a job in progress while everything the job uses still exists.
+    UpdateWorker worker_;
 };
 
 }  // namespace quillmark

@@ -13,6 +13,9 @@ namespace quillmark {
 class UpdaterUserDriver {
 public:
     enum class UpdateChoice { install, skip, remindLater };
+    // What happens to a complete download, off the main thread: its size and signature are checked,
+    // then (an AppImage) it is copied beside the program, synced and renamed into place.
+    enum class InstallStep { verifying, installing };
 
     virtual ~UpdaterUserDriver() = default;
 
@@ -27,6 +30,9 @@ public:
     virtual void showDownloadStarted(std::function<void()> cancel) = 0;
     // `expectedTotal` is 0 when unknown.
     virtual void showDownloadProgress(std::int64_t received, std::int64_t expectedTotal) = 0;
+    // The download is complete and `step` is under way; the download's window stays until
+    // dismissDownload(), and cancelling has no effect any more.
+    virtual void showInstallStep(InstallStep step) = 0;
     virtual void dismissDownload() = 0;
     // The verified package went to the desktop's package installer, which finishes the installation.
     virtual void showHandedToInstaller(const std::string& packagePath, std::function<void()> acknowledged) = 0;

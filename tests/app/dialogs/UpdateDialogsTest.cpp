@@ -128,6 +128,34 @@ TEST_F(UpdateDialogsTest, TheProgressWindowFillsItsBarAndCancels) {
     EXPECT_FALSE(dialogs_.progressWindow());
 }
 
+// The complete download is checked and installed off the main thread: the window says so, its bar is
+// full, and nothing is left to cancel.
+TEST_F(UpdateDialogsTest, TheProgressWindowSaysWhenTheDownloadIsCheckedAndInstalled) {
+    int cancelled = 0;
+    dialogs_.showDownloadStarted([&] { ++cancelled; });
+    UpdateProgressWindow* window = dialogs_.progressWindow();
+    ASSERT_TRUE(window);
+    dialogs_.showDownloadProgress(2'000'000, 2'000'000);
+    dialogs_.showInstallStep(UpdaterUserDriver::InstallStep::verifying);
+    EXPECT_EQ(window->panel().title().shownText(), "CHECKING UPDATE");
+    EXPECT_EQ(window->panel().message().shownText(), "Checking the download's size and signature\u2026");
+    EXPECT_DOUBLE_EQ(window->bar().fraction(), 1.0);
+    EXPECT_FALSE(window->isCancellable());
+    EXPECT_FALSE(window->panel().buttons().back()->isVisible());
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &escape);
+    window->close();
+    EXPECT_EQ(cancelled, 0);
+    EXPECT_TRUE(window->isVisible());
+
+    dialogs_.showInstallStep(UpdaterUserDriver::InstallStep::installing);
+    EXPECT_EQ(window->panel().title().shownText(), "INSTALLING UPDATE");
+    EXPECT_EQ(window->panel().message().shownText(), "Writing the new version in place of this one\u2026");
+    dialogs_.dismissDownload();
+    EXPECT_FALSE(dialogs_.progressWindow());
+}
+
 // For a person to look at: <build>/dialog-renderings/update-offer.png and update-progress.png.
 TEST_F(UpdateDialogsTest, SavesRenderingsOfTheOfferAndTheProgressWindow) {
     HUDFonts::ensureRegistered();

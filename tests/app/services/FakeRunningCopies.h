@@ -22,6 +22,8 @@ public:
 
     std::vector<Process> table;
     std::vector<std::pair<std::int32_t, int>> delivered;  // pid, signal, as delivered
+    // This process: started after every copy a test adds unless it says otherwise.
+    ProgramCopy self{999'999, 1'000'000, "/opt/quillmark/bin/quillmark"};
 
     void add(ProgramCopy copy, bool quitsOnRequest = false) {
         table.push_back({std::move(copy), true, quitsOnRequest});
@@ -34,6 +36,7 @@ public:
         }
         return copies;
     }
+    ProgramCopy thisCopy() const override { return self; }
     bool requestQuit(const ProgramCopy& copy) override {
         Process* process = find(copy);
         if (!process) return false;

@@ -178,14 +178,35 @@ TEST_F(LoginItemControllerTest, RefreshPublishesWhatChangedOutside) {
 }
 
 TEST_F(LoginItemControllerTest, TheDefaultControllerWritesThisProgramsEntryUnderXdgConfigHome) {
-    ScopedEnvironment appImage("APPIMAGE", "/opt/Quill Mark/Quillmark $1.AppImage");
+    // Run from an AppImage: this executable lies inside $APPDIR and $APPIMAGE names the file.
+    const std::string self = fs::canonical("/proc/self/exe").string();
+    const std::string image = dir.path().toStdString() + "/Quill Mark/Quillmark $1.AppImage";
+    fs::create_directories(fs::path(image).parent_path());
+    std::ofstream(image) << "an AppImage";
+    ScopedEnvironment appImage("APPIMAGE", image.c_str());
+    ScopedEnvironment appDir("APPDIR", fs::path(self).parent_path().c_str());
     LoginItemController login;
     EXPECT_FALSE(login.isEnabled());
     login.setEnabled(true);
     EXPECT_TRUE(login.isEnabled());
     std::ostringstream text;
     text << std::ifstream(entryPath()).rdbuf();
-    EXPECT_NE(text.str().find("\nExec=\"/opt/Quill Mark/Quillmark \\\\$1.AppImage\"\n"), std::string::npos)
+    EXPECT_NE(text.str().find("\nExec=\"" + dir.path().toStdString() + "/Quill Mark/Quillmark \\\\$1.AppImage\"\n"),
+              std::string::npos)
+        << text.str();
+}
+
+// $APPIMAGE inherited from another AppImage-packaged program (the terminal that started this one)
+// never becomes the entry's program.
+TEST_F(LoginItemControllerTest, AnInheritedAppImageIsNotThisProgram) {
+    ScopedEnvironment appImage("APPIMAGE", "/bin/sh");
+    ScopedEnvironment appDir("APPDIR", "/tmp/.mount_Other");
+    LoginItemController login;
+    login.setEnabled(true);
+    EXPECT_TRUE(login.isEnabled());
+    std::ostringstream text;
+    text << std::ifstream(entryPath()).rdbuf();
+    EXPECT_NE(text.str().find("\nExec=" + fs::canonical("/proc/self/exe").string() + "\n"), std::string::npos)
         << text.str();
 }
 

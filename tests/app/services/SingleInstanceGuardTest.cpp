@@ -112,5 +112,33 @@ TEST_F(SingleInstanceGuardTest, ACopyThatOutlivesTheForceIsGivenUpOnAfterABounde
     EXPECT_EQ(endedCalls, 0);
 }
 
+// Two launches close together: each sees the other, and only the newer asks. Older by start time,
+// then by pid for copies started within one clock tick.
+TEST_F(SingleInstanceGuardTest, OnlyCopiesThatStartedBeforeThisOneAreAskedSoTheNewestWins) {
+    copies->self = {200, 50, kProgram};
+    copies->add({101, 49, kProgram});  // older
+    copies->add({150, 50, kProgram});  // same tick, lower pid: older
+    copies->add({250, 50, kProgram});  // same tick, higher pid: newer
+    copies->add({102, 51, kProgram});  // newer
+    adopt();
+    EXPECT_THAT(lines, ElementsAre(asking(101, kProgram), asking(150, kProgram)));
+    EXPECT_THAT(copies->delivered, ElementsAre(Signal{101, SIGTERM}, Signal{150, SIGTERM}));
+    copies->table[1].running = false;
+    queue.advance(3s);
+    EXPECT_THAT(copies->delivered, ElementsAre(Signal{101, SIGTERM}, Signal{150, SIGTERM}, Signal{101, SIGKILL}));
+    queue.advance(200ms);
+    EXPECT_EQ(endedCalls, 1) << "the newer copies still run, and are not waited for";
+    EXPECT_TRUE(copies->table[2].running && copies->table[3].running);
+}
+
+TEST_F(SingleInstanceGuardTest, OnlyNewerCopiesRunningIsBeingAlone) {
+    copies->self = {200, 50, kProgram};
+    copies->add({300, 60, kProgram});
+    adopt();
+    EXPECT_THAT(lines, IsEmpty());
+    EXPECT_THAT(copies->delivered, IsEmpty());
+    EXPECT_EQ(queue.delayedCount(), 0u);
+}
+
 }  // namespace
 }  // namespace quillmark::testing

@@ -242,12 +242,29 @@ TEST_F(XdgLoginItemServiceTest, TheEnvironmentNamesTheDirectoryAndTheProgram) {
         ScopedEnvironment config("XDG_CONFIG_HOME", ignored);
         EXPECT_EQ(XdgLoginItemService::configHomeFromEnvironment(), "/home/someone/.config");
     }
+    const std::string self = fs::canonical("/proc/self/exe").string();
+    // Inherited from some AppImage-packaged program that started this process: not ours to start.
     {
         ScopedEnvironment appImage("APPIMAGE", "/opt/Quill Mark/Quillmark.AppImage");
-        EXPECT_EQ(XdgLoginItemService::programFromEnvironment(), "/opt/Quill Mark/Quillmark.AppImage");
+        ScopedEnvironment appDir("APPDIR", nullptr);
+        EXPECT_EQ(XdgLoginItemService::programFromEnvironment(), self);
+    }
+    const std::string image = dir.path().toStdString() + "/Quill Mark/Quillmark.AppImage";
+    fs::create_directories(fs::path(image).parent_path());
+    std::ofstream(image) << "an AppImage";
+    {
+        ScopedEnvironment appImage("APPIMAGE", image.c_str());
+        ScopedEnvironment appDir("APPDIR", "/tmp/.mount_Other");
+        EXPECT_EQ(XdgLoginItemService::programFromEnvironment(), self);
+    }
+    {
+        // Run from the AppImage: this executable lies inside its APPDIR.
+        ScopedEnvironment appImage("APPIMAGE", image.c_str());
+        ScopedEnvironment appDir("APPDIR", fs::path(self).parent_path().c_str());
+        EXPECT_EQ(XdgLoginItemService::programFromEnvironment(), image);
     }
     ScopedEnvironment appImage("APPIMAGE", nullptr);
-    EXPECT_EQ(XdgLoginItemService::programFromEnvironment(), fs::canonical("/proc/self/exe").string());
+    EXPECT_EQ(XdgLoginItemService::programFromEnvironment(), self);
 
     ScopedEnvironment config("XDG_CONFIG_HOME", configHome().c_str());
     ASSERT_EQ(XdgLoginItemService::forThisProgram()->registerItem(), std::nullopt);

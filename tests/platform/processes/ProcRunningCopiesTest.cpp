@@ -8,7 +8,10 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,8 +84,48 @@ private:
 };
 
 ProcRunningCopies::Identity identity(const std::string& program, const std::string& settings = kSettings) {
-    return {::getuid(), program, settings, ::getpid()};
+    return {::getuid(), ProgramIdentity::installed(program), settings, ::getpid()};
 }
+
+ProcRunningCopies::Identity identity(ProgramIdentity program) {
+    return {::getuid(), std::move(program), kSettings, ::getpid()};
+}
+
+ProgramIdentity::Environment environmentOf(std::vector<std::string> entries) {
+    return [entries = std::move(entries)](const std::string& name) -> std::optional<std::string> {
+        for (const auto& entry : entries) {
+            if (entry.starts_with(name + "=")) return entry.substr(name.size() + 1);
+        }
+        return std::nullopt;
+    };
+}
+
+// A scratch tree in a temporary directory, removed with the object: copies of /bin/sleep stand in for
+// the program's executable inside AppImage mounts, for an installed program and for the AppImage file.
+class ScratchTree {
+public:
+    ScratchTree() : root_(fs::temp_directory_path() / ("quillmark-identity-" + std::to_string(::getpid()))) {
+        fs::create_directories(root_);
+    }
+    ~ScratchTree() {
+        std::error_code error;
+        fs::remove_all(root_, error);
+    }
+    ScratchTree(const ScratchTree&) = delete;
+    ScratchTree& operator=(const ScratchTree&) = delete;
+
+    std::string path(const std::string& relative) const { return (root_ / relative).string(); }
+    // A copy of /bin/sleep at `relative`.
+    std::string program(const std::string& relative) const {
+        const fs::path target = root_ / relative;
+        fs::create_directories(target.parent_path());
+        fs::copy_file(sleepBinary(), target, fs::copy_options::overwrite_existing);
+        return target.string();
+    }
+
+private:
+    fs::path root_;
+};
 
 std::vector<std::int32_t> pidsOf(const std::vector<ProgramCopy>& copies) {
     std::vector<std::int32_t> pids;
@@ -111,7 +154,10 @@ TEST(ProcRunningCopies, ACopyIsTheSameProgramWithTheSameSettingsLocationAsXDGPla
         {{"HOME=/tmp/quillmark-copies-home", "XDG_CONFIG_HOME=relative/.config"}, true},
         {{"HOME=/tmp/quillmark-copies-elsewhere"}, false},
         {{"HOME=/tmp/quillmark-copies-elsewhere", "XDG_CONFIG_HOME=" + kSettings}, true},
-        {{"XDG_CONFIG_HOME=" + kSettings, "APPIMAGE=/opt/Other.AppImage"}, false},
+        // Started from a shell of an AppImage-packaged terminal: the variables are inherited, the
+        // executable is still ours.
+        {{"XDG_CONFIG_HOME=" + kSettings, "APPIMAGE=/opt/Other.AppImage"}, true},
+        {{"XDG_CONFIG_HOME=" + kSettings, "APPIMAGE=/bin/sh", "APPDIR=/tmp/.mount_Other"}, true},
     };
     std::vector<std::unique_ptr<Child>> children;
     std::vector<std::int32_t> expected;
@@ -129,15 +175,80 @@ TEST(ProcRunningCopies, ACopyIsTheSameProgramWithTheSameSettingsLocationAsXDGPla
     EXPECT_THAT(found, UnorderedElementsAreArray(expected));
 }
 
-TEST(ProcRunningCopies, AnAppImageCopyIsKnownByItsAppImagePath) {
-    const std::string appImage = "/opt/Quillmark-x86_64.AppImage";
-    Child fromImage(sleepBinary(), {"APPIMAGE=" + appImage, "XDG_CONFIG_HOME=" + kSettings});
-    Child plain(sleepBinary(), {"XDG_CONFIG_HOME=" + kSettings});
-    const ProcRunningCopies copies(identity(appImage));
-    const auto copy = listed(copies, fromImage.pid());
+// Run from an AppImage, this copy is the AppImage: a copy is another process run from the same file,
+// whose executable lies inside its own mount at our executable's path there. Strangers that only
+// inherited the variables, and the AppImage runtime serving a mount, are not.
+TEST(ProcRunningCopies, AnAppImageCopyRunsFromOurAppImageAtOurPathInsideItsOwnMount) {
+    const ScratchTree tree;
+    const std::string image = tree.program("Quillmark-x86_64.AppImage");  // what the runtime runs
+    const std::string settings = "XDG_CONFIG_HOME=" + kSettings;
+    const auto mount = [&](const char* name) { return "APPDIR=" + tree.path(name); };
+    const ProgramIdentity self = ProgramIdentity::of(tree.path("mount-ours/usr/bin/quillmark"),
+                                                     environmentOf({"APPIMAGE=" + image, mount("mount-ours")}));
+    ASSERT_TRUE(self.runsFromAppImage());
+    ASSERT_EQ(self.program(), image);
+    struct Case {
+        const char* name;
+        std::string program;
+        std::vector<std::string> environment;
+        bool listed;
+    };
+    const std::vector<Case> cases = {
+        {"a stranger with our APPIMAGE only", sleepBinary(), {"APPIMAGE=" + image, settings}, false},
+        {"a stranger whose APPDIR does not hold its executable",
+         sleepBinary(),
+         {"APPIMAGE=" + image, mount("mount-a"), settings},
+         false},
+        {"a stranger inside its APPDIR at another path",
+         tree.program("mount-b/usr/bin/other"),
+         {"APPIMAGE=" + image, mount("mount-b"), settings},
+         false},
+        {"a copy of another AppImage",
+         tree.program("mount-c/usr/bin/quillmark"),
+         {"APPIMAGE=/tmp/x/Other-Editor.AppImage", mount("mount-c"), settings},
+         false},
+        {"the AppImage runtime", image, {"APPIMAGE=" + image, mount("mount-d"), settings}, false},
+        {"an installed copy", tree.program("usr/bin/quillmark"), {settings}, false},
+        {"a copy run from our AppImage",
+         tree.program("mount-e/usr/bin/quillmark"),
+         {"APPIMAGE=" + image, mount("mount-e"), settings},
+         true},
+        {"a copy run from our AppImage with other settings",
+         tree.program("mount-f/usr/bin/quillmark"),
+         {"APPIMAGE=" + image, mount("mount-f"), "XDG_CONFIG_HOME=/tmp/quillmark-copies-other"},
+         false},
+    };
+    std::vector<std::unique_ptr<Child>> children;
+    for (const auto& testCase : cases)
+        children.push_back(std::make_unique<Child>(testCase.program, testCase.environment));
+    const ProcRunningCopies copies(identity(self));
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto copy = listed(copies, children[i]->pid());
+        EXPECT_EQ(copy.has_value(), cases[i].listed) << cases[i].name;
+        if (copy) {
+            EXPECT_EQ(copy->executable, image) << cases[i].name;
+        }
+    }
+}
+
+// Installed, this copy is its executable: the variables a process inherited change nothing.
+TEST(ProcRunningCopies, AnInstalledCopyIsItsExecutableWhateverAppImageItsEnvironmentNames) {
+    const ScratchTree tree;
+    const std::string image = tree.program("Quillmark-x86_64.AppImage");
+    const std::string program = tree.program("usr/bin/quillmark");
+    Child inherited(program, {"APPIMAGE=" + image, "APPDIR=" + tree.path("mount"), "XDG_CONFIG_HOME=" + kSettings});
+    Child stranger(tree.program("mount/usr/bin/quillmark"),
+                   {"APPIMAGE=" + image, "APPDIR=" + tree.path("mount"), "XDG_CONFIG_HOME=" + kSettings});
+    Child runtime(image, {"APPIMAGE=" + image, "APPDIR=" + tree.path("mount"), "XDG_CONFIG_HOME=" + kSettings});
+    const ProgramIdentity self =
+        ProgramIdentity::of(program, environmentOf({"APPIMAGE=" + image, "APPDIR=" + tree.path("elsewhere")}));
+    ASSERT_FALSE(self.runsFromAppImage()) << "our executable does not lie inside $APPDIR";
+    const ProcRunningCopies copies(identity(self));
+    const auto copy = listed(copies, inherited.pid());
     ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->executable, appImage);
-    EXPECT_FALSE(listed(copies, plain.pid()));
+    EXPECT_EQ(copy->executable, program);
+    EXPECT_FALSE(listed(copies, stranger.pid()));
+    EXPECT_FALSE(listed(copies, runtime.pid()));
 }
 
 TEST(ProcRunningCopies, ACopyWhoseProgramFileWasReplacedStillCounts) {
@@ -206,9 +317,35 @@ TEST(ProcRunningCopies, AZombieHasEndedAndIsNeitherListedNorSignalled) {
     EXPECT_FALSE(copies.forceQuit(*copy));
 }
 
+// The start time as the kernel gives it: field 22 of /proc/self/stat, after the command in parentheses.
+std::uint64_t ownStartTime() {
+    std::ifstream in("/proc/self/stat");
+    std::string text;
+    std::getline(in, text);
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    for (int number = 3; number < 22; ++number) fields >> field;
+    std::uint64_t startTime = 0;
+    fields >> startTime;
+    return startTime;
+}
+
+TEST(ProcRunningCopies, ThisCopyIsThisProcessWithItsStartTimeAndStartedBeforeItsChildren) {
+    const ProcRunningCopies copies(identity(sleepBinary()));
+    const ProgramCopy self = copies.thisCopy();
+    EXPECT_EQ(self.pid, ::getpid());
+    EXPECT_EQ(self.startTime, ownStartTime());
+    ASSERT_GT(self.startTime, 0u);
+    Child child(sleepBinary(), {"XDG_CONFIG_HOME=" + kSettings});
+    const auto copy = listed(copies, child.pid());
+    ASSERT_TRUE(copy);
+    EXPECT_TRUE(self.startedBefore(*copy));
+    EXPECT_FALSE(copy->startedBefore(self));
+}
+
 TEST(ProcRunningCopies, ThisProcessIsNeverItsOwnCopy) {
     const auto self = ProcRunningCopies::thisProcess();
-    EXPECT_EQ(self.program, fs::read_symlink("/proc/self/exe").string());
+    EXPECT_EQ(self.program.program(), fs::read_symlink("/proc/self/exe").string());
     EXPECT_EQ(self.self, ::getpid());
     EXPECT_THAT(pidsOf(ProcRunningCopies(self).others()), ::testing::Not(::testing::Contains(::getpid())));
 }

@@ -1,10 +1,13 @@
-// Replacing a running AppImage in place: a stand-in executable file in a temporary directory.
+// Replacing a running AppImage in place: stand-ins that start as AppImages do, in a temporary directory.
 #include "platform/updater/AppImageInstaller.h"
+
+#include "AppImageBytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +16,9 @@
 
 namespace quillmark::testing {
 namespace {
+
+const QByteArray kOldImage = appImageBytes("echo old\n");
+const QByteArray kNewImage = appImageBytes("echo new\n");
 
 void writeFile(const QString& path, const QByteArray& contents, mode_t mode) {
     QFile file(path);
@@ -66,9 +72,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(appDir_.isValid() && downloads_.isValid());
         appImage_ = appDir_.filePath("Quillmark-x86_64.AppImage");
-        writeFile(appImage_, "#!/bin/sh\necho old\n", 0750);
+        writeFile(appImage_, kOldImage, 0750);
         update_ = downloads_.filePath("Quillmark-1.2-x86_64.AppImage");
-        writeFile(update_, "#!/bin/sh\necho new\n", 0600);
+        writeFile(update_, kNewImage, 0600);
     }
 
     QStringList appDirEntries() const {
@@ -85,9 +91,10 @@ TEST_F(AppImageInstallerTest, ReplacesTheFileInPlaceKeepingItsMode) {
     AppImageInstaller installer(appImage_);
     const auto outcome = installer.install(update_);
     EXPECT_EQ(outcome.kind, UpdateInstaller::Outcome::Kind::replacedRunningCopy) << outcome.error;
-    EXPECT_EQ(contentsOf(appImage_), "#!/bin/sh\necho new\n");
+    EXPECT_EQ(contentsOf(appImage_), kNewImage);
     EXPECT_EQ(modeOf(appImage_), 0750u);
     EXPECT_EQ(appDirEntries(), QStringList{"Quillmark-x86_64.AppImage"}) << "no temporary file is left";
+    EXPECT_EQ(outcome.relaunch, appImage_.toStdString()) << "the new version starts from where the old one was";
 }
 
 TEST_F(AppImageInstallerTest, AReadOnlyLocationIsAnErrorAndTheOldFileStaysWhole) {
@@ -99,7 +106,7 @@ TEST_F(AppImageInstallerTest, AReadOnlyLocationIsAnErrorAndTheOldFileStaysWhole)
     chmod(appDir_.path().toLocal8Bit().constData(), 0755);
     EXPECT_EQ(outcome.kind, UpdateInstaller::Outcome::Kind::failed);
     EXPECT_NE(outcome.error.find("not writable"), std::string::npos) << outcome.error;
-    EXPECT_EQ(contentsOf(appImage_), "#!/bin/sh\necho old\n");
+    EXPECT_EQ(contentsOf(appImage_), kOldImage);
     EXPECT_EQ(modeOf(appImage_), 0750u);
     EXPECT_EQ(appDirEntries(), QStringList{"Quillmark-x86_64.AppImage"});
 }
@@ -109,8 +116,81 @@ TEST_F(AppImageInstallerTest, AMissingAppImageOrDownloadIsAnError) {
     EXPECT_EQ(gone.install(update_).kind, UpdateInstaller::Outcome::Kind::failed);
     AppImageInstaller installer(appImage_);
     EXPECT_EQ(installer.install(downloads_.filePath("missing")).kind, UpdateInstaller::Outcome::Kind::failed);
-    EXPECT_EQ(contentsOf(appImage_), "#!/bin/sh\necho old\n");
+    EXPECT_EQ(contentsOf(appImage_), kOldImage);
     EXPECT_EQ(appDirEntries(), QStringList{"Quillmark-x86_64.AppImage"});
+}
+
+// A download of another kind (a .deb, a script, an ELF file that is no AppImage, an AppImage of the old
+// type 1) never replaces an AppImage; nor is a file that is no AppImage replaced.
+TEST_F(AppImageInstallerTest, OnlyAnAppImageReplacesAnAppImage) {
+    QByteArray notExecutable = kNewImage;
+    notExecutable[16] = 1;  // ET_REL
+    QByteArray typeOne = kNewImage;
+    typeOne[10] = 1;
+    const struct {
+        const char* name;
+        QByteArray contents;
+    } downloads[] = {
+        {"a Debian package", "!<arch>\ndebian-binary   1700000000  0     0     100644  4         `\n2.0\n"},
+        {"a shell script", "#!/bin/sh\necho new\n"},
+        {"an ELF executable without the AppImage magic", QByteArray("\x7f"
+                                                                    "ELF\x02\x01\x01",
+                                                                    7) +
+                                                             QByteArray(57, '\0')},
+        {"an object file with the magic", notExecutable},
+        {"a type-1 AppImage", typeOne},
+        {"the first bytes of an AppImage only", kNewImage.left(12)},
+        {"an empty file", ""},
+    };
+    for (const auto& download : downloads) {
+        writeFile(update_, download.contents, 0600);
+        AppImageInstaller installer(appImage_);
+        const auto outcome = installer.install(update_);
+        EXPECT_EQ(outcome.kind, UpdateInstaller::Outcome::Kind::failed) << download.name;
+        EXPECT_NE(outcome.error.find("cannot be installed here"), std::string::npos) << outcome.error;
+        EXPECT_NE(outcome.error.find("Nothing was changed"), std::string::npos) << outcome.error;
+        EXPECT_EQ(contentsOf(appImage_), kOldImage) << download.name;
+        EXPECT_EQ(modeOf(appImage_), 0750u) << download.name;
+        EXPECT_EQ(appDirEntries(), QStringList{"Quillmark-x86_64.AppImage"}) << download.name;
+    }
+
+    const QString document = appDir_.filePath("notes.txt");
+    writeFile(document, "another program's file\n", 0644);
+    writeFile(update_, kNewImage, 0600);
+    AppImageInstaller installer(document);
+    const auto outcome = installer.install(update_);
+    EXPECT_EQ(outcome.kind, UpdateInstaller::Outcome::Kind::failed);
+    EXPECT_NE(outcome.error.find("cannot be installed here"), std::string::npos) << outcome.error;
+    EXPECT_EQ(contentsOf(document), "another program's file\n");
+}
+
+TEST(AppImageMagic, TellsAType2AppImageByItsELFHeaderAndMagic) {
+    QTemporaryDir dir;
+    const auto check = [&](const QByteArray& contents) {
+        const QString path = dir.filePath("file");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(contents);
+        file.close();
+        const int fd = open(path.toLocal8Bit().constData(), O_RDONLY);
+        const bool result = AppImageInstaller::isAppImage(fd);
+        close(fd);
+        return result;
+    };
+    EXPECT_TRUE(check(kNewImage));
+    QByteArray pie = kNewImage;
+    pie[16] = 3;  // ET_DYN
+    EXPECT_TRUE(check(pie));
+    QByteArray bigEndian = kNewImage;
+    bigEndian[5] = 2;
+    bigEndian[16] = 0;
+    bigEndian[17] = 2;
+    EXPECT_TRUE(check(bigEndian));
+    QByteArray elfOnly = kNewImage;
+    elfOnly[8] = 0;
+    EXPECT_FALSE(check(elfOnly));
+    EXPECT_FALSE(check(kNewImage.mid(1)));
+    EXPECT_FALSE(AppImageInstaller::isAppImage(-1));
 }
 
 }  // namespace
