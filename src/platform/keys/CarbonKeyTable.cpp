@@ -130,6 +130,10 @@ constexpr std::array kKeys{
     keypadKey(0x4C, Qt::Key_Enter, 0xff8d, "NumEnter", ""),
     // Clear has no twin: to Qt and X it is a key of its own.
     CarbonKey{0x47, Qt::Key_Clear, 0xff0b, "NumClear", ""},
+    // The volume keys of multimedia keyboards.
+    CarbonKey{0x48, Qt::Key_VolumeUp, 0x1008ff13, "Volume Up", ""},
+    CarbonKey{0x49, Qt::Key_VolumeDown, 0x1008ff11, "Volume Down", ""},
+    CarbonKey{0x4A, Qt::Key_VolumeMute, 0x1008ff12, "Mute", ""},
 };
 
 // Keys Qt reports under another name than their unshifted symbol (US layout).

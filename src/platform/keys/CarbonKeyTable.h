@@ -26,8 +26,8 @@ struct CarbonKey {
 };
 
 // Our own table between Carbon virtual key codes and Qt keys / X11 keysyms, used both ways: letters,
-// digits, punctuation, F1-F20, arrows, navigation and editing keys, Space, Return, Tab, Escape and the
-// numeric keypad's keys.
+// digits, punctuation, F1-F20, arrows, navigation and editing keys, Space, Return, Tab, Escape, the
+// numeric keypad's keys and the three volume keys (up, down, mute).
 // Bindings are stored in Carbon form; the X11 layer grabs the keysym, the recorder reads Qt keys.
 class CarbonKeyTable {
 public:

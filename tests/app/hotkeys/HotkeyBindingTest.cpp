@@ -42,10 +42,11 @@ TEST(HotkeyBinding, FromEventLabels) {
         {{50, Qt::NoModifier, "ßé"}, {50, 0, "SSÉ"}},
         // Keypad and other flags leave no trace in the mask.
         {{18, Qt::KeypadModifier | Qt::GroupSwitchModifier, "1"}, {18, 0, "1"}},
-        // The keypad types what the main block types, but its labels are its own.
+        // The keypad types what the main block types, but its labels are its own; the volume keys type nothing.
         {{69, Qt::KeypadModifier, "+"}, {69, 0, "Num+"}},
         {{83, Qt::KeypadModifier | Qt::ShiftModifier, "1"}, {83, 0x200, "Num1"}},
         {{71, Qt::NoModifier, "\x1b"}, {71, 0, "NumClear"}},
+        {{72, Qt::NoModifier, std::nullopt}, {72, 0, "Volume Up"}},
     };
     for (const Case& c : cases) EXPECT_EQ(HotkeyBinding::from(c.event), c.expected) << c.expected.characters;
 }
@@ -65,10 +66,10 @@ TEST(HotkeyBinding, FromQtKeyEventGoesThroughTheCarbonTable) {
     EXPECT_EQ(HotkeyBinding::from(bang), (HotkeyBinding{0x12, 0x300, "1"}));
     const QKeyEvent insert(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier);
     EXPECT_EQ(HotkeyBinding::from(insert), (HotkeyBinding{114, 0, "Key #114"}));
-    const QKeyEvent volume(QEvent::KeyPress, Qt::Key_VolumeUp, Qt::NoModifier);
-    EXPECT_FALSE(HotkeyBinding::from(volume));
+    const QKeyEvent play(QEvent::KeyPress, Qt::Key_MediaPlay, Qt::NoModifier);
+    EXPECT_FALSE(HotkeyBinding::from(play));
 
-    // The keypad's keys as X brings them, with Num Lock on and off.
+    // The keypad's keys and the volume keys as X brings them, with Num Lock on and off.
     struct Case {
         int qtKey;
         Qt::KeyboardModifiers modifiers;
@@ -83,6 +84,9 @@ TEST(HotkeyBinding, FromQtKeyEventGoesThroughTheCarbonTable) {
         {Qt::Key_Equal, Qt::NoModifier, 0xffbd, {81, 0, "Num="}},  // Qt leaves the keypad flag off
         {Qt::Key_Equal, Qt::NoModifier, 0x3d, {24, 0, "="}},
         {Qt::Key_Enter, Qt::KeypadModifier, 0xff8d, {76, 0, "NumEnter"}},
+        {Qt::Key_VolumeUp, Qt::NoModifier, 0x1008ff13, {72, 0, "Volume Up"}},
+        {Qt::Key_VolumeDown, Qt::NoModifier, 0x1008ff11, {73, 0, "Volume Down"}},
+        {Qt::Key_VolumeMute, Qt::ControlModifier, 0x1008ff12, {74, 0x1000, "Mute"}},
     };
     for (const Case& c : cases) {
         const QKeyEvent event(QEvent::KeyPress, c.qtKey, c.modifiers, 0, c.keysym, 0);

@@ -1,8 +1,9 @@
 // Recording shortcuts in the preferences window on a real X server, with the real global grabs and
 // real key events: a combination the program already holds globally reaches the field, Caps Lock does
 // not turn Escape or Backspace into hotkeys, the keypad's keys are recorded and grabbed as their own (not
-// the main block's) with Num Lock on and off, Ctrl+W closes the window but gives way to a recording, and
-// the edit commands reach the focused field.
+// the main block's) with Num Lock on and off, the volume keys are keys and any other key without a code
+// ends the recording, Ctrl+W closes the window but gives way to a recording, and the edit commands reach
+// the focused field.
 #include "app/ChangedValues.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/preferences/HotkeyRecorderField.h"
@@ -177,6 +178,36 @@ TEST_F(PreferencesRecordingX11Test, KeypadKeysAreRecordedAndFireAsTheirOwnKeysWh
         EXPECT_EQ(firedUpToMarker(), (std::vector<HotkeyAction>{HotkeyAction::mute, HotkeyAction::dim,
                                                                 HotkeyAction::mono, HotkeyAction::stereo}));
     }
+}
+
+TEST_F(PreferencesRecordingX11Test, TheVolumeKeysAreRecordedAndFireAndAnyOtherUnknownKeyEndsTheRecording) {
+    using namespace keysym;
+    const std::pair<HotkeyAction, std::uint32_t> keys[] = {
+        {HotkeyAction::volumeUpFine, XF86AudioRaiseVolume},
+        {HotkeyAction::volumeDownFine, XF86AudioLowerVolume},
+        {HotkeyAction::mute, XF86AudioMute},
+    };
+    for (const auto& [action, key] : keys) {
+        startRecording(action);
+        keyboard.tap({key});
+        ASSERT_TRUE(waitUntilIdle(action));
+    }
+    EXPECT_EQ(bound(HotkeyAction::volumeUpFine), (HotkeyBinding{72, 0, "Volume Up"}));
+    EXPECT_EQ(bound(HotkeyAction::volumeDownFine), (HotkeyBinding{73, 0, "Volume Down"}));
+    EXPECT_EQ(bound(HotkeyAction::mute), (HotkeyBinding{74, 0, "Mute"}));
+    EXPECT_EQ(field(HotkeyAction::volumeDownFine).shownText(), QStringLiteral("Volume Down"));
+    for (const auto& [action, key] : keys) keyboard.tap({key});
+    EXPECT_EQ(firedUpToMarker(), (std::vector<HotkeyAction>{HotkeyAction::volumeUpFine, HotkeyAction::volumeDownFine,
+                                                            HotkeyAction::mute}));
+
+    // Play has no code of ours: the recording ends, the binding as it was, the hotkeys back.
+    startRecording(HotkeyAction::volumeUpCoarse);
+    keyboard.tap({XF86AudioPlay});
+    ASSERT_TRUE(waitUntilIdle(HotkeyAction::volumeUpCoarse));
+    EXPECT_EQ(bound(HotkeyAction::volumeUpCoarse), altF12);
+    EXPECT_FALSE(service->isSuspended());
+    keyboard.tap({Alt_L, F12});
+    EXPECT_EQ(firedUpToMarker(), std::vector<HotkeyAction>{HotkeyAction::volumeUpCoarse});
 }
 
 TEST_F(PreferencesRecordingX11Test, CtrlWClosesTheWindowButGivesWayToARecording) {

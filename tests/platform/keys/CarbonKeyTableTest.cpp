@@ -30,8 +30,8 @@ TEST(CarbonKeyTable, EveryEntryTranslatesBothWays) {
         EXPECT_EQ(CarbonKeyTable::fromKeysym(key.numLockOffKeysym)->carbonCode, key.carbonCode) << key.text;
     }
     // 26 letters, 10 digits, 11 punctuation keys, F1-F20, 8 arrows and navigation keys, 3 editing keys,
-    // Space, Return, Tab, Escape; the keypad's 10 digits, 7 other twins and Clear.
-    EXPECT_EQ(codes.size(), 26u + 10 + 11 + 20 + 8 + 3 + 4 + 18);
+    // Space, Return, Tab, Escape; the keypad's 10 digits, 7 other twins and Clear; 3 volume keys.
+    EXPECT_EQ(codes.size(), 26u + 10 + 11 + 20 + 8 + 3 + 4 + 18 + 3);
 }
 
 TEST(CarbonKeyTable, KnownCodesOfTheAnsiLayout) {
@@ -59,7 +59,13 @@ TEST(CarbonKeyTable, KnownCodesOfTheAnsiLayout) {
         {0x4C, Qt::Key_Enter, 0xff8d, "NumEnter"}, {0x51, Qt::Key_Equal, 0xffbd, "Num="},
         {0x47, Qt::Key_Clear, 0xff0b, "NumClear"},
     };
-    for (const auto table : {std::span<const Case>(cases), std::span<const Case>(keypadKeys)}) {
+    const Case volumeKeys[] = {
+        {72, Qt::Key_VolumeUp, 0x1008ff13, "Volume Up"},
+        {73, Qt::Key_VolumeDown, 0x1008ff11, "Volume Down"},
+        {74, Qt::Key_VolumeMute, 0x1008ff12, "Mute"},
+    };
+    for (const auto table :
+         {std::span<const Case>(cases), std::span<const Case>(keypadKeys), std::span<const Case>(volumeKeys)}) {
         for (const Case& c : table) {
             const auto key = CarbonKeyTable::fromCarbon(c.carbon);
             ASSERT_TRUE(key) << c.text;
@@ -76,7 +82,7 @@ TEST(CarbonKeyTable, ShiftedSymbolsUpperCaseKeysymsAndUnknownKeys) {
     EXPECT_EQ(CarbonKeyTable::fromQtKey(Qt::Key_Enter)->carbonCode, 36u);     // Enter without the keypad flag
     EXPECT_EQ(CarbonKeyTable::fromKeysym('T')->carbonCode, 17u);
     EXPECT_FALSE(CarbonKeyTable::fromCarbon(0x0A));  // the ISO layout's extra key: not in the table
-    EXPECT_FALSE(CarbonKeyTable::fromQtKey(Qt::Key_VolumeUp));
+    EXPECT_FALSE(CarbonKeyTable::fromQtKey(Qt::Key_MediaPlay));
     EXPECT_FALSE(CarbonKeyTable::fromKeysym(0xff7f));  // Num_Lock
 }
 

@@ -256,7 +256,7 @@ TEST_F(XcbGlobalShortcutsTest, LockBitsComeFromTheModifierMap) {
     EXPECT_THAT(locked, ElementsAre(Event{1, Edge::down}, Event{1, Edge::up}));
 }
 
-TEST_F(XcbGlobalShortcutsTest, KeypadKeysAreTheirOwnKeysWhateverTheStateOfNumLock) {
+TEST_F(XcbGlobalShortcutsTest, KeypadAndVolumeKeysAreTheirOwnKeysWhateverTheStateOfNumLock) {
     ASSERT_NE(modifiers.numLock, 0) << "the server's keymap puts Num Lock on a modifier";
     using namespace keysym;
     struct Case {
@@ -282,6 +282,9 @@ TEST_F(XcbGlobalShortcutsTest, KeypadKeysAreTheirOwnKeysWhateverTheStateOfNumLoc
         {0x4B, KP_Divide, {slash}},
         {0x51, KP_Equal, {equal}},
         {0x4C, KP_Enter, {Return}},
+        {0x48, XF86AudioRaiseVolume, {}},
+        {0x49, XF86AudioLowerVolume, {}},
+        {0x4A, XF86AudioMute, {}},
     };
     std::vector<Event> expected;
     for (std::uint32_t id = 1; id <= cases.size(); ++id) {

@@ -23,6 +23,8 @@ inline constexpr std::uint32_t KP_Home = 0xff95, KP_Left = 0xff96, KP_Up = 0xff9
                                KP_Insert = 0xff9e, KP_Delete = 0xff9f, KP_Enter = 0xff8d, KP_Multiply = 0xffaa,
                                KP_Add = 0xffab, KP_Separator = 0xffac, KP_Subtract = 0xffad, KP_Divide = 0xffaf,
                                KP_Equal = 0xffbd;
+inline constexpr std::uint32_t XF86AudioLowerVolume = 0x1008ff11, XF86AudioMute = 0x1008ff12,
+                               XF86AudioRaiseVolume = 0x1008ff13, XF86AudioPlay = 0x1008ff14;
 }  // namespace keysym
 
 // Real key events from another X client, through the XTest extension, as a user's keyboard makes them.
