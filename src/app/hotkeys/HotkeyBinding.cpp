@@ -27,12 +27,19 @@ std::optional<std::string_view> knownKeyName(std::uint32_t keyCode) {
         std::uint32_t keyCode;
         std::string_view label;
     };
+    // The keypad (65 ... 92) types what the main block types: its labels tell the two apart. The volume keys
+    // (72 ... 74) type nothing.
     static constexpr Name kNames[] = {
-        {36, "↩"},    {48, "⇥"},    {49, "Space"}, {51, "⌫"},    {53, "⎋"},    {64, "F17"},  {79, "F18"},
-        {80, "F19"},  {90, "F20"},  {96, "F5"},    {97, "F6"},   {98, "F7"},   {99, "F3"},   {100, "F8"},
-        {101, "F9"},  {103, "F11"}, {105, "F13"},  {106, "F16"}, {107, "F14"}, {109, "F10"}, {111, "F12"},
-        {113, "F15"}, {115, "↖"},   {116, "⇞"},    {117, "⌦"},   {118, "F4"},  {119, "↘"},   {120, "F2"},
-        {121, "⇟"},   {122, "F1"},  {123, "←"},    {124, "→"},   {125, "↓"},   {126, "↑"},
+        {36, "↩"},    {48, "⇥"},    {49, "Space"},    {51, "⌫"},        {53, "⎋"},         {64, "F17"},
+        {65, "Num."}, {67, "Num*"}, {69, "Num+"},     {71, "NumClear"}, {72, "Volume Up"}, {73, "Volume Down"},
+        {74, "Mute"}, {75, "Num/"}, {76, "NumEnter"}, {78, "Num-"},     {79, "F18"},       {80, "F19"},
+        {81, "Num="}, {82, "Num0"}, {83, "Num1"},     {84, "Num2"},     {85, "Num3"},      {86, "Num4"},
+        {87, "Num5"}, {88, "Num6"}, {89, "Num7"},     {90, "F20"},      {91, "Num8"},      {92, "Num9"},
+        {96, "F5"},   {97, "F6"},   {98, "F7"},       {99, "F3"},       {100, "F8"},       {101, "F9"},
+        {103, "F11"}, {105, "F13"}, {106, "F16"},     {107, "F14"},     {109, "F10"},      {111, "F12"},
+        {113, "F15"}, {115, "↖"},   {116, "⇞"},       {117, "⌦"},       {118, "F4"},       {119, "↘"},
+        {120, "F2"},  {121, "⇟"},   {122, "F1"},      {123, "←"},       {124, "→"},        {125, "↓"},
+        {126, "↑"},
     };
     for (const Name& name : kNames)
         if (name.keyCode == keyCode) return name.label;
@@ -75,7 +82,8 @@ HotkeyBinding HotkeyBinding::from(const KeyEvent& event) {
 }
 
 std::optional<HotkeyBinding> HotkeyBinding::from(const QKeyEvent& event) {
-    const auto key = CarbonKeyTable::fromQtKey(event.key());
+    // The native key tells the keypad's = from the main block's, which Qt does not flag.
+    const auto key = CarbonKeyTable::fromQtKey(event.key(), event.modifiers(), event.nativeVirtualKey());
     if (!key) return std::nullopt;
     // Qt's text() carries the modifiers' effect (Ctrl+A types U+0001); the table knows the plain character.
     return from(KeyEvent{key->carbonCode, event.modifiers(), std::string(key->unmodified)});

@@ -23,7 +23,7 @@ using HotkeyBindings = std::map<HotkeyAction, HotkeyBinding>;
 struct HotkeyBinding {
     std::uint32_t keyCode = 0;          // Carbon virtual key code
     std::uint32_t carbonModifiers = 0;  // CarbonKeyTable::cmdKey | shiftKey | optionKey | controlKey
-    std::string characters;             // label shown after the modifier glyphs: "F12", "T", "Space", "↑"
+    std::string characters;             // label shown after the modifier glyphs: "F12", "T", "Space", "↑", "Num+"
 
     friend bool operator==(const HotkeyBinding&, const HotkeyBinding&) = default;
 
@@ -44,8 +44,8 @@ struct HotkeyBinding {
     // Always a binding: label from the known-key table, else the upper-cased characters when they are
     // printable and outside the private-use block, else "Key #<code>".
     static HotkeyBinding from(const KeyEvent& event);
-    // A Qt key-down through our Carbon key table; nothing for a key the table does not know, since such
-    // a key has no Carbon code to store.
+    // A Qt key-down through our Carbon key table, a keypad key as the keypad's own whatever the state of
+    // Num Lock; nothing for a key the table does not know, since such a key has no Carbon code to store.
     static std::optional<HotkeyBinding> from(const QKeyEvent& event);
 
     // Desktops whose first-run bindings differ.

@@ -202,9 +202,13 @@ void HotkeyRecorderField::recordKey(const QKeyEvent& event) {
         stopRecording();
         return;
     }
-    // A key without a Carbon code could never be registered; the recording goes on.
+    // A key without a Carbon code could never be registered: the recording ends, and the row says why.
     const auto binding = HotkeyBinding::from(event);
-    if (!binding) return;
+    if (!binding) {
+        stopRecording();
+        if (onUnusableKey) onUnusableKey(QString::fromUtf8(unusableKeyMessage));
+        return;
+    }
     store_.setBinding(*binding, action_);
     stopRecording();
 }

@@ -17,7 +17,8 @@ class PreferencesStore;
 // The shortcut cell of one hotkey row: shows the action's binding, records a new one from the next key
 // press (click, then press the keys) and clears it. While it records it sees every key event of the
 // application first and swallows what it uses, shortcut overrides included, so that no window shortcut
-// fires instead. Changes bindings only through the store. Main thread only.
+// fires instead. A key that can never be a hotkey ends the recording with the binding unchanged and is
+// reported through onUnusableKey. Changes bindings only through the store. Main thread only.
 class HotkeyRecorderField : public VellWidget {
 public:
     static constexpr double cellHeight = 24;
@@ -25,6 +26,7 @@ public:
     static constexpr double horizontalPadding = 8;
     static constexpr double spacing = 6;
     static constexpr double clearSide = 14;
+    static constexpr char unusableKeyMessage[] = "This key can't be used as a hotkey";
 
     HotkeyRecorderField(HotkeyAction action, PreferencesStore& store, QWidget* parent = nullptr);
     ~HotkeyRecorderField() override;
@@ -33,6 +35,9 @@ public:
     bool isRecording() const { return recording_; }
     // Called with true when a recording starts and false when it ends.
     std::function<void(bool)> onRecordingChanged;
+    // Called, after the recording has ended with the binding as it was, when the key pressed could never be
+    // a hotkey (it has no key code of ours); `message` is the text for the row: unusableKeyMessage.
+    std::function<void(const QString& message)> onUnusableKey;
 
     // What the cell shows now, and in which colour.
     QString shownText() const;
@@ -58,7 +63,7 @@ protected:
 
 private:
     void startRecording();
-    // A key press while recording; it is swallowed whatever it does.
+    // A key press while recording; it is swallowed whatever it does, and it ends the recording.
     void recordKey(const QKeyEvent& event);
     void showBindingOf(const HotkeyBindings& bindings);
     double cellWidth() const;

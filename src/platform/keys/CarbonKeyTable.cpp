@@ -9,6 +9,16 @@ namespace {
 // X11 keysym values (numeric, so no X header is needed).
 constexpr std::uint32_t XK_F1 = 0xffbe;
 constexpr std::uint32_t fkeysym(int n) { return XK_F1 + static_cast<std::uint32_t>(n - 1); }
+// KP_Space ... KP_Equal: the keysyms of the numeric keypad.
+constexpr std::uint32_t kFirstKeypadKeysym = 0xff80;
+constexpr std::uint32_t kLastKeypadKeysym = 0xffbd;
+
+// A keypad key that types the same as a key of the main block.
+constexpr CarbonKey keypadKey(std::uint32_t carbonCode, int qtKey, std::uint32_t keysym, std::string_view text,
+                              std::string_view unmodified, int numLockOffQtKey = 0,
+                              std::uint32_t numLockOffKeysym = 0) {
+    return {carbonCode, qtKey, keysym, text, unmodified, true, numLockOffQtKey, numLockOffKeysym};
+}
 
 constexpr std::array kKeys{
     // Letters.
@@ -100,6 +110,30 @@ constexpr std::array kKeys{
     CarbonKey{36, Qt::Key_Return, 0xff0d, "↩", ""},
     CarbonKey{48, Qt::Key_Tab, 0xff09, "⇥", ""},
     CarbonKey{53, Qt::Key_Escape, 0xff1b, "⎋", ""},
+    // The numeric keypad; its digits and point move the cursor with Num Lock off.
+    keypadKey(0x52, Qt::Key_0, 0xffb0, "Num0", "0", Qt::Key_Insert, 0xff9e),
+    keypadKey(0x53, Qt::Key_1, 0xffb1, "Num1", "1", Qt::Key_End, 0xff9c),
+    keypadKey(0x54, Qt::Key_2, 0xffb2, "Num2", "2", Qt::Key_Down, 0xff99),
+    keypadKey(0x55, Qt::Key_3, 0xffb3, "Num3", "3", Qt::Key_PageDown, 0xff9b),
+    keypadKey(0x56, Qt::Key_4, 0xffb4, "Num4", "4", Qt::Key_Left, 0xff96),
+    keypadKey(0x57, Qt::Key_5, 0xffb5, "Num5", "5", Qt::Key_Clear, 0xff9d),
+    keypadKey(0x58, Qt::Key_6, 0xffb6, "Num6", "6", Qt::Key_Right, 0xff98),
+    keypadKey(0x59, Qt::Key_7, 0xffb7, "Num7", "7", Qt::Key_Home, 0xff95),
+    keypadKey(0x5B, Qt::Key_8, 0xffb8, "Num8", "8", Qt::Key_Up, 0xff97),
+    keypadKey(0x5C, Qt::Key_9, 0xffb9, "Num9", "9", Qt::Key_PageUp, 0xff9a),
+    keypadKey(0x41, Qt::Key_Period, 0xffae, "Num.", ".", Qt::Key_Delete, 0xff9f),
+    keypadKey(0x43, Qt::Key_Asterisk, 0xffaa, "Num*", "*"),
+    keypadKey(0x45, Qt::Key_Plus, 0xffab, "Num+", "+"),
+    keypadKey(0x4E, Qt::Key_Minus, 0xffad, "Num-", "-"),
+    keypadKey(0x4B, Qt::Key_Slash, 0xffaf, "Num/", "/"),
+    keypadKey(0x51, Qt::Key_Equal, 0xffbd, "Num=", "="),
+    keypadKey(0x4C, Qt::Key_Enter, 0xff8d, "NumEnter", ""),
+    // Clear has no twin: to Qt and X it is a key of its own.
+    CarbonKey{0x47, Qt::Key_Clear, 0xff0b, "NumClear", ""},
+    // The volume keys of multimedia keyboards.
+    CarbonKey{0x48, Qt::Key_VolumeUp, 0x1008ff13, "Volume Up", ""},
+    CarbonKey{0x49, Qt::Key_VolumeDown, 0x1008ff11, "Volume Down", ""},
+    CarbonKey{0x4A, Qt::Key_VolumeMute, 0x1008ff12, "Mute", ""},
 };
 
 // Keys Qt reports under another name than their unshifted symbol (US layout).
@@ -132,6 +166,8 @@ constexpr std::array kQtAliases{
     QtAlias{Qt::Key_Backtab, Qt::Key_Tab},
     QtAlias{Qt::Key_Enter, Qt::Key_Return},
 };
+// Layouts with a decimal comma put KP_Separator on the keypad's point.
+constexpr QtAlias kKeypadAlias{Qt::Key_Comma, Qt::Key_Period};
 
 struct ModifierPair {
     std::uint32_t carbon;
@@ -159,15 +195,27 @@ std::optional<CarbonKey> CarbonKeyTable::fromCarbon(std::uint32_t carbonCode) {
     return findKey([carbonCode](const CarbonKey& key) { return key.carbonCode == carbonCode; });
 }
 
-std::optional<CarbonKey> CarbonKeyTable::fromQtKey(int qtKey) {
+std::optional<CarbonKey> CarbonKeyTable::fromQtKey(int qtKey, Qt::KeyboardModifiers modifiers,
+                                                   std::uint32_t nativeKeysym) {
+    const bool onKeypad = modifiers.testFlag(Qt::KeypadModifier) ||
+                          (nativeKeysym >= kFirstKeypadKeysym && nativeKeysym <= kLastKeypadKeysym);
+    if (onKeypad) {
+        // Never the main block's twin: a grab there would swallow what the user types.
+        if (qtKey == kKeypadAlias.qtKey) qtKey = kKeypadAlias.sameKeyAs;
+        return findKey([qtKey](const CarbonKey& key) {
+            return key.keypad && (key.qtKey == qtKey || (key.numLockOffQtKey != 0 && key.numLockOffQtKey == qtKey));
+        });
+    }
     for (const QtAlias& alias : kQtAliases)
         if (alias.qtKey == qtKey) qtKey = alias.sameKeyAs;
-    return findKey([qtKey](const CarbonKey& key) { return key.qtKey == qtKey; });
+    return findKey([qtKey](const CarbonKey& key) { return !key.keypad && key.qtKey == qtKey; });
 }
 
 std::optional<CarbonKey> CarbonKeyTable::fromKeysym(std::uint32_t keysym) {
     if (keysym >= 'A' && keysym <= 'Z') keysym += 'a' - 'A';
-    return findKey([keysym](const CarbonKey& key) { return key.keysym == keysym; });
+    return findKey([keysym](const CarbonKey& key) {
+        return key.keysym == keysym || (key.numLockOffKeysym != 0 && key.numLockOffKeysym == keysym);
+    });
 }
 
 Qt::KeyboardModifiers CarbonKeyTable::qtModifiers(std::uint32_t carbonMask) {

@@ -36,6 +36,13 @@ struct FreeDeleter {
     void operator()(void* pointer) const { std::free(pointer); }
 };
 
+// The first keycode that has `keysym` in the keyboard map, or XCB_NO_SYMBOL.
+xcb_keycode_t firstKeycodeOf(xcb_key_symbols_t* symbols, xcb_keysym_t keysym) {
+    if (keysym == XCB_NO_SYMBOL) return XCB_NO_SYMBOL;
+    std::unique_ptr<xcb_keycode_t, FreeDeleter> codes(xcb_key_symbols_get_keycode(symbols, keysym));
+    return codes ? codes.get()[0] : XCB_NO_SYMBOL;
+}
+
 }  // namespace
 
 XcbGlobalShortcuts::XcbGlobalShortcuts(xcb_connection_t* connection) : connection_(connection) {
@@ -94,9 +101,12 @@ XcbGlobalShortcuts::Key XcbGlobalShortcuts::keyFor(std::uint32_t carbonKeyCode) 
     std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(xcb_key_symbols_alloc(connection_),
                                                                                 &xcb_key_symbols_free);
     if (!symbols) return {};
-    std::unique_ptr<xcb_keycode_t, FreeDeleter> codes(xcb_key_symbols_get_keycode(symbols.get(), carbonKey->keysym));
-    if (!codes || codes.get()[0] == XCB_NO_SYMBOL) return {};
-    Key key{codes.get()[0], false};
+    // A keypad digit or point by its Num Lock-off keysym first: only the keypad's key has KP_Delete, while
+    // the first key with KP_Decimal may be a second keypad point that most keyboards lack.
+    xcb_keycode_t keycode = firstKeycodeOf(symbols.get(), carbonKey->numLockOffKeysym);
+    if (keycode == XCB_NO_SYMBOL) keycode = firstKeycodeOf(symbols.get(), carbonKey->keysym);
+    if (keycode == XCB_NO_SYMBOL) return {};
+    Key key{keycode, false};
     for (int column = 0; column < kKeysymColumns; ++column) {
         const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols.get(), key.keycode, column);
         key.switchesConsole = key.switchesConsole || (keysym >= XF86Switch_VT_1 && keysym <= XF86Switch_VT_12);

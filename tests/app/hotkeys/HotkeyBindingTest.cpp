@@ -1,4 +1,5 @@
 #include "app/hotkeys/HotkeyBinding.h"
+#include "platform/keys/CarbonKeyTable.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -33,14 +34,19 @@ TEST(HotkeyBinding, FromEventLabels) {
         {{49, Qt::NoModifier, " "}, {49, 0, "Space"}},
         {{126, Qt::ControlModifier, "\uF700"}, {126, 0x1000, "↑"}},
         // Not in the table: control characters, empty, missing, private-use give "Key #<code>".
-        {{71, Qt::NoModifier, "\x1b"}, {71, 0, "Key #71"}},
-        {{71, Qt::NoModifier, ""}, {71, 0, "Key #71"}},
-        {{71, Qt::NoModifier, std::nullopt}, {71, 0, "Key #71"}},
+        {{10, Qt::NoModifier, "\x1b"}, {10, 0, "Key #10"}},
+        {{10, Qt::NoModifier, ""}, {10, 0, "Key #10"}},
+        {{10, Qt::NoModifier, std::nullopt}, {10, 0, "Key #10"}},
         {{114, Qt::NoModifier, "\uF746"}, {114, 0, "Key #114"}},
         // Every character is upper-cased, not only the first.
         {{50, Qt::NoModifier, "ßé"}, {50, 0, "SSÉ"}},
         // Keypad and other flags leave no trace in the mask.
         {{18, Qt::KeypadModifier | Qt::GroupSwitchModifier, "1"}, {18, 0, "1"}},
+        // The keypad types what the main block types, but its labels are its own; the volume keys type nothing.
+        {{69, Qt::KeypadModifier, "+"}, {69, 0, "Num+"}},
+        {{83, Qt::KeypadModifier | Qt::ShiftModifier, "1"}, {83, 0x200, "Num1"}},
+        {{71, Qt::NoModifier, "\x1b"}, {71, 0, "NumClear"}},
+        {{72, Qt::NoModifier, std::nullopt}, {72, 0, "Volume Up"}},
     };
     for (const Case& c : cases) EXPECT_EQ(HotkeyBinding::from(c.event), c.expected) << c.expected.characters;
 }
@@ -60,8 +66,42 @@ TEST(HotkeyBinding, FromQtKeyEventGoesThroughTheCarbonTable) {
     EXPECT_EQ(HotkeyBinding::from(bang), (HotkeyBinding{0x12, 0x300, "1"}));
     const QKeyEvent insert(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier);
     EXPECT_EQ(HotkeyBinding::from(insert), (HotkeyBinding{114, 0, "Key #114"}));
-    const QKeyEvent volume(QEvent::KeyPress, Qt::Key_VolumeUp, Qt::NoModifier);
-    EXPECT_FALSE(HotkeyBinding::from(volume));
+    const QKeyEvent play(QEvent::KeyPress, Qt::Key_MediaPlay, Qt::NoModifier);
+    EXPECT_FALSE(HotkeyBinding::from(play));
+
+    // The keypad's keys and the volume keys as X brings them, with Num Lock on and off.
+    struct Case {
+        int qtKey;
+        Qt::KeyboardModifiers modifiers;
+        std::uint32_t keysym;  // the native key
+        HotkeyBinding expected;
+    };
+    const Case cases[] = {
+        {Qt::Key_Plus, Qt::KeypadModifier, 0xffab, {69, 0, "Num+"}},
+        {Qt::Key_1, Qt::KeypadModifier, 0xffb1, {83, 0, "Num1"}},
+        {Qt::Key_End, Qt::KeypadModifier | Qt::AltModifier, 0xff9c, {83, 0x800, "Num1"}},
+        {Qt::Key_Delete, Qt::KeypadModifier, 0xff9f, {65, 0, "Num."}},
+        {Qt::Key_Equal, Qt::NoModifier, 0xffbd, {81, 0, "Num="}},  // Qt leaves the keypad flag off
+        {Qt::Key_Equal, Qt::NoModifier, 0x3d, {24, 0, "="}},
+        {Qt::Key_Enter, Qt::KeypadModifier, 0xff8d, {76, 0, "NumEnter"}},
+        {Qt::Key_VolumeUp, Qt::NoModifier, 0x1008ff13, {72, 0, "Volume Up"}},
+        {Qt::Key_VolumeDown, Qt::NoModifier, 0x1008ff11, {73, 0, "Volume Down"}},
+        {Qt::Key_VolumeMute, Qt::ControlModifier, 0x1008ff12, {74, 0x1000, "Mute"}},
+    };
+    for (const Case& c : cases) {
+        const QKeyEvent event(QEvent::KeyPress, c.qtKey, c.modifiers, 0, c.keysym, 0);
+        EXPECT_EQ(HotkeyBinding::from(event), c.expected) << c.expected.characters;
+    }
+}
+
+TEST(HotkeyBinding, LabelsAreTheKeyTablesTexts) {
+    // What the recorder stores is what the rest of the program calls the key: the keypad's keys are not
+    // the main block's. Insert, the Mac's Help key, has no name in the stored labels (see above).
+    for (const CarbonKey& key : CarbonKeyTable::entries()) {
+        if (key.qtKey == Qt::Key_Insert) continue;
+        EXPECT_EQ(HotkeyBinding::from(Event{key.carbonCode, Qt::NoModifier, std::string(key.unmodified)}).characters,
+                  key.text);
+    }
 }
 
 TEST(HotkeyBinding, FirstRunDefaults) {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <utility>
 #include <vector>
 
 namespace quillmark::testing {
@@ -83,7 +84,14 @@ TEST_F(HotkeyRecorderFieldTest, TheStatesOfARecording) {
     const Case cases[] = {
         {"Shift alone", Qt::Key_Shift, Qt::ShiftModifier, true, altF12},
         {"Caps Lock alone", Qt::Key_CapsLock, Qt::NoModifier, true, altF12},
-        {"a key the table does not know", Qt::Key_VolumeUp, Qt::NoModifier, true, altF12},
+        {"a key the table does not know ends it as it was", Qt::Key_MediaPlay, Qt::NoModifier, false, altF12},
+        {"the volume keys are keys", Qt::Key_VolumeUp, Qt::NoModifier, false, HotkeyBinding{72, 0, "Volume Up"}},
+        {"Ctrl+Mute", Qt::Key_VolumeMute, Qt::ControlModifier, false, HotkeyBinding{74, 0x1000, "Mute"}},
+        {"keypad +, not Shift+=", Qt::Key_Plus, Qt::KeypadModifier, false, HotkeyBinding{69, 0, "Num+"}},
+        {"keypad 1 with Num Lock on", Qt::Key_1, Qt::KeypadModifier, false, HotkeyBinding{83, 0, "Num1"}},
+        {"Alt+keypad 1 with Num Lock off", Qt::Key_End, Qt::KeypadModifier | Qt::AltModifier, false,
+         HotkeyBinding{83, 0x800, "Num1"}},
+        {"a keypad key without a code of its own", Qt::Key_F1, Qt::KeypadModifier, false, altF12},
         {"Escape cancels", Qt::Key_Escape, Qt::NoModifier, false, altF12},
         {"Shift+Escape is a hotkey", Qt::Key_Escape, Qt::ShiftModifier, false, HotkeyBinding{53, 0x200, "⎋"}},
         {"Backspace clears", Qt::Key_Backspace, Qt::NoModifier, false, std::nullopt},
@@ -107,6 +115,32 @@ TEST_F(HotkeyRecorderFieldTest, TheStatesOfARecording) {
     }
     EXPECT_EQ(mute->shownText(), QString::fromStdString(HotkeyBinding{111, 0x1900, "F12"}.displayString()));
     EXPECT_EQ(mute->shownText(), QStringLiteral("Ctrl+Alt+Super+F12"));
+}
+
+TEST_F(HotkeyRecorderFieldTest, AKeyThatCanNeverBeAHotkeyEndsTheRecordingWithAMessage) {
+    std::vector<std::pair<QString, bool>> messages;  // with whether the field still recorded then
+    mute->onUnusableKey = [&](const QString& text) { messages.push_back({text, mute->isRecording()}); };
+    harness.store.setBinding(altF12, HotkeyAction::mute);
+    clickCell(*mute);
+    key(Qt::Key_Shift, Qt::ShiftModifier);  // a modifier alone is no key at all
+    EXPECT_TRUE(mute->isRecording());
+    EXPECT_TRUE(messages.empty());
+    key(Qt::Key_MediaPlay, Qt::ShiftModifier);
+    EXPECT_FALSE(mute->isRecording());
+    EXPECT_EQ(bound(HotkeyAction::mute), altF12);
+    EXPECT_EQ(mute->shownText(), QStringLiteral("Alt+F12"));
+    EXPECT_EQ(messages,
+              (std::vector<std::pair<QString, bool>>{{QStringLiteral("This key can't be used as a hotkey"), false}}));
+    EXPECT_EQ(QString::fromUtf8(HotkeyRecorderField::unusableKeyMessage), messages.front().first);
+    EXPECT_EQ(text->text(), QStringLiteral("typed"));
+    // Keys that end a recording otherwise say nothing.
+    for (const Qt::Key ending : {Qt::Key_F5, Qt::Key_Escape, Qt::Key_Backspace}) {
+        clickCell(*mute);
+        key(ending);
+        EXPECT_FALSE(mute->isRecording());
+    }
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(changes.size(), 8u);
 }
 
 TEST_F(HotkeyRecorderFieldTest, RecordingLooksItsPartAndAClickCancelsWithoutAChange) {

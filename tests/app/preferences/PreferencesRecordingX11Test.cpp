@@ -1,12 +1,15 @@
 // Recording shortcuts in the preferences window on a real X server, with the real global grabs and
 // real key events: a combination the program already holds globally reaches the field, Caps Lock does
-// not turn Escape or Backspace into hotkeys, Ctrl+W closes the window but gives way to a recording, and the edit
-// commands reach the focused field.
+// not turn Escape or Backspace into hotkeys, the keypad's keys are recorded and grabbed as their own (not
+// the main block's) with Num Lock on and off, the volume keys are keys and any other key without a code
+// ends the recording, Ctrl+W closes the window but gives way to a recording, and the edit commands reach
+// the focused field.
 #include "app/ChangedValues.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/preferences/HotkeyRecorderField.h"
 #include "app/preferences/PreferencesView.h"
 #include "app/preferences/PreferencesWindowController.h"
+#include "platform/x11/X11Modifiers.h"
 #include "platform/x11/XcbGlobalShortcuts.h"
 
 #include "../hotkeys/ApplyBindings.h"
@@ -61,6 +64,7 @@ protected:
     }
     void TearDown() override {
         keyboard.setLock(keysym::Caps_Lock, kLockBit, false);
+        keyboard.setLock(keysym::Num_Lock, X11Modifiers::read(keyboard.connection()).numLock, false);
         controller.reset();
     }
     HotkeyRecorderField& field(HotkeyAction action) const { return controller->view().recorder(action); }
@@ -125,6 +129,85 @@ TEST_F(PreferencesRecordingX11Test, WithCapsLockOnEscapeStillCancelsAndBackspace
     // No bare Escape or Backspace was stored for any action.
     for (const auto& [action, binding] : harness.store.bindings.value())
         EXPECT_NE(binding.carbonModifiers == 0 && (binding.keyCode == 53 || binding.keyCode == 51), true);
+}
+
+TEST_F(PreferencesRecordingX11Test, KeypadKeysAreRecordedAndFireAsTheirOwnKeysWhateverTheStateOfNumLock) {
+    const std::uint16_t numLockBit = X11Modifiers::read(keyboard.connection()).numLock;
+    ASSERT_NE(numLockBit, 0) << "the server's keymap puts Num Lock on a modifier";
+    using namespace keysym;
+    struct Case {
+        HotkeyAction action;
+        std::uint32_t key;
+        bool numLockWhileRecording;
+        HotkeyBinding stored;
+    };
+    const Case cases[] = {
+        {HotkeyAction::mute, KP_Add, true, {69, 0, "Num+"}},
+        {HotkeyAction::dim, KP_End, false, {83, 0, "Num1"}},  // types End with Num Lock off
+        {HotkeyAction::mono, KP_Equal, true, {81, 0, "Num="}},
+        {HotkeyAction::stereo, KP_Delete, false, {65, 0x800, "Num."}},  // recorded with Alt
+    };
+    for (const Case& c : cases) {
+        keyboard.setLock(Num_Lock, numLockBit, c.numLockWhileRecording);
+        startRecording(c.action);
+        if (c.stored.carbonModifiers) keyboard.tap({Alt_L, c.key});
+        else keyboard.tap({c.key});
+        ASSERT_TRUE(waitUntilIdle(c.action)) << c.stored.characters;
+        EXPECT_EQ(bound(c.action), c.stored);
+        EXPECT_EQ(field(c.action).shownText(), QString::fromStdString(c.stored.displayString()));
+    }
+    auto fields = controller->window().findChildren<QLineEdit*>();
+    ASSERT_FALSE(fields.empty());
+    QLineEdit& typing = *fields.front();
+    typing.setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(waitFor([&] { return typing.hasFocus(); }));
+    for (const bool numLock : {false, true}) {
+        SCOPED_TRACE(numLock ? "Num Lock on" : "Num Lock off");
+        keyboard.setLock(Num_Lock, numLockBit, numLock);
+        // The main block's twins reach the text field and fire nothing.
+        typing.end(false);
+        const QString before = typing.text();
+        for (std::uint32_t twin : {std::uint32_t{'a'}, equal, std::uint32_t{'b'}, digit(1), period})
+            keyboard.tap({twin});
+        EXPECT_TRUE(waitFor([&] { return typing.text() == before + "a=b1."; })) << typing.text().toStdString();
+        EXPECT_EQ(firedUpToMarker(), std::vector<HotkeyAction>{});
+        for (const Case& c : cases) {
+            if (c.stored.carbonModifiers) keyboard.tap({Alt_L, c.key});
+            else keyboard.tap({c.key});
+        }
+        EXPECT_EQ(firedUpToMarker(), (std::vector<HotkeyAction>{HotkeyAction::mute, HotkeyAction::dim,
+                                                                HotkeyAction::mono, HotkeyAction::stereo}));
+    }
+}
+
+TEST_F(PreferencesRecordingX11Test, TheVolumeKeysAreRecordedAndFireAndAnyOtherUnknownKeyEndsTheRecording) {
+    using namespace keysym;
+    const std::pair<HotkeyAction, std::uint32_t> keys[] = {
+        {HotkeyAction::volumeUpFine, XF86AudioRaiseVolume},
+        {HotkeyAction::volumeDownFine, XF86AudioLowerVolume},
+        {HotkeyAction::mute, XF86AudioMute},
+    };
+    for (const auto& [action, key] : keys) {
+        startRecording(action);
+        keyboard.tap({key});
+        ASSERT_TRUE(waitUntilIdle(action));
+    }
+    EXPECT_EQ(bound(HotkeyAction::volumeUpFine), (HotkeyBinding{72, 0, "Volume Up"}));
+    EXPECT_EQ(bound(HotkeyAction::volumeDownFine), (HotkeyBinding{73, 0, "Volume Down"}));
+    EXPECT_EQ(bound(HotkeyAction::mute), (HotkeyBinding{74, 0, "Mute"}));
+    EXPECT_EQ(field(HotkeyAction::volumeDownFine).shownText(), QStringLiteral("Volume Down"));
+    for (const auto& [action, key] : keys) keyboard.tap({key});
+    EXPECT_EQ(firedUpToMarker(), (std::vector<HotkeyAction>{HotkeyAction::volumeUpFine, HotkeyAction::volumeDownFine,
+                                                            HotkeyAction::mute}));
+
+    // Play has no code of ours: the recording ends, the binding as it was, the hotkeys back.
+    startRecording(HotkeyAction::volumeUpCoarse);
+    keyboard.tap({XF86AudioPlay});
+    ASSERT_TRUE(waitUntilIdle(HotkeyAction::volumeUpCoarse));
+    EXPECT_EQ(bound(HotkeyAction::volumeUpCoarse), altF12);
+    EXPECT_FALSE(service->isSuspended());
+    keyboard.tap({Alt_L, F12});
+    EXPECT_EQ(firedUpToMarker(), std::vector<HotkeyAction>{HotkeyAction::volumeUpCoarse});
 }
 
 TEST_F(PreferencesRecordingX11Test, CtrlWClosesTheWindowButGivesWayToARecording) {

@@ -119,6 +119,33 @@ private:
     std::vector<xcb_keysym_t> fromRow_;
 };
 
+// Gives one keycode other symbols for one test, as another layout does, and restores its row after.
+class KeyRowOverride {
+public:
+    KeyRowOverride(xcb_connection_t* connection, xcb_keycode_t keycode, std::vector<xcb_keysym_t> symbols)
+        : connection_(connection), keycode_(keycode) {
+        std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> reply(
+            xcb_get_keyboard_mapping_reply(connection, xcb_get_keyboard_mapping(connection, keycode, 1), nullptr),
+            &std::free);
+        const xcb_keysym_t* row = xcb_get_keyboard_mapping_keysyms(reply.get());
+        original_.assign(row, row + reply->keysyms_per_keycode);
+        symbols.resize(original_.size(), 0);
+        set(symbols);
+    }
+    ~KeyRowOverride() { set(original_); }
+
+private:
+    void set(const std::vector<xcb_keysym_t>& symbols) {
+        std::free(xcb_request_check(
+            connection_, xcb_change_keyboard_mapping_checked(
+                             connection_, 1, keycode_, static_cast<std::uint8_t>(symbols.size()), symbols.data())));
+    }
+
+    xcb_connection_t* connection_;
+    xcb_keycode_t keycode_;
+    std::vector<xcb_keysym_t> original_;
+};
+
 class XcbGlobalShortcutsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -227,6 +254,67 @@ TEST_F(XcbGlobalShortcutsTest, LockBitsComeFromTheModifierMap) {
     keyboard.setLock(keysym::Scroll_Lock, XCB_MOD_MASK_2, false);
     keyboard.setLock(keysym::Num_Lock, XCB_MOD_MASK_3, false);
     EXPECT_THAT(locked, ElementsAre(Event{1, Edge::down}, Event{1, Edge::up}));
+}
+
+TEST_F(XcbGlobalShortcutsTest, KeypadAndVolumeKeysAreTheirOwnKeysWhateverTheStateOfNumLock) {
+    ASSERT_NE(modifiers.numLock, 0) << "the server's keymap puts Num Lock on a modifier";
+    using namespace keysym;
+    struct Case {
+        std::uint32_t carbon;
+        std::uint32_t key;                 // the key pressed
+        std::vector<std::uint32_t> twins;  // main-block keys that type what it types, with Num Lock on or off
+    };
+    const std::vector<Case> cases{
+        {0x52, KP_Insert, {digit(0), Insert}},
+        {0x53, KP_End, {digit(1), End}},
+        {0x54, KP_Down, {digit(2), Down}},
+        {0x55, KP_Next, {digit(3), Next}},
+        {0x56, KP_Left, {digit(4), Left}},
+        {0x57, KP_Begin, {digit(5)}},
+        {0x58, KP_Right, {digit(6), Right}},
+        {0x59, KP_Home, {digit(7), Home}},
+        {0x5B, KP_Up, {digit(8), Up}},
+        {0x5C, KP_Prior, {digit(9), Prior}},
+        {0x41, KP_Delete, {period, Delete}},
+        {0x43, KP_Multiply, {digit(8)}},
+        {0x45, KP_Add, {equal}},
+        {0x4E, KP_Subtract, {minus}},
+        {0x4B, KP_Divide, {slash}},
+        {0x51, KP_Equal, {equal}},
+        {0x4C, KP_Enter, {Return}},
+        {0x48, XF86AudioRaiseVolume, {}},
+        {0x49, XF86AudioLowerVolume, {}},
+        {0x4A, XF86AudioMute, {}},
+    };
+    std::vector<Event> expected;
+    for (std::uint32_t id = 1; id <= cases.size(); ++id) {
+        ASSERT_EQ(shortcuts->registerShortcut(cases[id - 1].carbon, 0, id), Outcome::registered) << id;
+        expected.insert(expected.end(), {Event{id, Edge::down}, Event{id, Edge::up}});
+    }
+    // Like most PC keymaps, the test's has no Clear key.
+    EXPECT_EQ(shortcuts->registerShortcut(0x47, 0, 100), Outcome::unknownKey);
+    for (const bool numLock : {false, true}) {
+        keyboard.setLock(Num_Lock, modifiers.numLock, numLock);
+        for (const Case& c : cases) {
+            keyboard.tap({c.key});
+            for (std::uint32_t twin : c.twins) keyboard.tap({twin});
+        }
+        EXPECT_THAT(eventsUpToMarker(), ::testing::ElementsAreArray(expected)) << "Num Lock on: " << numLock;
+    }
+}
+
+TEST_F(XcbGlobalShortcutsTest, TheKeypadPointOfADecimalCommaLayoutIsStillTheKeypads) {
+    using namespace keysym;
+    // As the German layout has it: KP_Separator with Num Lock on, KP_Decimal left to a second keypad point
+    // that most keyboards lack.
+    KeyRowOverride row(keyboard.connection(), keyboard.keycode(KP_Delete), {KP_Delete, KP_Separator});
+    ASSERT_EQ(shortcuts->registerShortcut(0x41, 0, 1), Outcome::registered);
+    for (const bool numLock : {false, true}) {
+        keyboard.setLock(Num_Lock, modifiers.numLock, numLock);
+        keyboard.tap({KP_Delete});
+        EXPECT_THAT(eventsUpToMarker(), ElementsAre(Event{1, Edge::down}, Event{1, Edge::up}))
+            << "Num Lock on: " << numLock;
+    }
 }
 
 TEST_F(XcbGlobalShortcutsTest, HeldKeyRepeatsDownAndComesUpOnce) {
