@@ -6,6 +6,7 @@
 #include "app/DocumentOpener.h"
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
+#include "app/WindowShortcuts.h"
 #include "app/dialogs/AboutWindowController.h"
 #include "app/dialogs/ConsentDialog.h"
 #include "app/dialogs/UpdateDialogs.h"
@@ -455,11 +456,15 @@ void AppDelegate::showPreferences() {
                                                                                if (recording) hotkeys_->suspend();
                                                                                else hotkeys_->resume();
                                                                            }));
+        WindowShortcuts::installPreferences(preferencesWindow_->window(), weakly([this] { showPreferences(); }));
     }
     preferencesWindow_->show();
 }
 void AppDelegate::showAbout() {
-    if (!aboutWindow_) aboutWindow_ = std::make_unique<AboutWindowController>();
+    if (!aboutWindow_) {
+        aboutWindow_ = std::make_unique<AboutWindowController>();
+        WindowShortcuts::installPreferences(aboutWindow_->window(), weakly([this] { showPreferences(); }));
+    }
     aboutWindow_->show(prefs_->hudAppearance.value());
 }
 void AppDelegate::openManual() {
