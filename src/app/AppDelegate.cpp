@@ -468,10 +468,12 @@ void AppDelegate::showAbout() {
     aboutWindow_->show(prefs_->hudAppearance.value());
 }
 void AppDelegate::openManual() {
-    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::userGuideName));
+    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::userGuideName),
+                         prefs_->hudAppearance.value());
 }
 void AppDelegate::openLicenseAgreement() {
-    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::licenseAgreementName));
+    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::licenseAgreementName),
+                         prefs_->hudAppearance.value());
 }
 
 }  // namespace quillmark
