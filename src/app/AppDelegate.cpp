@@ -6,6 +6,7 @@
 #include "app/DocumentOpener.h"
 #include "app/MonitorControl.h"
 #include "app/QtMainQueue.h"
+#include "app/WindowShortcuts.h"
 #include "app/dialogs/AboutWindowController.h"
 #include "app/dialogs/ConsentDialog.h"
 #include "app/dialogs/UpdateDialogs.h"
@@ -456,18 +457,24 @@ void AppDelegate::showPreferences() {
                                                                                if (recording) hotkeys_->suspend();
                                                                                else hotkeys_->resume();
                                                                            }));
+        WindowShortcuts::installPreferences(preferencesWindow_->window(), weakly([this] { showPreferences(); }));
     }
     preferencesWindow_->show();
 }
 void AppDelegate::showAbout() {
-    if (!aboutWindow_) aboutWindow_ = std::make_unique<AboutWindowController>();
+    if (!aboutWindow_) {
+        aboutWindow_ = std::make_unique<AboutWindowController>();
+        WindowShortcuts::installPreferences(aboutWindow_->window(), weakly([this] { showPreferences(); }));
+    }
     aboutWindow_->show(prefs_->hudAppearance.value());
 }
 void AppDelegate::openManual() {
-    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::userGuideName));
+    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::userGuideName),
+                         prefs_->hudAppearance.value());
 }
 void AppDelegate::openLicenseAgreement() {
-    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::licenseAgreementName));
+    DocumentOpener::open(ResourceBundle::main(), QString::fromLatin1(DocumentOpener::licenseAgreementName),
+                         prefs_->hudAppearance.value());
 }
 
 }  // namespace quillmark

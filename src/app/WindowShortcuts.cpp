@@ -13,4 +13,10 @@ void WindowShortcuts::install(QWidget& window) {
     QObject::connect(close, &QShortcut::activated, &window, [&window] { window.close(); });
 }
 
+void WindowShortcuts::installPreferences(QWidget& window, std::function<void()> showPreferences) {
+    auto* preferences = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), &window);
+    preferences->setContext(Qt::WindowShortcut);
+    QObject::connect(preferences, &QShortcut::activated, &window, std::move(showPreferences));
+}
+
 }  // namespace quillmark

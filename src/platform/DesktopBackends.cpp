@@ -2,11 +2,14 @@
 // xcb platform, the null backends (or none) anywhere else.
 #include "platform/shortcuts/GlobalShortcuts.h"
 #include "platform/shortcuts/NullGlobalShortcuts.h"
+#include "platform/tray/NullTrayHostColours.h"
+#include "platform/tray/TrayHostColours.h"
 #include "platform/windows/DirectWindowSurface.h"
 #include "platform/windows/NullWindowStateHints.h"
 #include "platform/windows/WindowStateHints.h"
 #include "platform/x11/XcbDirectWindowSurface.h"
 #include "platform/x11/XcbGlobalShortcuts.h"
+#include "platform/x11/XcbTrayHostColours.h"
 #include "platform/x11/XcbWindowStateHints.h"
 
 #include <QGuiApplication>
@@ -43,6 +46,14 @@ std::unique_ptr<DirectWindowSurface> DirectWindowSurface::open(WId window) {
     xcb_connection_t* connection = qtConnection();
     if (!connection || window == 0) return nullptr;
     return XcbDirectWindowSurface::open(connection, static_cast<xcb_window_t>(window));
+}
+
+// On a connection of its own to the display Qt opened; Qt's connection only tells that there is one.
+std::unique_ptr<TrayHostColours> TrayHostColours::forThisDesktop() {
+    if (qtConnection()) {
+        if (auto colours = XcbTrayHostColours::open(nullptr)) return colours;
+    }
+    return std::make_unique<NullTrayHostColours>();
 }
 
 }  // namespace quillmark

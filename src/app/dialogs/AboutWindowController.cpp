@@ -1,5 +1,6 @@
 #include "app/dialogs/AboutWindowController.h"
 
+#include "app/WindowPresenter.h"
 #include "app/WindowShortcuts.h"
 #include "app/dialogs/BackgroundDrag.h"
 #include "app/dialogs/WindowAppearance.h"
@@ -30,9 +31,7 @@ AboutWindowController::~AboutWindowController() = default;
 
 void AboutWindowController::show(HUDAppearance appearance) {
     setAppearance(appearance);
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    WindowPresenter::present(*window_);
 }
 
 void AboutWindowController::setAppearance(HUDAppearance appearance) {

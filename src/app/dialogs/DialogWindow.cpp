@@ -1,6 +1,7 @@
 #include "app/dialogs/DialogWindow.h"
 
 #include "app/ApplicationQuit.h"
+#include "app/WindowPresenter.h"
 #include "app/dialogs/BackgroundDrag.h"
 #include "app/dialogs/WindowAppearance.h"
 #include "platform/crash/SentrySDK.h"
@@ -90,6 +91,15 @@ void DialogWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     target->click();
+}
+
+void DialogWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized() || !loop_) return;
+    // Restored once the state change has been handled, not from inside it.
+    QTimer::singleShot(0, this, [this] {
+        if (loop_ && isMinimized()) WindowPresenter::present(*this);
+    });
 }
 
 void DialogWindow::closeEvent(QCloseEvent* event) {

@@ -15,7 +15,9 @@ namespace quillmark {
 // DialogPanel of a fixed width, as high as the panel needs, movable by its background. runModal()
 // blocks its caller in a nested, application-modal event loop until stopModal() gives the answer;
 // Return clicks the default button and Escape the cancel button. Close requests (window manager,
-// Ctrl+W) are ignored; only a quit of the application (ApplicationQuit) ends it otherwise.
+// Ctrl+W) are ignored; only a quit of the application (ApplicationQuit) ends it otherwise. A window
+// manager that minimises it all the same (some keep their own minimise button whatever a window says)
+// sees it come back at once: while it waits, no other window of ours takes input to bring it back.
 class DialogWindow : public QWidget {
 public:
     DialogWindow(std::unique_ptr<DialogPanel> panel, int width);
@@ -37,6 +39,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void present(HUDAppearance appearance);

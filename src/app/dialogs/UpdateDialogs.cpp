@@ -1,7 +1,7 @@
 #include "app/dialogs/UpdateDialogs.h"
 
-#include "app/dialogs/ConsentDialog.h"
 #include "app/dialogs/DialogWindow.h"
+#include "app/dialogs/NoticeDialog.h"
 #include "platform/crash/SentrySDK.h"
 
 #include <QTimer>
@@ -76,12 +76,7 @@ void UpdateDialogs::notice(const QString& title, const QString& message, std::fu
     later([this, title, message, acknowledged = std::move(acknowledged)] {
         {
             ModalAlertPause pause;
-            DialogWindow window(std::make_unique<DialogPanel>(title, message), ConsentDialog::width);
-            DialogButton& ok = window.panel().addButton(DialogButton::primary(QStringLiteral("OK")));
-            QObject::connect(&ok, &DialogButton::clicked, &window, [&window] { window.stopModal(kInstall); });
-            window.setDefaultButton(&ok);
-            window.setCancelButton(&ok);
-            window.runModal(appearance_());
+            NoticeDialog::run(title, message, appearance_());
         }
         acknowledged();
     });

@@ -1,6 +1,7 @@
 #include "app/preferences/PreferencesWindowController.h"
 
 #include "app/ChangedValues.h"
+#include "app/WindowPresenter.h"
 #include "app/WindowShortcuts.h"
 #include "app/look/HUDTokens.h"
 #include "app/preferences/PreferencesView.h"
@@ -57,9 +58,7 @@ void PreferencesWindowController::applyAppearance(HUDAppearance appearance) {
 
 void PreferencesWindowController::show() {
     const bool wasVisible = window_->isVisible();
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    WindowPresenter::present(*window_);
     if (wasVisible) return;  // the focused control keeps its focus
     // No field focused. Clearing the focus is not enough: on activation Qt focuses the first field of a
     // window that has no focus, so the window itself takes it, now and once more after activation.

@@ -41,10 +41,14 @@ QString referenceTitle(const std::vector<ReferenceLevel>& references, int index,
 }  // namespace
 
 StatusBarController::StatusBarController(Callbacks callbacks)
+    : StatusBarController(std::move(callbacks), TrayHostColours::forThisDesktop()) {}
+
+StatusBarController::StatusBarController(Callbacks callbacks, std::unique_ptr<TrayHostColours> hostColours)
     : connectionState(MixerEngineClient::ConnectionState::connecting()), callbacks_(std::move(callbacks)),
       connectionTitle_(QStringLiteral("Connecting\u2026")), trayMenu_(std::make_unique<QMenu>()),
-      tray_(std::make_unique<QSystemTrayIcon>()) {
+      tray_(std::make_unique<QSystemTrayIcon>()), hostColours_(std::move(hostColours)) {
     refreshIcon();
+    hostColours_->setListener([this] { refreshIcon(); });
     QCoreApplication::instance()->installEventFilter(this);
     tray_->setToolTip(connectionTitle_);
     attach(*trayMenu_);
@@ -62,6 +66,7 @@ StatusBarController::StatusBarController(Callbacks callbacks)
 }
 
 StatusBarController::~StatusBarController() {
+    hostColours_->setListener({});
     QCoreApplication::instance()->removeEventFilter(this);
     tray_->hide();
 }
@@ -149,12 +154,16 @@ void StatusBarController::updateConnectionTitle() {
     tray_->setToolTip(connectionTitle_);
 }
 
-// A tray has no template images: the icon is drawn in the palette's text colour, anew when it changes.
+// A tray has no template images. The host's foreground reads on its panel; without one, the palette's
+// text colour may match the panel (dark on dark), so a halo of the opposite lightness sets it off.
 void StatusBarController::refreshIcon() {
-    const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
-    if (ink == ink_) return;
+    const std::optional<TrayColours> host = hostColours_->colours();
+    const QColor ink = host ? host->foreground : QGuiApplication::palette().color(QPalette::WindowText);
+    const QColor halo = host ? QColor(Qt::transparent) : StatusBarIcon::haloFor(ink);
+    if (ink == ink_ && halo == halo_) return;
     ink_ = ink;
-    tray_->setIcon(StatusBarIcon::icon(ink));
+    halo_ = halo;
+    tray_->setIcon(StatusBarIcon::icon(ink, halo));
 }
 
 }  // namespace quillmark

@@ -2,6 +2,7 @@
 
 #include "app/settings/ReferenceLevel.h"
 #include "core/MixerEngineClient.h"
+#include "platform/tray/TrayHostColours.h"
 
 #include <QColor>
 #include <QObject>
@@ -39,8 +40,11 @@ public:
     };
 
     // Creates the tray icon and its menu. Without a tray host it logs one line and goes on: the
-    // menu still exists and rebuild() still fills other menus.
+    // menu still exists and rebuild() still fills other menus. The icon takes the colours the
+    // desktop's tray host publishes.
     explicit StatusBarController(Callbacks callbacks);
+    // With the tray host's colours from `hostColours`, for tests.
+    StatusBarController(Callbacks callbacks, std::unique_ptr<TrayHostColours> hostColours);
     ~StatusBarController() override;
 
     // Empties `menu` and fills it with the items, with current titles, states and references.
@@ -76,7 +80,10 @@ private:
     QString connectionTitle_;
     std::unique_ptr<QMenu> trayMenu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
-    QColor ink_;  // the colour the icon was last drawn in
+    std::unique_ptr<TrayHostColours> hostColours_;
+    // The colours the icon was last drawn in.
+    QColor ink_;
+    QColor halo_;
 };
 
 }  // namespace quillmark

@@ -1,16 +1,22 @@
-// Saves the consent dialog (its buttons at rest and hovered) and the About window, light and dark, as
-// PNG files under the build tree (<build>/dialog-renderings/), so that a person can look at them.
+// Saves the consent dialog (its buttons at rest and hovered), the About window and the notice of a
+// document the desktop cannot open, light and dark, as PNG files under the build tree
+// (<build>/dialog-renderings/), so that a person can look at them.
 #include "WidgetTestSupport.h"
 
+#include "app/DocumentOpener.h"
 #include "app/dialogs/AboutWindowController.h"
 #include "app/dialogs/ConsentDialog.h"
 #include "app/look/HUDFonts.h"
 
+#include "ScopedEnvironment.h"
 #include "TestApplication.h"
 
 #include <gtest/gtest.h>
 
+#include <QDesktopServices>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -72,6 +78,30 @@ TEST(DialogRenderings, SavesTheAboutWindow) {
         controller.show(appearance);
         QCoreApplication::processEvents();
         save(rendered(controller.window()), QStringLiteral("about-%1").arg(QString::fromLatin1(appearanceName)));
+    }
+}
+
+// As a user sees it where no application opens PDF files (nothing on the PATH to hand the file to), with
+// the path of an install below a versioned directory.
+TEST(DialogRenderings, SavesTheNoticeOfADocumentTheDesktopCannotOpen) {
+    testApplication<QApplication>();
+    HUDFonts::ensureRegistered();
+    QTemporaryDir root;
+    const QString bundle = QDir(root.path()).filePath(QStringLiteral("opt/quillmark-1.0.0/share/quillmark"));
+    ASSERT_TRUE(QDir().mkpath(bundle));
+    QFile guide(QDir(bundle).filePath(QStringLiteral("Quillmark User Guide.pdf")));
+    ASSERT_TRUE(guide.open(QIODevice::WriteOnly));
+    guide.close();
+    QTemporaryDir emptyDirectory;
+    ScopedEnvironment path("PATH", emptyDirectory.path().toStdString().c_str());
+    for (auto [appearance, appearanceName] : kAppearances) {
+        const QString name = QString::fromLatin1(appearanceName);
+        whenDialogOpens([&](DialogWindow& dialog) {
+            save(rendered(dialog), QStringLiteral("document-notice-%1").arg(name));
+            click(*dialog.panel().buttons().at(0));
+        });
+        EXPECT_FALSE(DocumentOpener::open(ResourceBundle(bundle), QString::fromLatin1(DocumentOpener::userGuideName),
+                                          appearance));
     }
 }
 

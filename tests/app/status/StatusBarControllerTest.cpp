@@ -1,5 +1,6 @@
 #include "app/status/StatusBarController.h"
 #include "app/status/StatusBarIcon.h"
+#include "platform/tray/TrayHostColours.h"
 
 #include "TestApplication.h"
 
@@ -269,6 +270,57 @@ TEST_F(StatusBarControllerTest, TheIconFollowsEveryPaletteChange) {
     EXPECT_EQ(arcColour(), original.color(QPalette::WindowText).rgb());
 }
 
+// A tray host's colours as the test sets them.
+class FakeTrayHostColours final : public TrayHostColours {
+public:
+    std::optional<TrayColours> colours() const override { return colours_; }
+    void setListener(std::function<void()> listener) override { listener_ = std::move(listener); }
+
+    void publish(std::optional<TrayColours> colours) {
+        colours_ = std::move(colours);
+        if (listener_) listener_();
+    }
+
+private:
+    std::optional<TrayColours> colours_;
+    std::function<void()> listener_;
+};
+
+TrayColours hostColours(const QColor& foreground) { return {foreground, Qt::red, Qt::yellow, Qt::green}; }
+
+// Where the host publishes colours, the icon is drawn in its foreground and nothing else, whatever the
+// palette; where it publishes none, in the palette's text colour inside a halo of the opposite lightness.
+TEST_F(StatusBarControllerTest, TheIconTakesTheTrayHostsForegroundWhileItPublishesOne) {
+    const QPalette original = QApplication::palette();
+    auto host = std::make_unique<FakeTrayHostColours>();
+    FakeTrayHostColours& published = *host;
+    published.publish(hostColours(QColor(0xee, 0xee, 0xec)));
+    StatusBarController bar(callbacks, std::move(host));
+    auto icon = [&] { return bar.trayIcon().icon().pixmap(StatusBarIcon::size).toImage(); };
+    auto arc = [&] { return icon().pixelColor(11, 4).rgba(); };  // opaque arc at the top
+    auto outside = [&] { return icon().pixelColor(11, 1); };     // just beyond it: the halo's place
+
+    EXPECT_EQ(arc(), QColor(0xee, 0xee, 0xec).rgba());
+    EXPECT_EQ(outside().alpha(), 0) << "no halo round the host's colour";
+
+    published.publish(hostColours(QColor(0x2e, 0x34, 0x36)));
+    EXPECT_EQ(arc(), QColor(0x2e, 0x34, 0x36).rgba());
+    QPalette palette = original;
+    palette.setColor(QPalette::WindowText, QColor(200, 30, 40));
+    QApplication::setPalette(palette);
+    EXPECT_EQ(arc(), QColor(0x2e, 0x34, 0x36).rgba()) << "the palette does not override the host";
+
+    published.publish(std::nullopt);
+    EXPECT_EQ(arc(), QColor(200, 30, 40).rgba());
+    EXPECT_GT(outside().alpha(), 64);
+    EXPECT_GT(outside().lightness(), 200) << "a dark ink gets a light halo";
+    palette.setColor(QPalette::WindowText, QColor(240, 240, 240));
+    QApplication::setPalette(palette);
+    EXPECT_EQ(arc(), QColor(240, 240, 240).rgba());
+    EXPECT_LT(outside().lightness(), 40) << "a light ink gets a dark halo";
+    QApplication::setPalette(original);
+}
+
 TEST_F(StatusBarControllerTest, WithoutATrayLogsOneLineAndCarriesOn) {
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());  // the offscreen platform has none
     std::vector<std::string> lines;
@@ -302,6 +354,24 @@ TEST(StatusBarIcon, DrawsAThinRingUnderAThickArc) {
     const QImage doubled = StatusBarIcon::image(Qt::black, 2);
     EXPECT_EQ(doubled.size(), QSize(44, 44));
     EXPECT_EQ(qAlpha(doubled.pixel(23, 8)), 255);
+}
+
+// The halo rings every stroke, the arc's flat ends too, and leaves the ink and the hollow centre as they are.
+TEST(StatusBarIcon, TheHaloRingsEveryStrokeBeneathTheInk) {
+    const QColor halo = StatusBarIcon::haloFor(Qt::black);
+    const QImage plain = StatusBarIcon::image(Qt::black);
+    const QImage haloed = StatusBarIcon::image(Qt::black, 1, halo);
+    auto at = [&](const QImage& image, int x, int y) { return image.pixelColor(x, y); };
+    EXPECT_EQ(at(haloed, 11, 4), QColor(Qt::black));                              // the arc's ink on top
+    EXPECT_EQ(qAlpha(haloed.pixel(11, 11)), 0);                                   // hollow centre
+    EXPECT_EQ(qAlpha(haloed.pixel(11, 21)), 0);                                   // and outside
+    for (const QPoint outside : {QPoint(11, 1), QPoint(11, 6), QPoint(3, 16)}) {  // above, below, past the end
+        EXPECT_EQ(at(plain, outside.x(), outside.y()).alpha(), 0) << outside.x() << "," << outside.y();
+        EXPECT_GT(at(haloed, outside.x(), outside.y()).alpha(), 64) << outside.x() << "," << outside.y();
+        EXPECT_GT(at(haloed, outside.x(), outside.y()).lightness(), 200) << outside.x() << "," << outside.y();
+    }
+    EXPECT_GT(StatusBarIcon::haloFor(Qt::black).lightness(), 200);
+    EXPECT_LT(StatusBarIcon::haloFor(Qt::white).lightness(), 40);
 }
 
 }  // namespace
