@@ -15,6 +15,7 @@
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterView.h"
 #include "app/meters/MeterWindowController.h"
+#include "app/preferences/PreferencesView.h"
 #include "app/preferences/PreferencesWindowController.h"
 #include "app/services/CrashReporter.h"
 #include "app/services/SingleInstanceGuard.h"
@@ -28,6 +29,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 
 namespace quillmark {
 
@@ -59,6 +61,7 @@ public:
     ObservationToken hudDuration;
     ObservationToken prefs;
     ObservationToken hudSize;
+    ObservationToken heldHotkeys;
 };
 
 template <class Work>
@@ -455,7 +458,12 @@ void AppDelegate::showPreferences() {
                                                                                if (recording) hotkeys_->suspend();
                                                                                else hotkeys_->resume();
                                                                            }));
+        // The rows mark the bindings that another program or the X server holds, until they register.
+        observations_->heldHotkeys = hotkeys_->heldElsewhere.observe(
+            weakly([this](const std::set<HotkeyAction>& held) { preferencesWindow_->view().showHeldElsewhere(held); }));
     }
+    // One that has been let go since shows as bound.
+    hotkeys_->retryRefused();
     preferencesWindow_->show();
 }
 void AppDelegate::showAbout() {

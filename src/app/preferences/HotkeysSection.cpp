@@ -13,6 +13,9 @@ HotkeysSection::HotkeysSection(PreferencesStore& store, QWidget* parent)
             addContent(new HorizontalRule);
         auto* row = new HotkeyRow(action, store);
         row->recorder().onRecordingChanged = [this](bool recording) { recordingChanged(recording); };
+        row->onNoticeChanged = [this] {
+            if (onNoticesChanged) onNoticesChanged();
+        };
         rows_[action] = row;
         addContent(row);
     }
@@ -26,6 +29,10 @@ void HotkeysSection::render() {
 
 void HotkeysSection::stopRecording() {
     for (auto& [action, row] : rows_) row->recorder().stopRecording();
+}
+
+void HotkeysSection::showHeldElsewhere(const std::set<HotkeyAction>& actions) {
+    for (auto& [action, row] : rows_) row->setHeldElsewhere(actions.count(action) > 0);
 }
 
 void HotkeysSection::recordingChanged(bool recording) {

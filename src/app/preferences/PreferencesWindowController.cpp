@@ -24,6 +24,7 @@ PreferencesWindowController::PreferencesWindowController(PreferencesStore& store
                                                      Qt::WindowMinimizeButtonHint)),
       view_(new PreferencesView(store, loginItem, monitorStore, queue, window_.get())), queue_(queue) {
     view_->onRecordingChanged = std::move(onRecordingChanged);
+    view_->onContentHeightChanged = [this] { queue_.post(guard_.wrap([this] { resizeToFit(); })); };
     window_->setWindowTitle(QStringLiteral("Quillmark Preferences"));
     window_->setObjectName(QStringLiteral("preferencesWindow"));
     window_->setFocusPolicy(Qt::ClickFocus);

@@ -1,6 +1,7 @@
 #include "app/preferences/PreferencesView.h"
 
 #include "app/preferences/HotkeyRecorderField.h"
+#include "app/preferences/HotkeyRow.h"
 #include "app/preferences/MonoLabel.h"
 #include "app/preferences/kit/Caption.h"
 #include "app/preferences/kit/Row.h"
@@ -231,6 +232,38 @@ TEST_F(PreferencesViewTest, HotkeyRowsNameTheirActionAndConsoleDefault) {
     EXPECT_EQ(view->hotkeyRow(HotkeyAction::mute).hint(), QStringLiteral("Console default: ⌘F10"));
     EXPECT_EQ(view->hotkeyRow(HotkeyAction::dim).hint(), std::nullopt);
     EXPECT_EQ(view->hotkeyRow(HotkeyAction::recallReference1).label(), QStringLiteral("Recall: Reference 1"));
+}
+
+TEST_F(PreferencesViewTest, AHeldBindingIsNamedInRedUnderItsRowUntilItRegistersAndOtherNoticesStay) {
+    HotkeyRow& talkback = view->hotkeyRow(HotkeyAction::talkback);
+    HotkeyRow& dim = view->hotkeyRow(HotkeyAction::dim);
+    int heightChanges = 0;
+    view->onContentHeightChanged = [&] { ++heightChanges; };
+    const int plainHeight = talkback.heightForWidth(talkback.width());
+    view->showHeldElsewhere({HotkeyAction::talkback});
+    EXPECT_EQ(talkback.notice(), QStringLiteral("Another program or the system holds Ctrl+Alt+T."));
+    auto* caption = talkback.findChild<Caption*>(QStringLiteral("hotkeyNotice"));
+    ASSERT_NE(caption, nullptr);
+    EXPECT_TRUE(caption->isVisible());
+    EXPECT_EQ(caption->textColour(), token(HUDTokens::red, false));
+    EXPECT_GT(talkback.heightForWidth(talkback.width()), plainHeight + 10);
+    EXPECT_TRUE(dim.notice().isEmpty());
+
+    // Bound anew while held: the notice names what the store holds.
+    harness.store.setBinding(HotkeyBinding{101, 0x800, "F9"}, HotkeyAction::talkback);
+    harness.queue.runPending();
+    EXPECT_EQ(talkback.notice(), QStringLiteral("Another program or the system holds Alt+F9."));
+
+    // Another notice (the recorder's, say) is left alone when the held one goes.
+    dim.setNotice(QStringLiteral("This key can't be used as a hotkey"));
+    view->showHeldElsewhere({});
+    EXPECT_TRUE(talkback.notice().isEmpty());
+    EXPECT_FALSE(caption->isVisible());
+    EXPECT_EQ(talkback.heightForWidth(talkback.width()), plainHeight);
+    EXPECT_EQ(dim.notice(), QStringLiteral("This key can't be used as a hotkey"));
+    dim.clearNotice();
+    EXPECT_TRUE(dim.notice().isEmpty());
+    EXPECT_EQ(heightChanges, 5);
 }
 
 TEST_F(PreferencesViewTest, SwitchesAndPickersWriteTheStoreAtOnce) {
