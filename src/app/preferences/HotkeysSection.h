@@ -15,7 +15,8 @@ class PreferencesStore;
 
 // The "Hotkeys" section: one HotkeyRow per action in case order, in three groups (monitor switches,
 // volume steps, recalls) parted by rules. It tells when the first of its shortcut fields starts
-// recording and when the last one stops, and marks the bindings another program holds. Main thread
+// recording and when the last one stops, and marks the bindings another program holds. A recording
+// ends when the window loses the activation (a click on the desktop or another program). Main thread
 // only.
 class HotkeysSection : public SectionBox {
 public:
@@ -36,6 +37,9 @@ public:
     // The rows of `actions` say that another program or the system holds their binding; the others
     // do not.
     void showHeldElsewhere(const std::set<HotkeyAction>& actions);
+
+protected:
+    bool event(QEvent* event) override;
 
 private:
     void recordingChanged(bool recording);

@@ -321,5 +321,20 @@ TEST_F(PreferencesViewTest, RecordingInAnyFieldIsReportedOnceAtItsStartAndEnd) {
     EXPECT_EQ(reported, (std::vector<bool>{true, false}));
 }
 
+TEST_F(PreferencesViewTest, LosingTheActivationEndsEveryRecording) {
+    std::vector<bool> reported;
+    view->onRecordingChanged = [&](bool on) { reported.push_back(on); };
+    auto& mute = view->recorder(HotkeyAction::mute);
+    auto& dim = view->recorder(HotkeyAction::dim);
+    click(mute, mute.cellRect().center());
+    click(dim, dim.cellRect().center());
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(view.get(), &deactivate);
+    EXPECT_FALSE(mute.isRecording());
+    EXPECT_FALSE(dim.isRecording());
+    EXPECT_EQ(mute.shownText(), QStringLiteral("—"));
+    EXPECT_EQ(reported, (std::vector<bool>{true, false}));
+}
+
 }  // namespace
 }  // namespace quillmark::testing
