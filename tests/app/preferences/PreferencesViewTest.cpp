@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -264,6 +266,22 @@ TEST_F(PreferencesViewTest, AHeldBindingIsNamedInRedUnderItsRowUntilItRegistersA
     dim.clearNotice();
     EXPECT_TRUE(dim.notice().isEmpty());
     EXPECT_EQ(heightChanges, 5);
+}
+
+// The line edit cuts a prompt that does not fit its text area, and shows "e.g. …" for "e.g. 80".
+TEST_F(PreferencesViewTest, EveryFieldShowsItsPromptWhole) {
+    set(harness.store.splReadoutEnabled, true);
+    std::vector<VellTextField*> fields;  // the kit's classes have no meta-object of their own
+    for (QWidget* child : view->findChildren<QWidget*>())
+        if (auto* field = dynamic_cast<VellTextField*>(child)) fields.push_back(field);
+    ASSERT_GE(fields.size(), 7u);
+    for (VellTextField* field : fields) {
+        const QString prompt = field->prompt();
+        const QFontMetrics metrics(field->textFont());
+        EXPECT_EQ(metrics.elidedText(prompt, Qt::ElideRight, static_cast<int>(field->textAreaWidth())), prompt)
+            << field->objectName().toStdString() << ": \"" << prompt.toStdString() << "\" in "
+            << field->textAreaWidth();
+    }
 }
 
 TEST_F(PreferencesViewTest, SwitchesAndPickersWriteTheStoreAtOnce) {
