@@ -1,13 +1,15 @@
 find_package(GTest REQUIRED)
 
-# quillmark_add_test(<Name>Test [SOURCES ...] [LIBS ...] [ENVIRONMENT ...] [OFFSCREEN] [X11 [X11_SCREEN WxHxD]])
+# quillmark_add_test(<Name>Test [SOURCES ...] [LIBS ...] [ENVIRONMENT ...] [OFFSCREEN [OFFSCREEN_SCREEN WxH]]
+#                    [X11 [X11_SCREEN WxHxD]])
 # One test program per class or behaviour, named after its main source: <Name>Test is built from
-# <Name>Test.cpp in the calling folder plus SOURCES. OFFSCREEN runs it on Qt's offscreen platform;
+# <Name>Test.cpp in the calling folder plus SOURCES. OFFSCREEN runs it on Qt's offscreen platform, whose
+# one screen is 800x800 unless OFFSCREEN_SCREEN says otherwise;
 # X11 runs it under its own Xvfb server (xvfb-run -a), so X tests can run in parallel; its screen is
 # 1920x1080 at depth 24 unless X11_SCREEN says otherwise. ENVIRONMENT
 # takes extra ENVIRONMENT_MODIFICATION entries (NAME=set:value).
 function(quillmark_add_test name)
-  cmake_parse_arguments(ARG "OFFSCREEN;X11" "X11_SCREEN" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "OFFSCREEN;X11" "X11_SCREEN;OFFSCREEN_SCREEN" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   if(NOT name MATCHES "^[A-Z][A-Za-z0-9]*Test$")
     message(FATAL_ERROR "test program '${name}': names are UpperCamelCase and end in Test")
   endif()
@@ -39,7 +41,14 @@ function(quillmark_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS x11 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
   else()
     add_test(NAME ${name} COMMAND ${name})
-    if(ARG_OFFSCREEN)
+    if(ARG_OFFSCREEN AND ARG_OFFSCREEN_SCREEN)
+      if(NOT ARG_OFFSCREEN_SCREEN MATCHES "^([0-9]+)x([0-9]+)$")
+        message(FATAL_ERROR "test program '${name}': OFFSCREEN_SCREEN is WxH, not '${ARG_OFFSCREEN_SCREEN}'")
+      endif()
+      set(config "${PROJECT_BINARY_DIR}/tests/offscreen-${ARG_OFFSCREEN_SCREEN}.json")
+      file(WRITE "${config}" "{\"screens\": [{\"name\": \"offscreen\", \"x\": 0, \"y\": 0, \"width\": ${CMAKE_MATCH_1}, \"height\": ${CMAKE_MATCH_2}, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}\n")
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${config}")
+    elseif(ARG_OFFSCREEN)
       set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     endif()
   endif()

@@ -16,6 +16,7 @@
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterView.h"
 #include "app/meters/MeterWindowController.h"
+#include "app/preferences/PreferencesView.h"
 #include "app/preferences/PreferencesWindowController.h"
 #include "app/services/CrashReporter.h"
 #include "app/services/SingleInstanceGuard.h"
@@ -29,6 +30,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 
 namespace quillmark {
 
@@ -60,6 +62,7 @@ public:
     ObservationToken hudDuration;
     ObservationToken prefs;
     ObservationToken hudSize;
+    ObservationToken heldHotkeys;
 };
 
 template <class Work>
@@ -458,7 +461,12 @@ void AppDelegate::showPreferences() {
                                                                                else hotkeys_->resume();
                                                                            }));
         WindowShortcuts::installPreferences(preferencesWindow_->window(), weakly([this] { showPreferences(); }));
+        // The rows mark the bindings that another program or the X server holds, until they register.
+        observations_->heldHotkeys = hotkeys_->heldElsewhere.observe(
+            weakly([this](const std::set<HotkeyAction>& held) { preferencesWindow_->view().showHeldElsewhere(held); }));
     }
+    // One that has been let go since shows as bound.
+    hotkeys_->retryRefused();
     preferencesWindow_->show();
 }
 void AppDelegate::showAbout() {

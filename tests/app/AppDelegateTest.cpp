@@ -15,6 +15,7 @@
 #include "app/meters/MeterSubscriptionManager.h"
 #include "app/meters/MeterWindowController.h"
 #include "app/preferences/HotkeyRecorderField.h"
+#include "app/preferences/HotkeyRow.h"
 #include "app/preferences/PreferencesView.h"
 #include "app/preferences/PreferencesWindowController.h"
 #include "app/settings/MemoryUserDefaults.h"
@@ -464,6 +465,24 @@ TEST_F(AppDelegateTest, ThePreferencesWindowIsMadeOnceFollowsTheAppearanceAndPau
     QApplication::sendEvent(&made->window(), &escape);
     EXPECT_FALSE(mute.isRecording());
     EXPECT_EQ(shortcuts_.live.size(), live);
+}
+
+TEST_F(AppDelegateTest, TheHotkeyRowsMarkTheBindingsAnotherProgramHoldsAndShowingTheWindowTriesThemAgain) {
+    shortcuts_.refusedKeys[17] = RegistrationStatus::refusedByServer(10);  // Ctrl+Alt+T: talkback
+    start();
+    ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
+    delegate_->showPreferences();
+    PreferencesView& view = delegate_->preferencesWindow()->view();
+    EXPECT_EQ(view.hotkeyRow(HotkeyAction::talkback).notice(),
+              QStringLiteral("Another program or the system holds Ctrl+Alt+T."));
+    EXPECT_TRUE(view.hotkeyRow(HotkeyAction::dim).notice().isEmpty());
+
+    // The other program lets go; the next look at the window finds the binding registered.
+    shortcuts_.refusedKeys.clear();
+    delegate_->preferencesWindow()->window().close();
+    delegate_->showPreferences();
+    EXPECT_TRUE(view.hotkeyRow(HotkeyAction::talkback).notice().isEmpty());
+    EXPECT_FALSE(view.hotkeyRow(HotkeyAction::talkback).isHeldElsewhere());
 }
 
 TEST_F(AppDelegateTest, TheTrayCommandsOpenTheirWindowsAndToggleTheMeters) {

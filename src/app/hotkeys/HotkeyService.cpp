@@ -28,6 +28,7 @@ HotkeyService::~HotkeyService() {
 
 void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& binding) {
     registerHotkey(action, binding, OnRefusal::log);
+    publishHeldElsewhere();
 }
 
 void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& binding, OnRefusal onRefusal) {
@@ -39,6 +40,8 @@ void HotkeyService::registerHotkey(HotkeyAction action, const HotkeyBinding& bin
     const std::uint32_t id = nextHotKeyID_++;
     if (!shortcuts_->isAvailable()) return;  // said once, at construction
     const RegistrationStatus status = shortcuts_->registerShortcut(binding.keyCode, binding.carbonModifiers, id);
+    if (status.isHeldElsewhere()) held_.insert(action);
+    else held_.erase(action);
     if (status.isRegistered()) {
         registrations_.push_back({id, action, binding});
         return;
@@ -56,6 +59,8 @@ void HotkeyService::unregisterAll() {
     refused_.clear();
     heldBack_.clear();
     heldIDs_.clear();
+    held_.clear();
+    publishHeldElsewhere();
 }
 
 void HotkeyService::suspend() {
@@ -79,13 +84,20 @@ void HotkeyService::resume() {
     if (!suspended_) return;
     suspended_ = false;
     const auto bindings = std::exchange(heldBack_, {});
-    for (const auto& [action, binding] : bindings) registerHotkey(action, binding);
+    // Each binding tried again finds its own state; those the server keeps were never let go. Told once.
+    for (const auto& [action, binding] : bindings) registerHotkey(action, binding, OnRefusal::log);
+    publishHeldElsewhere();
 }
 
 std::size_t HotkeyService::retryRefused() {
     const auto refused = std::exchange(refused_, {});
     for (const auto& [action, binding] : refused) registerHotkey(action, binding, OnRefusal::keepQuiet);
+    publishHeldElsewhere();
     return refused_.size();
+}
+
+void HotkeyService::publishHeldElsewhere() {
+    if (held_ != heldElsewhere.value()) heldElsewhere.set(held_);
 }
 
 void HotkeyService::dispatch(std::uint32_t hotKeyID, HotkeyPhase phase) {

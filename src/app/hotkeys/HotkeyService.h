@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Published.h"
 #include "app/hotkeys/HotkeyAction.h"
 #include "app/hotkeys/HotkeyBinding.h"
 #include "app/hotkeys/HotkeyPhase.h"
@@ -15,7 +16,8 @@
 namespace quillmark {
 
 // Turns bindings into system-wide hotkeys and reports each accepted key stroke to one handler:
-// one `pressed` and at most one `released` per stroke, however long the key is held. Main thread only.
+// one `pressed` and at most one `released` per stroke, however long the key is held. It also tells
+// which bindings another program or the X server holds. Main thread only.
 class HotkeyService {
 public:
     using Handler = std::function<void(HotkeyAction, HotkeyPhase)>;
@@ -35,6 +37,10 @@ public:
 
     // Receives every accepted hotkey event; replaced as a whole by the owner.
     Handler handler;
+    // The actions whose binding was refused at its last try because another program or the X server
+    // holds it. One leaves as soon as its binding registers, and all do when every hotkey is
+    // unregistered; a suspension keeps them. Assigned only when it changes.
+    Published<std::set<HotkeyAction>> heldElsewhere{{}};
 
     // Registers one hotkey under a fresh id; a refused binding is logged and left out.
     void registerHotkey(HotkeyAction action, const HotkeyBinding& binding);
@@ -59,6 +65,7 @@ private:
 
     void registerHotkey(HotkeyAction action, const HotkeyBinding& binding, OnRefusal onRefusal);
     void dispatch(std::uint32_t hotKeyID, HotkeyPhase phase);
+    void publishHeldElsewhere();
 
     std::unique_ptr<GlobalShortcuts> shortcuts_;
     std::vector<Registration> registrations_;
@@ -67,6 +74,7 @@ private:
     std::vector<std::pair<HotkeyAction, HotkeyBinding>> heldBack_;  // while suspended
     std::uint32_t nextHotKeyID_ = 1;
     std::set<std::uint32_t> heldIDs_;
+    std::set<HotkeyAction> held_;  // what heldElsewhere will say once the operation under way ends
 };
 
 }  // namespace quillmark

@@ -4,6 +4,8 @@
 #include "app/preferences/HotkeyRecorderField.h"
 #include "app/preferences/HotkeyRow.h"
 
+#include <QEvent>
+
 namespace quillmark {
 
 HotkeysSection::HotkeysSection(PreferencesStore& store, QWidget* parent)
@@ -13,6 +15,9 @@ HotkeysSection::HotkeysSection(PreferencesStore& store, QWidget* parent)
             addContent(new HorizontalRule);
         auto* row = new HotkeyRow(action, store);
         row->recorder().onRecordingChanged = [this](bool recording) { recordingChanged(recording); };
+        row->onNoticeChanged = [this] {
+            if (onNoticesChanged) onNoticesChanged();
+        };
         rows_[action] = row;
         addContent(row);
     }
@@ -26,6 +31,16 @@ void HotkeysSection::render() {
 
 void HotkeysSection::stopRecording() {
     for (auto& [action, row] : rows_) row->recorder().stopRecording();
+}
+
+void HotkeysSection::showHeldElsewhere(const std::set<HotkeyAction>& actions) {
+    for (auto& [action, row] : rows_) row->setHeldElsewhere(actions.count(action) > 0);
+}
+
+bool HotkeysSection::event(QEvent* event) {
+    // Keys pressed in another window never reach a field here, and the hotkeys stay off while one records.
+    if (event->type() == QEvent::WindowDeactivate) stopRecording();
+    return SectionBox::event(event);
 }
 
 void HotkeysSection::recordingChanged(bool recording) {

@@ -148,6 +148,9 @@ QWidget* PreferencesView::hotkeysSection() {
     hotkeys_->onRecordingChanged = [this](bool recording) {
         if (onRecordingChanged) onRecordingChanged(recording);
     };
+    hotkeys_->onNoticesChanged = [this] {
+        if (onContentHeightChanged) onContentHeightChanged();
+    };
     return hotkeys_;
 }
 
@@ -309,6 +312,8 @@ QString PreferencesView::splStatusText() const { return spl_->splStatusText(); }
 const QString& PreferencesView::splInputText() const { return spl_->splInputText(); }
 
 HotkeyRecorderField& PreferencesView::recorder(HotkeyAction action) const { return hotkeys_->recorder(action); }
+
+void PreferencesView::showHeldElsewhere(const std::set<HotkeyAction>& actions) { hotkeys_->showHeldElsewhere(actions); }
 
 HotkeyRow& PreferencesView::hotkeyRow(HotkeyAction action) const { return hotkeys_->row(action); }
 

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <set>
 #include <type_traits>
 #include <vector>
 
@@ -49,6 +50,9 @@ public:
 
     // With true when the first shortcut field starts recording, with false when the last one stops.
     std::function<void(bool)> onRecordingChanged;
+    // Called when the content's fitting height may have changed other than by the SPL switch (a
+    // hotkey row's notice came or went).
+    std::function<void()> onContentHeightChanged;
 
     // The height the content needs at its width.
     int fittingHeight();
@@ -57,6 +61,8 @@ public:
     QString referenceLevelText(int index) const;
     QString splStatusText() const;
     const QString& splInputText() const;
+    // The hotkey rows of `actions` say that another program or the system holds their binding.
+    void showHeldElsewhere(const std::set<HotkeyAction>& actions);
     // One action's row of the hotkeys section, and its shortcut field.
     HotkeyRecorderField& recorder(HotkeyAction action) const;
     HotkeyRow& hotkeyRow(HotkeyAction action) const;

@@ -4,8 +4,12 @@
 #include "base/ObservationToken.h"
 #include "base/WeakGuard.h"
 
+#include <QMargins>
+#include <QRect>
+
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -16,13 +20,19 @@ class MainQueue;
 class MonitorStateStore;
 class PreferencesStore;
 class PreferencesView;
+class VellScrollArea;
 
 // Owns the preferences window "Quillmark Preferences": 880 points wide, as high as its content (at
-// least 400), not resizable by the user; the top edge stays put when the SPL rows come and go. Closing
-// only hides it. Created once, on first use, and kept. Main thread only.
+// least 400) but never past the available area of its screen, frame included; taller content scrolls
+// inside it. Not resizable by the user. When the content grows (the SPL rows, a hotkey notice) the top
+// edge stays unless the bottom would leave the screen, and then it moves up, never above the top of the
+// available area; when it shrinks the top edge stays. Closing only hides it. Created once, on first
+// use, and kept. Main thread only.
 class PreferencesWindowController {
 public:
     static constexpr int minimumContentHeight = 400;
+    // What the window manager's frame is taken to be until it tells: a tall title bar.
+    static constexpr QMargins estimatedFrame{4, 40, 4, 4};
 
     // `onRecordingChanged` hears when shortcut recording starts (true) and when the last one ends.
     PreferencesWindowController(PreferencesStore& store, MonitorStateStore& monitorStore,
@@ -39,13 +49,24 @@ public:
 
     QWidget& window() const { return *window_; }
     PreferencesView& view() const { return *view_; }
+    VellScrollArea& scrollArea() const { return *scrollArea_; }
+    // The frame as the window manager drew it, or the estimate while it has not.
+    QMargins frameMargins() const { return frame_.value_or(estimatedFrame); }
 
 private:
+    // The height the content needs.
+    int contentHeight();
+    QRect availableArea() const;
+    // Sizes the window to the content within the screen and keeps it on the screen.
     void resizeToFit();
+    // Once the window manager has framed the window, fits it to the frame it drew.
+    void frameMayHaveChanged();
 
     std::unique_ptr<QWidget> window_;
-    PreferencesView* view_;  // a child of the window
+    VellScrollArea* scrollArea_;  // a child of the window
+    PreferencesView* view_;       // the scroll area's content
     MainQueue& queue_;
+    std::optional<QMargins> frame_;
     ObservationToken splResize_;
     WeakGuard guard_;  // last: posted work stops first
 };

@@ -11,6 +11,7 @@
 #include "base/MainQueue.h"
 #include "core/MonitorStateStore.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillmark {
@@ -25,7 +26,10 @@ SPLSection::SPLSection(PreferencesStore& store, MonitorStateStore& monitorStore,
     : SectionBox(QStringLiteral("SPL mode"), parent), store_(store), monitorStore_(monitorStore), queue_(queue) {
     showSPL_ = new SettingCheckbox(store_.splReadoutEnabled, "splCheckbox");
     addContent(new Row(QStringLiteral("Show SPL"), std::nullopt, showSPL_));
-    splField_ = new VellNumericField(QStringLiteral("e.g. 80"), kFieldWidth);
+    const QString prompt = QStringLiteral("e.g. 80");
+    splField_ = new VellNumericField(prompt, kFieldWidth);
+    // The prompt is longer than a number; the field grows to show it whole.
+    splField_->setFieldWidth(std::max(kFieldWidth, splField_->widthShowing(prompt)));
     splField_->setObjectName(QStringLiteral("splField"));
     splField_->onWrite = [this](const QString& typed) { setSPLInputText(typed); };
     auto* row =

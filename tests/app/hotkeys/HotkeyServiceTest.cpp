@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -195,6 +196,53 @@ TEST_F(HotkeyServiceTest, ResumeWithoutChangesRegistersTheSameBindingsAndThoseRe
     for (const auto& [id, key] : shortcuts.live) keys[key.first] = key;
     EXPECT_EQ(keys.size(), 2u);
     EXPECT_TRUE(keys.count(111) && keys.count(103));
+}
+
+// Who holds a refused binding decides whether it shows: another client (which may let it go) or the
+// server (which never does) count; an unknown key or this program's own second use of a combination
+// does not.
+TEST_F(HotkeyServiceTest, HeldElsewhereNamesTheBindingsAnotherProgramOrTheServerHoldsUntilTheyRegister) {
+    shortcuts.refusedKeys[103] = RegistrationStatus::refusedByServer(10);
+    shortcuts.refusedKeys[109] = RegistrationStatus::Outcome::reservedBySystem;
+    shortcuts.refusedKeys[122] = RegistrationStatus::Outcome::unknownKey;
+    shortcuts.refusedKeys[17] = RegistrationStatus::Outcome::combinationInUse;
+    makeService();
+    std::vector<std::set<HotkeyAction>> told;
+    const auto observation = service->heldElsewhere.observe([&](const auto& held) { told.push_back(held); },
+                                                            Published<std::set<HotkeyAction>>::Initial::skip);
+    const HotkeyBindings bindings{{HotkeyAction::volumeUpCoarse, optionF12},
+                                  {HotkeyAction::volumeDownCoarse, optionF11},
+                                  {HotkeyAction::mono, HotkeyBinding{109, 0x1800, "F10"}},
+                                  {HotkeyAction::mute, HotkeyBinding{122, 0, "F1"}},
+                                  {HotkeyAction::talkback, HotkeyBinding{17, 0x1800, "T"}}};
+    apply(bindings);
+    const std::set<HotkeyAction> both{HotkeyAction::volumeDownCoarse, HotkeyAction::mono};
+    EXPECT_EQ(service->heldElsewhere.value(), both);
+
+    // Tried again while the other program still holds F11: nothing to tell.
+    told.clear();
+    EXPECT_EQ(service->retryRefused(), 1u);
+    EXPECT_THAT(told, IsEmpty());
+    // It let F11 go: the next try registers it and says so at once. The server never lets go.
+    shortcuts.refusedKeys.erase(103);
+    EXPECT_EQ(service->retryRefused(), 0u);
+    EXPECT_THAT(told, ElementsAre(std::set<HotkeyAction>{HotkeyAction::mono}));
+
+    // A recording keeps what is known; its end finds it afresh and tells once.
+    shortcuts.refusedKeys[103] = RegistrationStatus::refusedByServer(10);
+    told.clear();
+    service->suspend();
+    EXPECT_EQ(service->heldElsewhere.value(), std::set<HotkeyAction>{HotkeyAction::mono});
+    service->resume();
+    EXPECT_THAT(told, ElementsAre(both));
+
+    // An action that is no longer bound leaves.
+    HotkeyBindings withoutMono = bindings;
+    withoutMono.erase(HotkeyAction::mono);
+    apply(withoutMono);
+    EXPECT_EQ(service->heldElsewhere.value(), std::set<HotkeyAction>{HotkeyAction::volumeDownCoarse});
+    apply({});
+    EXPECT_THAT(service->heldElsewhere.value(), IsEmpty());
 }
 
 }  // namespace

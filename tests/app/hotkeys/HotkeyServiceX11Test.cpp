@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,34 @@ TEST_F(HotkeyServiceX11Test, CombinationOfAnotherClientIsLoggedAndTheRestWork) {
     keyboard.tap({keysym::Alt_L, keysym::F11});
     keyboard.tap({keysym::Alt_L, keysym::F12});
     EXPECT_THAT(receivedUpToMarker(), ElementsAre(volumeUpPressed, volumeUpReleased));
+}
+
+TEST_F(HotkeyServiceX11Test, ACombinationAnotherClientHoldsIsHeldElsewhereUntilItLetsGoAndARetryTakesIt) {
+    const X11Modifiers modifiers = X11Modifiers::read(keyboard.connection());
+    ForeignGrabber other;
+    const xcb_keycode_t f11 = keyboard.keycode(keysym::F11);
+    ASSERT_EQ(other.grab(f11, modifiers.alt), 0);
+    apply(defaultsWithMarker());
+    EXPECT_EQ(service->heldElsewhere.value(), std::set<HotkeyAction>{HotkeyAction::volumeDownCoarse});
+    EXPECT_EQ(service->retryRefused(), 1u);
+    EXPECT_EQ(service->heldElsewhere.value(), std::set<HotkeyAction>{HotkeyAction::volumeDownCoarse});
+
+    other.ungrab(f11, modifiers.alt);
+    EXPECT_EQ(service->retryRefused(), 0u);
+    EXPECT_THAT(service->heldElsewhere.value(), IsEmpty());
+    keyboard.tap({keysym::Alt_L, keysym::F11});
+    EXPECT_THAT(receivedUpToMarker(), ElementsAre(Received{HotkeyAction::volumeDownCoarse, HotkeyPhase::pressed},
+                                                  Received{HotkeyAction::volumeDownCoarse, HotkeyPhase::released}));
+}
+
+TEST_F(HotkeyServiceX11Test, ConsoleSwitchKeysAreHeldElsewhereAndAnActionsSecondUseOfACombinationIsNot) {
+    HotkeyBindings bindings = HotkeyBinding::firstRunDefaults(HotkeyBinding::DefaultsDesktop::unreserved);
+    bindings[HotkeyAction::volumeUpFine] = bindings.at(HotkeyAction::volumeUpCoarse);  // both Alt+F12
+    apply(bindings);
+    EXPECT_EQ(service->heldElsewhere.value(),
+              (std::set<HotkeyAction>{HotkeyAction::surround, HotkeyAction::stereo, HotkeyAction::mono,
+                                      HotkeyAction::recallReference1, HotkeyAction::recallReference2,
+                                      HotkeyAction::recallReference3}));
 }
 
 TEST_F(HotkeyServiceX11Test, SecondActionOnTheSameCombinationFailsAndTheFirstKeepsIt) {

@@ -2,8 +2,8 @@
 // real key events: a combination the program already holds globally reaches the field, Caps Lock does
 // not turn Escape or Backspace into hotkeys, the keypad's keys are recorded and grabbed as their own (not
 // the main block's) with Num Lock on and off, the volume keys are keys and any other key without a code
-// ends the recording, Ctrl+W closes the window but gives way to a recording, and the edit commands reach
-// the focused field.
+// ends the recording, Ctrl+W closes the window but gives way to a recording, the edit commands reach the
+// focused field, and a recording ends when another program takes the focus.
 #include "app/ChangedValues.h"
 #include "app/hotkeys/HotkeyService.h"
 #include "app/preferences/HotkeyRecorderField.h"
@@ -23,7 +23,10 @@
 #include <QApplication>
 #include <QLineEdit>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace quillmark::testing {
@@ -36,6 +39,34 @@ inline constexpr std::uint32_t Escape = 0xff1b, BackSpace = 0xff08, w = 0x77, x 
 constexpr std::uint16_t kLockBit = XCB_MOD_MASK_LOCK;
 const HotkeyBinding altF12{111, 0x800, "F12"};
 const HotkeyBinding plainF1{122, 0, "F1"};  // the marker: its press tells that earlier keys came through
+
+// A window of another X client that takes the input focus, as the desktop or another program does
+// when the user clicks it.
+class ForeignWindow {
+public:
+    ForeignWindow() : connection_(xcb_connect(nullptr, nullptr)) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        window_ = xcb_generate_id(connection_);
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 200, 200, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_map_window(connection_, window_);
+        sync();
+    }
+    ~ForeignWindow() { xcb_disconnect(connection_); }
+    ForeignWindow(const ForeignWindow&) = delete;
+    ForeignWindow& operator=(const ForeignWindow&) = delete;
+
+    void takeFocus() {
+        xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
+        sync();
+    }
+
+private:
+    void sync() { std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr)); }
+
+    xcb_connection_t* connection_;
+    xcb_window_t window_;
+};
 
 class PreferencesRecordingX11Test : public ::testing::Test {
 protected:
@@ -244,6 +275,20 @@ TEST_F(PreferencesRecordingX11Test, TheEditCommandsActOnTheFocusedField) {
     keyboard.tap({keysym::Control_L, keysym::Shift_L, keys::z});
     EXPECT_TRUE(waitFor([&] { return field.text() == before + "x"; })) << "Ctrl+Shift+Z redoes";
     EXPECT_TRUE(controller->window().isVisible());
+}
+
+TEST_F(PreferencesRecordingX11Test, AnotherProgramTakingTheFocusEndsTheRecordingAndTheHotkeysWorkAtOnce) {
+    startRecording(HotkeyAction::mute);
+    ASSERT_TRUE(service->isSuspended());
+    ForeignWindow desktop;
+    desktop.takeFocus();
+    ASSERT_TRUE(waitFor([&] { return !controller->window().isActiveWindow(); })) << "the focus never left";
+    EXPECT_FALSE(field(HotkeyAction::mute).isRecording());
+    EXPECT_NE(field(HotkeyAction::mute).shownText(), QStringLiteral("Press key…"));
+    EXPECT_FALSE(service->isSuspended());
+    keyboard.tap({keysym::Alt_L, keysym::F12});
+    EXPECT_EQ(firedUpToMarker(), std::vector<HotkeyAction>{HotkeyAction::volumeUpCoarse});
+    EXPECT_EQ(bound(HotkeyAction::mute), std::nullopt) << "nothing was recorded";
 }
 
 }  // namespace

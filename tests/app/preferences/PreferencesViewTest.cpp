@@ -1,6 +1,7 @@
 #include "app/preferences/PreferencesView.h"
 
 #include "app/preferences/HotkeyRecorderField.h"
+#include "app/preferences/HotkeyRow.h"
 #include "app/preferences/MonoLabel.h"
 #include "app/preferences/kit/Caption.h"
 #include "app/preferences/kit/Row.h"
@@ -15,6 +16,8 @@
 #include "WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QFontMetrics>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -233,6 +236,54 @@ TEST_F(PreferencesViewTest, HotkeyRowsNameTheirActionAndConsoleDefault) {
     EXPECT_EQ(view->hotkeyRow(HotkeyAction::recallReference1).label(), QStringLiteral("Recall: Reference 1"));
 }
 
+TEST_F(PreferencesViewTest, AHeldBindingIsNamedInRedUnderItsRowUntilItRegistersAndOtherNoticesStay) {
+    HotkeyRow& talkback = view->hotkeyRow(HotkeyAction::talkback);
+    HotkeyRow& dim = view->hotkeyRow(HotkeyAction::dim);
+    int heightChanges = 0;
+    view->onContentHeightChanged = [&] { ++heightChanges; };
+    const int plainHeight = talkback.heightForWidth(talkback.width());
+    view->showHeldElsewhere({HotkeyAction::talkback});
+    EXPECT_EQ(talkback.notice(), QStringLiteral("Another program or the system holds Ctrl+Alt+T."));
+    auto* caption = talkback.findChild<Caption*>(QStringLiteral("hotkeyNotice"));
+    ASSERT_NE(caption, nullptr);
+    EXPECT_TRUE(caption->isVisible());
+    EXPECT_EQ(caption->textColour(), token(HUDTokens::red, false));
+    EXPECT_GT(talkback.heightForWidth(talkback.width()), plainHeight + 10);
+    EXPECT_TRUE(dim.notice().isEmpty());
+
+    // Bound anew while held: the notice names what the store holds.
+    harness.store.setBinding(HotkeyBinding{101, 0x800, "F9"}, HotkeyAction::talkback);
+    harness.queue.runPending();
+    EXPECT_EQ(talkback.notice(), QStringLiteral("Another program or the system holds Alt+F9."));
+
+    // Another notice (the recorder's, say) is left alone when the held one goes.
+    dim.setNotice(QStringLiteral("This key can't be used as a hotkey"));
+    view->showHeldElsewhere({});
+    EXPECT_TRUE(talkback.notice().isEmpty());
+    EXPECT_FALSE(caption->isVisible());
+    EXPECT_EQ(talkback.heightForWidth(talkback.width()), plainHeight);
+    EXPECT_EQ(dim.notice(), QStringLiteral("This key can't be used as a hotkey"));
+    dim.clearNotice();
+    EXPECT_TRUE(dim.notice().isEmpty());
+    EXPECT_EQ(heightChanges, 5);
+}
+
+// The line edit cuts a prompt that does not fit its text area, and shows "e.g. …" for "e.g. 80".
+TEST_F(PreferencesViewTest, EveryFieldShowsItsPromptWhole) {
+    set(harness.store.splReadoutEnabled, true);
+    std::vector<VellTextField*> fields;  // the kit's classes have no meta-object of their own
+    for (QWidget* child : view->findChildren<QWidget*>())
+        if (auto* field = dynamic_cast<VellTextField*>(child)) fields.push_back(field);
+    ASSERT_GE(fields.size(), 7u);
+    for (VellTextField* field : fields) {
+        const QString prompt = field->prompt();
+        const QFontMetrics metrics(field->textFont());
+        EXPECT_EQ(metrics.elidedText(prompt, Qt::ElideRight, static_cast<int>(field->textAreaWidth())), prompt)
+            << field->objectName().toStdString() << ": \"" << prompt.toStdString() << "\" in "
+            << field->textAreaWidth();
+    }
+}
+
 TEST_F(PreferencesViewTest, SwitchesAndPickersWriteTheStoreAtOnce) {
     auto& meters = child<VellCheckbox>("showMetersCheckbox");
     click(meters, QPointF(12, 12));
@@ -285,6 +336,21 @@ TEST_F(PreferencesViewTest, RecordingInAnyFieldIsReportedOnceAtItsStartAndEnd) {
     click(mute, mute.cellRect().center());
     EXPECT_EQ(reported, std::vector<bool>{true});
     view->hide();
+    EXPECT_EQ(reported, (std::vector<bool>{true, false}));
+}
+
+TEST_F(PreferencesViewTest, LosingTheActivationEndsEveryRecording) {
+    std::vector<bool> reported;
+    view->onRecordingChanged = [&](bool on) { reported.push_back(on); };
+    auto& mute = view->recorder(HotkeyAction::mute);
+    auto& dim = view->recorder(HotkeyAction::dim);
+    click(mute, mute.cellRect().center());
+    click(dim, dim.cellRect().center());
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(view.get(), &deactivate);
+    EXPECT_FALSE(mute.isRecording());
+    EXPECT_FALSE(dim.isRecording());
+    EXPECT_EQ(mute.shownText(), QStringLiteral("—"));
     EXPECT_EQ(reported, (std::vector<bool>{true, false}));
 }
 

@@ -1,8 +1,10 @@
 #include "app/preferences/PreferencesWindowController.h"
 
 #include "app/preferences/HotkeyRecorderField.h"
+#include "app/preferences/HotkeyRow.h"
 #include "app/preferences/PreferencesView.h"
 #include "app/preferences/kit/VellNumericField.h"
+#include "app/preferences/kit/VellScrollArea.h"
 
 #include "PreferencesTestSupport.h"
 #include "WidgetTestSupport.h"
@@ -10,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 
 #include <cstdio>
 
@@ -53,7 +58,7 @@ TEST_F(PreferencesWindowControllerTest, AFixedWidthTitledWindowAsHighAsItsConten
 TEST_F(PreferencesWindowControllerTest, TheSPLRowsGrowAndShrinkTheWindowBelowAFixedTopEdge) {
     makeController();
     controller->show();
-    window().move(100, 200);
+    window().move(100, 60);  // low enough to grow without leaving the screen
     const QRect before = window().geometry();
     // The value current at construction, and an equal one, change nothing.
     setSPL(false);
@@ -69,6 +74,29 @@ TEST_F(PreferencesWindowControllerTest, TheSPLRowsGrowAndShrinkTheWindowBelowAFi
 
     setSPL(false);
     EXPECT_EQ(window().geometry(), before);
+}
+
+TEST_F(PreferencesWindowControllerTest, OpensCentredFrameAndAllAndGrowsUpwardsWhereItsBottomWouldLeaveTheScreen) {
+    makeController();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    // Before the frame is known, room is kept for a tall one.
+    const QRect estimated = window().geometry().marginsAdded(PreferencesWindowController::estimatedFrame);
+    EXPECT_TRUE(available.contains(QRect(window().pos(), estimated.size()))) << "opens on the screen";
+    EXPECT_NEAR(window().pos().y() + estimated.height() / 2.0, available.center().y(), 1);
+    controller->show();
+    EXPECT_EQ(controller->frameMargins(), QMargins(2, 2, 2, 2)) << "the frame this platform draws";
+
+    window().move(100, available.bottom() - window().frameGeometry().height() - 10);
+    const int bottomBefore = window().frameGeometry().bottom();
+    setSPL(true);
+    const QRect grown = window().frameGeometry();
+    EXPECT_EQ(grown.bottom(), available.bottom()) << "moved up as far as it grew past the screen";
+    EXPECT_GT(grown.bottom(), bottomBefore);
+    EXPECT_EQ(window().height(), controller->view().fittingHeight());
+    EXPECT_EQ(grown.left(), 100);
+    setSPL(false);
+    EXPECT_EQ(window().frameGeometry().top(), grown.top()) << "shrinking keeps the top edge";
+    EXPECT_FALSE(controller->scrollArea().verticalScrollBar()->maximum() > 0) << "the whole content shows";
 }
 
 TEST_F(PreferencesWindowControllerTest, ShownFromHiddenNoFieldHasTheFocusShownAgainTheFocusStays) {
@@ -137,6 +165,13 @@ TEST_F(PreferencesWindowControllerTest, Renderings) {
     ASSERT_TRUE(mute.isRecording());
     save(QStringLiteral("preferences-dark-recording.png"));
     click(mute, mute.cellRect().center());
+    // A binding another program holds, and the notice the recorder gives for a key it cannot use.
+    controller->view().showHeldElsewhere({HotkeyAction::talkback});
+    controller->view().hotkeyRow(HotkeyAction::dim).setNotice(QStringLiteral("This key can't be used as a hotkey"));
+    for (auto [appearance, name] : {std::pair{HUDAppearance::light, "light"}, std::pair{HUDAppearance::dark, "dark"}}) {
+        controller->applyAppearance(appearance);
+        save(QStringLiteral("preferences-%1-notices.png").arg(QLatin1String(name)));
+    }
     std::printf("Preferences renderings in %s\n", qPrintable(directory.absolutePath()));
 }
 

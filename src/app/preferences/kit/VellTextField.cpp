@@ -3,6 +3,7 @@
 #include "app/look/FlatBorder.h"
 #include "app/preferences/kit/KitLook.h"
 
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QLineEdit>
 #include <QPainter>
@@ -51,6 +52,11 @@ QString VellTextField::prompt() const { return edit_->placeholderText(); }
 
 void VellTextField::setFieldWidth(double width) {
     setFixedSize(static_cast<int>(std::lround(width)), static_cast<int>(height));
+}
+
+double VellTextField::widthShowing(const QString& text) const {
+    // The line edit measures in whole pixels; one more keeps a rounded-down advance from cutting.
+    return QFontMetrics(edit_->font()).horizontalAdvance(text) + 1 + 2 * horizontalPadding;
 }
 
 QFont VellTextField::textFont() const { return edit_->font(); }

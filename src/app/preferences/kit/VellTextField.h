@@ -27,6 +27,10 @@ public:
     void setPrompt(const QString& prompt);
     QString prompt() const;
     void setFieldWidth(double width);
+    // The narrowest field width that shows `text` whole at the field's font.
+    double widthShowing(const QString& text) const;
+    // How wide the text and the prompt may run before the line edit cuts them.
+    double textAreaWidth() const { return width() - 2 * horizontalPadding; }
 
     // Every edit of the user, character by character, with the whole new text.
     std::function<void(const QString&)> onWrite;

@@ -9,10 +9,12 @@
 #include "app/preferences/kit/VellCheckbox.h"
 #include "app/preferences/kit/VellLabelField.h"
 #include "app/preferences/kit/VellNumericField.h"
+#include "app/preferences/kit/VellScrollArea.h"
 #include "app/preferences/kit/VellSegmented.h"
 
 #include <QDir>
 #include <QPainter>
+#include <QScrollBar>
 
 #include <functional>
 #include <memory>
@@ -56,8 +58,27 @@ std::unique_ptr<QWidget> field(bool numeric, const QString& text) {
     return widget;
 }
 
+// A section taller than its area, scrolled to `fraction` of the way down.
+std::unique_ptr<QWidget> scrolled(double fraction) {
+    auto area = std::make_unique<VellScrollArea>();
+    auto* section = new SectionBox(QStringLiteral("Hotkeys"));
+    for (int row = 1; row <= 8; ++row)
+        section->addContent(new Row(QStringLiteral("Row %1").arg(row), std::nullopt, new VellCheckbox(row % 2 == 0)));
+    section->setFixedWidth(260);
+    section->resize(260, section->sizeHint().height());
+    area->setWidget(section);
+    area->resize(260, 160);
+    area->show();
+    QApplication::processEvents();
+    QScrollBar& bar = *area->verticalScrollBar();
+    bar.setValue(static_cast<int>(fraction * bar.maximum()));
+    return area;
+}
+
 std::vector<Rendering> renderings() {
     return {
+        {"scrollArea", "top", [] { return scrolled(0); }, true},
+        {"scrollArea", "scrolled", [] { return scrolled(0.6); }, true},
         {"section-box", "startup",
          [] {
              auto box = std::make_unique<SectionBox>(QStringLiteral("Startup"));
