@@ -49,6 +49,12 @@ void HotkeyRow::setNotice(const QString& text) {
 
 void HotkeyRow::clearNotice() { setNotice(QString()); }
 
+void HotkeyRow::clearUnusableKeyNotice() {
+    if (notice() != QString::fromUtf8(HotkeyRecorderField::unusableKeyMessage)) return;
+    clearNotice();
+    if (heldElsewhere_) renderHeldElsewhere();
+}
+
 QString HotkeyRow::notice() const { return notice_->isHidden() ? QString() : notice_->text(); }
 
 void HotkeyRow::setHeldElsewhere(bool held) {

@@ -33,6 +33,9 @@ public:
     // Shows `text` under the row in place of any notice before; an empty text clears it.
     void setNotice(const QString& text);
     void clearNotice();
+    // Takes back the recorder's word on a key it could not use, if that is the notice shown; a held
+    // binding is named again.
+    void clearUnusableKeyNotice();
     // The notice shown now, empty when there is none.
     QString notice() const;
     // Called when a notice comes, changes or goes: the row's height changes with it.

@@ -14,7 +14,12 @@ HotkeysSection::HotkeysSection(PreferencesStore& store, QWidget* parent)
         if (action == HotkeyAction::volumeUpFine || action == HotkeyAction::recallReference1)
             addContent(new HorizontalRule);
         auto* row = new HotkeyRow(action, store);
-        row->recorder().onRecordingChanged = [this](bool recording) { recordingChanged(recording); };
+        row->recorder().onRecordingChanged = [this, row](bool recording) {
+            // A new recording takes back the word on the key the last one could not use.
+            if (recording) row->clearUnusableKeyNotice();
+            recordingChanged(recording);
+        };
+        row->recorder().onUnusableKey = [row](const QString& message) { row->setNotice(message); };
         row->onNoticeChanged = [this] {
             if (onNoticesChanged) onNoticesChanged();
         };

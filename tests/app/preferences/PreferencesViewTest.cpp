@@ -268,6 +268,28 @@ TEST_F(PreferencesViewTest, AHeldBindingIsNamedInRedUnderItsRowUntilItRegistersA
     EXPECT_EQ(heightChanges, 5);
 }
 
+TEST_F(PreferencesViewTest, AKeyTheRecorderCannotUseIsNamedInItsRowUntilTheNextRecording) {
+    HotkeyRow& row = view->hotkeyRow(HotkeyAction::mute);
+    auto& mute = view->recorder(HotkeyAction::mute);
+    const auto stored = harness.store.bindings.value().at(HotkeyAction::mute);
+    view->showHeldElsewhere({HotkeyAction::mute});
+    const QString held = row.notice();
+    ASSERT_FALSE(held.isEmpty());
+
+    click(mute, mute.cellRect().center());
+    ASSERT_TRUE(mute.isRecording());
+    press(mute, Qt::Key_MediaPlay);
+    EXPECT_FALSE(mute.isRecording());
+    EXPECT_EQ(row.notice(), QString::fromUtf8(HotkeyRecorderField::unusableKeyMessage));
+    EXPECT_EQ(harness.store.bindings.value().at(HotkeyAction::mute), stored);
+    EXPECT_TRUE(view->hotkeyRow(HotkeyAction::dim).notice().isEmpty());
+
+    click(mute, mute.cellRect().center());
+    EXPECT_TRUE(mute.isRecording());
+    EXPECT_EQ(row.notice(), held);
+    press(mute, Qt::Key_Escape);
+}
+
 // The line edit cuts a prompt that does not fit its text area, and shows "e.g. …" for "e.g. 80".
 TEST_F(PreferencesViewTest, EveryFieldShowsItsPromptWhole) {
     set(harness.store.splReadoutEnabled, true);
