@@ -461,12 +461,16 @@ void AppDelegate::showPreferences() {
                                                                                else hotkeys_->resume();
                                                                            }));
         WindowShortcuts::installPreferences(preferencesWindow_->window(), weakly([this] { showPreferences(); }));
-        // The rows mark the bindings that another program or the X server holds, until they register.
-        observations_->heldHotkeys = hotkeys_->heldElsewhere.observe(
-            weakly([this](const std::set<HotkeyAction>& held) { preferencesWindow_->view().showHeldElsewhere(held); }));
     }
-    // One that has been let go since shows as bound.
-    hotkeys_->retryRefused();
+    // Before launch has finished (Ctrl+, in an early window) there are no hotkeys yet.
+    if (hotkeys_) {
+        // The rows mark the bindings that another program or the X server holds, until they register.
+        if (!observations_->heldHotkeys.isActive())
+            observations_->heldHotkeys = hotkeys_->heldElsewhere.observe(weakly(
+                [this](const std::set<HotkeyAction>& held) { preferencesWindow_->view().showHeldElsewhere(held); }));
+        // One that has been let go since shows as bound.
+        hotkeys_->retryRefused();
+    }
     preferencesWindow_->show();
 }
 void AppDelegate::showAbout() {

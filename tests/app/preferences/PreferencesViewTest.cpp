@@ -269,25 +269,25 @@ TEST_F(PreferencesViewTest, AHeldBindingIsNamedInRedUnderItsRowUntilItRegistersA
 }
 
 TEST_F(PreferencesViewTest, AKeyTheRecorderCannotUseIsNamedInItsRowUntilTheNextRecording) {
-    HotkeyRow& row = view->hotkeyRow(HotkeyAction::mute);
-    auto& mute = view->recorder(HotkeyAction::mute);
-    const auto stored = harness.store.bindings.value().at(HotkeyAction::mute);
-    view->showHeldElsewhere({HotkeyAction::mute});
+    HotkeyRow& row = view->hotkeyRow(HotkeyAction::talkback);
+    auto& field = view->recorder(HotkeyAction::talkback);
+    const auto stored = harness.store.bindings.value().at(HotkeyAction::talkback);
+    view->showHeldElsewhere({HotkeyAction::talkback});
     const QString held = row.notice();
     ASSERT_FALSE(held.isEmpty());
 
-    click(mute, mute.cellRect().center());
-    ASSERT_TRUE(mute.isRecording());
-    press(mute, Qt::Key_MediaPlay);
-    EXPECT_FALSE(mute.isRecording());
+    click(field, field.cellRect().center());
+    ASSERT_TRUE(field.isRecording());
+    press(field, Qt::Key_MediaPlay);
+    EXPECT_FALSE(field.isRecording());
     EXPECT_EQ(row.notice(), QString::fromUtf8(HotkeyRecorderField::unusableKeyMessage));
-    EXPECT_EQ(harness.store.bindings.value().at(HotkeyAction::mute), stored);
+    EXPECT_EQ(harness.store.bindings.value().at(HotkeyAction::talkback), stored);
     EXPECT_TRUE(view->hotkeyRow(HotkeyAction::dim).notice().isEmpty());
 
-    click(mute, mute.cellRect().center());
-    EXPECT_TRUE(mute.isRecording());
+    click(field, field.cellRect().center());
+    EXPECT_TRUE(field.isRecording());
     EXPECT_EQ(row.notice(), held);
-    press(mute, Qt::Key_Escape);
+    press(field, Qt::Key_Escape);
 }
 
 // The line edit cuts a prompt that does not fit its text area, and shows "e.g. …" for "e.g. 80".
