@@ -26,6 +26,8 @@ function(quillmark_add_test name)
   if(ARG_X11)
     # xvfb-run -a picks the first free display from -n on, and two picking at once can take the same
     # one: give every X test its own starting number, so tests of one run never race for a display.
+    # -noreset: by default the server resets when its last client leaves, and a program started
+    # right after another one ended (one test case after the next) can meet the reset and be refused.
     get_property(count GLOBAL PROPERTY QUILLMARK_X11_TEST_COUNT)
     if(NOT count)
       set(count 0)
@@ -37,7 +39,7 @@ function(quillmark_add_test name)
       set(ARG_X11_SCREEN 1920x1080x24)
     endif()
     add_test(NAME ${name}
-             COMMAND xvfb-run -a -n ${display} -s "-screen 0 ${ARG_X11_SCREEN} -nolisten tcp" $<TARGET_FILE:${name}>)
+             COMMAND xvfb-run -a -n ${display} -s "-screen 0 ${ARG_X11_SCREEN} -nolisten tcp -noreset" $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES LABELS x11 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
   else()
     add_test(NAME ${name} COMMAND ${name})
