@@ -79,7 +79,14 @@ QString HotkeyRecorderField::shownText() const {
 
 QColor HotkeyRecorderField::textColour() const {
     if (recording_) return resolved(HUDTokens::accent);
-    return resolved(binding_ ? HUDTokens::amber : HUDTokens::fgMuted);
+    if (!binding_) return resolved(HUDTokens::fgMuted);
+    return resolved(heldElsewhere_ ? HUDTokens::red : HUDTokens::amber);
+}
+
+void HotkeyRecorderField::setHeldElsewhere(bool held) {
+    if (held == heldElsewhere_) return;
+    heldElsewhere_ = held;
+    update();
 }
 
 QColor HotkeyRecorderField::cellBorderColour() const {

@@ -47,6 +47,9 @@ public:
     QRectF cellRect() const;
     QRectF clearRect() const;
 
+    // A binding that could not be registered (another program or the system holds it) is drawn in red.
+    void setHeldElsewhere(bool held);
+
     // Ends a recording without storing anything; nothing when idle.
     void stopRecording();
 
@@ -72,6 +75,7 @@ private:
     PreferencesStore& store_;
     std::optional<HotkeyBinding> binding_;  // as last announced by the store
     bool recording_ = false;
+    bool heldElsewhere_ = false;
     ObservationToken observation_;
 };
 

@@ -60,6 +60,7 @@ QString HotkeyRow::notice() const { return notice_->isHidden() ? QString() : not
 void HotkeyRow::setHeldElsewhere(bool held) {
     if (held == heldElsewhere_) return;
     heldElsewhere_ = held;
+    recorder_->setHeldElsewhere(held);
     renderHeldElsewhere();
 }
 

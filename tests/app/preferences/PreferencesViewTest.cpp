@@ -248,6 +248,9 @@ TEST_F(PreferencesViewTest, AHeldBindingIsNamedInRedUnderItsRowUntilItRegistersA
     ASSERT_NE(caption, nullptr);
     EXPECT_TRUE(caption->isVisible());
     EXPECT_EQ(caption->textColour(), token(HUDTokens::red, false));
+    auto& field = view->recorder(HotkeyAction::talkback);
+    EXPECT_EQ(field.textColour(), token(HUDTokens::red, false)) << "the binding itself in red";
+    EXPECT_EQ(view->recorder(HotkeyAction::dim).textColour(), token(HUDTokens::amber, false)) << "not held";
     EXPECT_GT(talkback.heightForWidth(talkback.width()), plainHeight + 10);
     EXPECT_TRUE(dim.notice().isEmpty());
 
@@ -261,6 +264,7 @@ TEST_F(PreferencesViewTest, AHeldBindingIsNamedInRedUnderItsRowUntilItRegistersA
     view->showHeldElsewhere({});
     EXPECT_TRUE(talkback.notice().isEmpty());
     EXPECT_FALSE(caption->isVisible());
+    EXPECT_EQ(field.textColour(), token(HUDTokens::amber, false)) << "registered: a binding's own colour";
     EXPECT_EQ(talkback.heightForWidth(talkback.width()), plainHeight);
     EXPECT_EQ(dim.notice(), QStringLiteral("This key can't be used as a hotkey"));
     dim.clearNotice();
