@@ -397,11 +397,12 @@ StatusBarController::Callbacks AppDelegate::statusBarCallbacks() {
 }
 
 void AppDelegate::toggleMeters() {
-    if (meterWindow_->isVisible()) meterWindow_->hide();
+    // A minimised window is brought back rather than hidden: the menu offered to show it.
+    if (meterWindow_->isOnScreen()) meterWindow_->hide();
     else meterWindow_->show();
 }
 
-bool AppDelegate::isMetersVisible() const { return meterWindow_ && meterWindow_->isVisible(); }
+bool AppDelegate::isMetersVisible() const { return meterWindow_ && meterWindow_->isOnScreen(); }
 
 // MARK: updates
 

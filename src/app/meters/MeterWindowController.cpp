@@ -1,5 +1,6 @@
 #include "app/meters/MeterWindowController.h"
 
+#include "app/WindowPresenter.h"
 #include "app/look/HUDTokens.h"
 #include "app/meters/MeterWindowFrame.h"
 
@@ -74,9 +75,7 @@ void MeterWindowController::show() {
         firstShowTime_ = queue_.now();
         if (auto frame = readSavedFrame()) setFrame(*frame);
     }
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    WindowPresenter::present(*window_);
     if (wasVisible) return;
 
     for (auto delay : kReapplyDelays) queue_.postAfter(delay, guard_.wrap([this] { reapplySavedFrame(); }));
@@ -90,6 +89,8 @@ void MeterWindowController::show() {
 void MeterWindowController::hide() { window_->hide(); }
 
 bool MeterWindowController::isVisible() const { return window_->isVisible(); }
+
+bool MeterWindowController::isOnScreen() const { return window_->isVisible() && !window_->isMinimized(); }
 
 void MeterWindowController::setSurroundMode(const std::optional<std::string>& mode) {
     const QString text = mode ? QString::fromStdString(*mode) : QString();

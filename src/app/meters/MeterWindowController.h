@@ -29,12 +29,15 @@ public:
     MeterWindowController(MeterStore& store, UserDefaults& defaults, MainQueue& queue);
     ~MeterWindowController() override;
 
-    // Shows the window in front. From hidden it also restores the saved frame (again at 0, 0.1,
-    // 0.3 and 0.5 s, since window managers move new windows) and calls onShow.
+    // Shows the window in front, restored if it was minimised. From hidden it also restores the saved
+    // frame (again at 0, 0.1, 0.3 and 0.5 s, since window managers move new windows) and calls onShow.
     void show();
     // Orders the window out; it is never destroyed.
     void hide();
+    // Shown, minimised or not: the meters it draws stay subscribed.
     bool isVisible() const;
+    // Shown and not minimised: what the tray menu's Show/Hide Meters reads.
+    bool isOnScreen() const;
 
     // The header text: the monitor's surround mode, or empty (drawn as an em dash) when none.
     void setSurroundMode(const std::optional<std::string>& mode);
