@@ -168,6 +168,18 @@ protected:
         ASSERT_TRUE(peer.waitUntil([](const LoopbackPeer& p) { return p.connectionCount() == 1; }));
     }
 
+    // Connects to a listener that holds the handshake, with neither a connect timeout nor a keep-alive
+    // within a test: the client stays connecting, and nothing but readiness lets its requests out.
+    void startConnectingTo(const HeldListener& held) {
+        ASSERT_TRUE(held.full());
+        start(held.port(), {.backoffUnitSeconds = 0.05,
+                            .backoffCapSeconds = 0.8,
+                            .connectTimeoutSeconds = 30,
+                            .keepAliveSeconds = 60});
+        client->connect();
+        ASSERT_TRUE(waitForState(State::connecting()));
+    }
+
     bool waitForStates(std::size_t count, std::chrono::milliseconds timeout = 5s) {
         return queue.runUntil([&] { return seen.size() >= count; }, timeout);
     }
@@ -628,12 +640,7 @@ TEST_F(MixerEngineClientTest, SendWritesEachWireStringWithOneNulInCallOrder) {
 
 TEST_F(MixerEngineClientTest, RequestsSentWhileConnectingGoOutOnceReadyEachOnceInCallOrder) {
     HeldListener held;
-    ASSERT_TRUE(held.full());
-    // No keep-alive within the test: nothing but readiness may let the queued requests out.
-    start(held.port(),
-          {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 30, .keepAliveSeconds = 60});
-    client->connect();
-    ASSERT_TRUE(waitForState(State::connecting()));
+    ASSERT_NO_FATAL_FAILURE(startConnectingTo(held));
 
     std::vector<std::string> expected;
     const auto send = [&](const MixerRequest& request) {
@@ -711,11 +718,7 @@ TEST_F(MixerEngineClientTest, EngineThatStopsReadingFailsTheConnectionAndTheClie
 
 TEST_F(MixerEngineClientTest, RequestsQueuedWhileConnectingFailTheConnectionOnlyPastTheCap) {
     HeldListener held;
-    ASSERT_TRUE(held.full());
-    start(held.port(),
-          {.backoffUnitSeconds = 0.05, .backoffCapSeconds = 0.8, .connectTimeoutSeconds = 30, .keepAliveSeconds = 60});
-    client->connect();
-    ASSERT_TRUE(waitForState(State::connecting()));
+    ASSERT_NO_FATAL_FAILURE(startConnectingTo(held));
     const std::string get = "get /mark";
     // "set /bulk " + value + NUL, then the get and its NUL: exactly the cap.
     const std::size_t value =

@@ -8,6 +8,7 @@
 #include "OpenboxWindowManager.h"
 #include "TestApplication.h"
 #include "X11TestSupport.h"
+#include "XcbReplies.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 #include <QApplication>
 
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,9 +26,6 @@ namespace {
 using ::testing::Contains;
 using ::testing::IsSupersetOf;
 using ::testing::Not;
-
-template <typename Reply>
-using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
 
 // _MOTIF_WM_HINTS, as Motif's window manager defined it and the others read it.
 struct MotifHints {
@@ -41,13 +38,9 @@ struct MotifHints {
 };
 
 std::optional<MotifHints> motifHints(xcb_connection_t* connection, xcb_window_t window) {
-    const char* name = "_MOTIF_WM_HINTS";
-    ReplyPointer<xcb_intern_atom_reply_t> atom(
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr),
-        &std::free);
+    const xcb_atom_t atom = internAtom(connection, "_MOTIF_WM_HINTS");
     ReplyPointer<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, atom->atom, atom->atom, 0, 5),
-                               nullptr),
+        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, atom, atom, 0, 5), nullptr),
         &std::free);
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 12) return std::nullopt;
     const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));

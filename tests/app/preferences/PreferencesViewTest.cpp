@@ -352,32 +352,41 @@ TEST_F(PreferencesViewTest, TheStartupSwitchFallsBackAndShowsWhyWhenTheEntryCann
     EXPECT_FALSE(error.isVisible());
 }
 
-TEST_F(PreferencesViewTest, RecordingInAnyFieldIsReportedOnceAtItsStartAndEnd) {
+// A user who clicks into mute's hotkey field and then into dim's, and what the view reports of its
+// recording from just before the first click.
+struct MuteThenDimRecording {
+    explicit MuteThenDimRecording(PreferencesView& view)
+        : mute(view.recorder(HotkeyAction::mute)), dim(view.recorder(HotkeyAction::dim)) {
+        view.onRecordingChanged = [this](bool on) { reported.push_back(on); };
+        clickInto(mute);
+        clickInto(dim);
+    }
+    MuteThenDimRecording(const MuteThenDimRecording&) = delete;
+    MuteThenDimRecording& operator=(const MuteThenDimRecording&) = delete;
+
+    static void clickInto(HotkeyRecorderField& field) { click(field, field.cellRect().center()); }
+
+    HotkeyRecorderField& mute;
+    HotkeyRecorderField& dim;
     std::vector<bool> reported;
-    view->onRecordingChanged = [&](bool on) { reported.push_back(on); };
-    auto& mute = view->recorder(HotkeyAction::mute);
-    auto& dim = view->recorder(HotkeyAction::dim);
-    click(mute, mute.cellRect().center());
-    click(dim, dim.cellRect().center());
-    click(mute, mute.cellRect().center());
-    EXPECT_EQ(reported, std::vector<bool>{true});
+};
+
+TEST_F(PreferencesViewTest, RecordingInAnyFieldIsReportedOnceAtItsStartAndEnd) {
+    MuteThenDimRecording recording(*view);
+    MuteThenDimRecording::clickInto(recording.mute);
+    EXPECT_EQ(recording.reported, std::vector<bool>{true});
     view->hide();
-    EXPECT_EQ(reported, (std::vector<bool>{true, false}));
+    EXPECT_EQ(recording.reported, (std::vector<bool>{true, false}));
 }
 
 TEST_F(PreferencesViewTest, LosingTheActivationEndsEveryRecording) {
-    std::vector<bool> reported;
-    view->onRecordingChanged = [&](bool on) { reported.push_back(on); };
-    auto& mute = view->recorder(HotkeyAction::mute);
-    auto& dim = view->recorder(HotkeyAction::dim);
-    click(mute, mute.cellRect().center());
-    click(dim, dim.cellRect().center());
+    MuteThenDimRecording recording(*view);
     QEvent deactivate(QEvent::WindowDeactivate);
     QApplication::sendEvent(view.get(), &deactivate);
-    EXPECT_FALSE(mute.isRecording());
-    EXPECT_FALSE(dim.isRecording());
-    EXPECT_EQ(mute.shownText(), QStringLiteral("—"));
-    EXPECT_EQ(reported, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(recording.mute.isRecording());
+    EXPECT_FALSE(recording.dim.isRecording());
+    EXPECT_EQ(recording.mute.shownText(), QStringLiteral("—"));
+    EXPECT_EQ(recording.reported, (std::vector<bool>{true, false}));
 }
 
 }  // namespace

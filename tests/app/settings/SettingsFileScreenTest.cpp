@@ -148,6 +148,10 @@ TEST(SettingsFileScreenTest, EveryFormQtDecodesIsTakenOutAndEverythingElseStays)
         QByteArray kept;
         std::vector<Read> reads;
     };
+    // Lines the file keeps as they are.
+    const auto stays = [](const char* what, const QByteArray& lines, std::vector<Read> reads = {}) {
+        return Case{what, lines, {}, lines, std::move(reads)};
+    };
     const QByteArray damaged = R"((\0\0\0\volu))";
     const QString damagedText = withControls("", {0, 0, 0, 0x0b}, "olu)");
     const Case cases[] = {
@@ -204,91 +208,53 @@ TEST(SettingsFileScreenTest, EveryFormQtDecodesIsTakenOutAndEverythingElseStays)
          "\n",
          {{"Quillmark.s", text("two\n")}}},
         // Read as Qt reads them, these hold no typed value.
-        {"a comment after a value",
-         "Quillmark.s=a ;x=@Variant" + damaged + "\n",
-         {},
-         "Quillmark.s=a ;x=@Variant" + damaged + "\n",
-         {{"Quillmark.s", text("a")}}},
-        {"a comment line", ";x=@Variant" + damaged + "\n", {}, ";x=@Variant" + damaged + "\n", {}},
-        {"a quoted text over two lines",
-         "Quillmark.s=\"a\nx=@Variant" + damaged + "\"\n",
-         {},
-         "Quillmark.s=\"a\nx=@Variant" + damaged + "\"\n",
-         {{"Quillmark.s", "a\nx=@Variant(" + damagedText}}},
-        {"a text starting with @, as Qt writes it",
-         "Quillmark.s=@@Variant" + damaged + "\n",
-         {},
-         "Quillmark.s=@@Variant" + damaged + "\n",
-         {{"Quillmark.s", "@Variant(" + damagedText}}},
-        {"no closing parenthesis",
-         R"(Quillmark.s=@Variant(\0\0\0\volu)"
-         "\n",
-         {},
-         R"(Quillmark.s=@Variant(\0\0\0\volu)"
-         "\n",
-         {{"Quillmark.s", "@Variant(" + damagedText.chopped(1)}}},
+        stays("a comment after a value", "Quillmark.s=a ;x=@Variant" + damaged + "\n", {{"Quillmark.s", text("a")}}),
+        stays("a comment line", ";x=@Variant" + damaged + "\n"),
+        stays("a quoted text over two lines", "Quillmark.s=\"a\nx=@Variant" + damaged + "\"\n",
+              {{"Quillmark.s", "a\nx=@Variant(" + damagedText}}),
+        stays("a text starting with @, as Qt writes it", "Quillmark.s=@@Variant" + damaged + "\n",
+              {{"Quillmark.s", "@Variant(" + damagedText}}),
+        stays("no closing parenthesis",
+              R"(Quillmark.s=@Variant(\0\0\0\volu)"
+              "\n",
+              {{"Quillmark.s", "@Variant(" + damagedText.chopped(1)}}),
         // Values of every kind Qt writes for our settings.
-        {"numbers and Booleans",
-         "Quillmark.n=-12.5\nQuillmark.e=1.765e+09\nQuillmark.b=true\n",
-         {},
-         "Quillmark.n=-12.5\nQuillmark.e=1.765e+09\nQuillmark.b=true\n",
-         {{"Quillmark.n", -12.5}, {"Quillmark.e", 1.765e9}, {"Quillmark.b", true}}},
-        {"texts",
-         "Quillmark.hudAppearance=dark\nQuillmark.s1=\"a, b\"\nQuillmark.s2=\" lead\"\nQuillmark.s3=@@odd\n"
-         "Quillmark.s4=Caf\xc3\xa9\nQuillmark.s5=\"x;y=z\"\nQuillmark.s6="
-         R"(@String(\0\x31\x32))"
-         "\n",
-         {},
-         "Quillmark.hudAppearance=dark\nQuillmark.s1=\"a, b\"\nQuillmark.s2=\" lead\"\nQuillmark.s3=@@odd\n"
-         "Quillmark.s4=Caf\xc3\xa9\nQuillmark.s5=\"x;y=z\"\nQuillmark.s6="
-         R"(@String(\0\x31\x32))"
-         "\n",
-         {{"Quillmark.hudAppearance", text("dark")},
-          {"Quillmark.s1", text("a, b")},
-          {"Quillmark.s2", text(" lead")},
-          {"Quillmark.s3", text("@odd")},
-          {"Quillmark.s4", text("Caf\xc3\xa9")},
-          {"Quillmark.s5", text("x;y=z")},
-          {"Quillmark.s6", withControls("", {0}, "12")}}},
-        {"bytes",
-         R"(Quillmark.d1=@ByteArray({\"mute\":1}))"
-         "\n"
-         R"(Quillmark.d2=@ByteArray(a\0\x31\xff\\))"
-         "\n"
-         R"x(Quillmark.d3="@ByteArray(a, b)")x"
-         "\n",
-         {},
-         R"(Quillmark.d1=@ByteArray({\"mute\":1}))"
-         "\n"
-         R"(Quillmark.d2=@ByteArray(a\0\x31\xff\\))"
-         "\n"
-         R"x(Quillmark.d3="@ByteArray(a, b)")x"
-         "\n",
-         {{"Quillmark.d1", QByteArray(R"({"mute":1})")},
-          {"Quillmark.d2", QByteArray("a\0"
-                                      "1\xff\\",
-                                      5)},
-          {"Quillmark.d3", QByteArray("a, b")}}},
-        {"typed numbers and Booleans",
-         R"(Quillmark.t1=@Variant(\0\0\0\x6@\x4\0\0\0\0\0\0))"
-         "\n"
-         R"x(Quillmark.t2="@Variant(\0\0\0\x1\x1)")x"
-         "\n"
-         R"(Quillmark.t3=\x40Variant(\0\0\0\x1\x1))"
-         "\n",
-         {},
-         R"(Quillmark.t1=@Variant(\0\0\0\x6@\x4\0\0\0\0\0\0))"
-         "\n"
-         R"x(Quillmark.t2="@Variant(\0\0\0\x1\x1)")x"
-         "\n"
-         R"(Quillmark.t3=\x40Variant(\0\0\0\x1\x1))"
-         "\n",
-         {{"Quillmark.t1", 2.5}, {"Quillmark.t2", true}, {"Quillmark.t3", true}}},
-        {"other typed values Qt reads without a stream",
-         "r=@Rect(1 2 3 4)\nz=@Size(1 2)\np=@Point(1 2)\ni=@Invalid()\n",
-         {},
-         "r=@Rect(1 2 3 4)\nz=@Size(1 2)\np=@Point(1 2)\ni=@Invalid()\n",
-         {}},
+        stays("numbers and Booleans", "Quillmark.n=-12.5\nQuillmark.e=1.765e+09\nQuillmark.b=true\n",
+              {{"Quillmark.n", -12.5}, {"Quillmark.e", 1.765e9}, {"Quillmark.b", true}}),
+        stays("texts",
+              "Quillmark.hudAppearance=dark\nQuillmark.s1=\"a, b\"\nQuillmark.s2=\" lead\"\nQuillmark.s3=@@odd\n"
+              "Quillmark.s4=Caf\xc3\xa9\nQuillmark.s5=\"x;y=z\"\nQuillmark.s6="
+              R"(@String(\0\x31\x32))"
+              "\n",
+              {{"Quillmark.hudAppearance", text("dark")},
+               {"Quillmark.s1", text("a, b")},
+               {"Quillmark.s2", text(" lead")},
+               {"Quillmark.s3", text("@odd")},
+               {"Quillmark.s4", text("Caf\xc3\xa9")},
+               {"Quillmark.s5", text("x;y=z")},
+               {"Quillmark.s6", withControls("", {0}, "12")}}),
+        stays("bytes",
+              R"(Quillmark.d1=@ByteArray({\"mute\":1}))"
+              "\n"
+              R"(Quillmark.d2=@ByteArray(a\0\x31\xff\\))"
+              "\n"
+              R"x(Quillmark.d3="@ByteArray(a, b)")x"
+              "\n",
+              {{"Quillmark.d1", QByteArray(R"({"mute":1})")},
+               {"Quillmark.d2", QByteArray("a\0"
+                                           "1\xff\\",
+                                           5)},
+               {"Quillmark.d3", QByteArray("a, b")}}),
+        stays("typed numbers and Booleans",
+              R"(Quillmark.t1=@Variant(\0\0\0\x6@\x4\0\0\0\0\0\0))"
+              "\n"
+              R"x(Quillmark.t2="@Variant(\0\0\0\x1\x1)")x"
+              "\n"
+              R"(Quillmark.t3=\x40Variant(\0\0\0\x1\x1))"
+              "\n",
+              {{"Quillmark.t1", 2.5}, {"Quillmark.t2", true}, {"Quillmark.t3", true}}),
+        stays("other typed values Qt reads without a stream",
+              "r=@Rect(1 2 3 4)\nz=@Size(1 2)\np=@Point(1 2)\ni=@Invalid()\n"),
     };
     const QByteArray before = "[General]\nQuillmark.hudPersistenceSeconds=3.5\nQuillmark.volumeStepFineDB=0.5\n";
     const QByteArray after = "[Other]\nforeign=kept\n";

@@ -53,7 +53,10 @@ protected:
 
     // The server is a member: the application must exist before the fixture does.
     static void SetUpTestSuite() { testApplication<QCoreApplication>(); }
-    void SetUp() override { ASSERT_TRUE(downloads_.isValid()); }
+    void SetUp() override {
+        ASSERT_TRUE(downloads_.isValid());
+        ASSERT_TRUE(appDir_.isValid());
+    }
 
     std::unique_ptr<Updater> makeUpdater(std::unique_ptr<UpdateInstaller> installer = {},
                                          std::optional<std::string> key = std::nullopt, QUrl feed = QUrl()) {
@@ -102,6 +105,22 @@ protected:
                                        std::nullopt});
     }
 
+    // An updater with automatic checks on, started, its first check just due.
+    std::unique_ptr<Updater> startWithAutomaticChecks() {
+        auto updater = makeUpdater();
+        updater->setAutomaticallyChecksForUpdates(true);
+        updater->start();
+        queue_.advance(UpdateCheckScheduler::firstCheckDelay);
+        return updater;
+    }
+
+    // Puts in place the AppImage this program runs from, one that holds `payload`.
+    [[nodiscard]] bool installAppImage(const QByteArray& payload) {
+        const QByteArray bytes = appImageBytes(payload);
+        QFile file(appImage_);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
     // Runs the main thread until the updater has nothing left to do.
     bool settle(Updater& updater) {
         return spinUntil(queue_, [&] { return !updater.isBusy(); });
@@ -114,6 +133,8 @@ protected:
     ManualMainQueue queue_;
     LoopbackHttpServer server_;
     QTemporaryDir downloads_;
+    QTemporaryDir appDir_;  // the AppImage's, alone in it
+    const QString appImage_ = appDir_.filePath("Quillmark.AppImage");
     MemoryUpdaterSettings settings_;
     RecordingUserDriver driver_;
     ReleaseSigner publisher_;
@@ -156,10 +177,7 @@ TEST_F(UpdaterTest, TheNewestLinuxReleaseIsOfferedVerifiedAndHandedToThePackageI
 
 TEST_F(UpdaterTest, TheSameOrAnOlderVersionIsNotOffered) {
     publish({{.version = "1.0"}, {.version = "1.1"}, {.version = "1.1b3"}, {.version = "2.0", .os = "windows"}});
-    auto updater = makeUpdater();
-    updater->setAutomaticallyChecksForUpdates(true);
-    updater->start();
-    queue_.advance(UpdateCheckScheduler::firstCheckDelay);
+    auto updater = startWithAutomaticChecks();
     ASSERT_TRUE(spinUntil(queue_, [&] { return server_.requestCount("/appcast.xml") == 1 && !updater->isBusy(); }));
     EXPECT_EQ(driver_.alerts(), 0u) << "a background check that finds nothing stays silent";
 
@@ -201,10 +219,7 @@ TEST_F(UpdaterTest, DownloadsThatFailTheirChecksAreRefusedAndDeleted) {
 TEST_F(UpdaterTest, ASkippedVersionIsOfferedOnlyWhenTheUserAsksOrANewerOneAppears) {
     publish({{.version = "1.2"}});
     driver_.answer = Choice::skip;
-    auto updater = makeUpdater();
-    updater->setAutomaticallyChecksForUpdates(true);
-    updater->start();
-    queue_.advance(UpdateCheckScheduler::firstCheckDelay);
+    auto updater = startWithAutomaticChecks();
     ASSERT_TRUE(spinUntil(queue_, [&] { return driver_.offers.size() == 1 && !updater->isBusy(); }));
     EXPECT_EQ(settings_.skippedVersion_, "1.2");
 
@@ -228,10 +243,7 @@ TEST_F(UpdaterTest, ACriticalUpdateCannotBeSkipped) {
     settings_.skippedVersion_ = "1.5";
     publish({{.version = "1.5", .critical = true}});
     driver_.answer = Choice::remindLater;
-    auto updater = makeUpdater();
-    updater->setAutomaticallyChecksForUpdates(true);
-    updater->start();
-    queue_.advance(UpdateCheckScheduler::firstCheckDelay);
+    auto updater = startWithAutomaticChecks();
     ASSERT_TRUE(spinUntil(queue_, [&] { return driver_.offers.size() == 1 && !updater->isBusy(); }));
     EXPECT_FALSE(driver_.offersSkippable[0]);
 }
@@ -331,10 +343,7 @@ TEST_F(UpdaterTest, AnInformationalUpdateOpensItsPage) {
 
 TEST_F(UpdaterTest, BackgroundFailuresAreSilentAndTheUsersCheckAnswersEvenWhileOneRuns) {
     server_.serve("/appcast.xml", {404, "gone", {}, std::nullopt});
-    auto updater = makeUpdater();
-    updater->setAutomaticallyChecksForUpdates(true);
-    updater->start();
-    queue_.advance(UpdateCheckScheduler::firstCheckDelay);
+    auto updater = startWithAutomaticChecks();
     ASSERT_TRUE(spinUntil(queue_, [&] { return server_.requestCount("/appcast.xml") == 1 && !updater->isBusy(); }));
     EXPECT_EQ(driver_.alerts(), 0u);
 
@@ -353,22 +362,17 @@ TEST_F(UpdaterTest, BackgroundFailuresAreSilentAndTheUsersCheckAnswersEvenWhileO
 }
 
 TEST_F(UpdaterTest, AnAppImageReplacesItselfAndRelaunches) {
-    QTemporaryDir appDir;
-    const QString appImage = appDir.filePath("Quillmark.AppImage");
-    QFile old(appImage);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(appImageBytes("old"));
-    old.close();
+    ASSERT_TRUE(installAppImage("old"));
     const Release release{.version = "1.2", .contents = appImageBytes("echo 1.2\n")};
     publish({release});
     driver_.answer = Choice::install;
-    auto updater = makeUpdater(std::make_unique<AppImageInstaller>(appImage));
+    auto updater = makeUpdater(std::make_unique<AppImageInstaller>(appImage_));
     updater->checkForUpdates();
     ASSERT_TRUE(settle(*updater));
     EXPECT_TRUE(driver_.errors.empty()) << driver_.errors[0];
     EXPECT_EQ(relaunches_, 1);
-    EXPECT_EQ(relaunched_, appImage.toStdString()) << "the replaced AppImage is what starts again";
-    QFile replaced(appImage);
+    EXPECT_EQ(relaunched_, appImage_.toStdString()) << "the replaced AppImage is what starts again";
+    QFile replaced(appImage_);
     ASSERT_TRUE(replaced.open(QIODevice::ReadOnly));
     EXPECT_EQ(replaced.readAll(), release.contents);
     EXPECT_TRUE(downloadedFiles().isEmpty()) << "the download is removed once installed";
@@ -377,25 +381,20 @@ TEST_F(UpdaterTest, AnAppImageReplacesItselfAndRelaunches) {
 // A signed release of another kind (the .deb) is refused by an AppImage: the user is told, nothing is
 // changed, nothing restarts.
 TEST_F(UpdaterTest, APackageThatIsNotAnAppImageNeverReplacesTheAppImage) {
-    QTemporaryDir appDir;
-    const QString appImage = appDir.filePath("Quillmark.AppImage");
-    QFile old(appImage);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(appImageBytes("echo 1.1\n"));
-    old.close();
+    ASSERT_TRUE(installAppImage("echo 1.1\n"));
     publish({{.version = "1.2",
               .contents = "!<arch>\ndebian-binary   1700000000  0     0     100644  4         `\n2.0\n"}});
     driver_.answer = Choice::install;
-    auto updater = makeUpdater(std::make_unique<AppImageInstaller>(appImage));
+    auto updater = makeUpdater(std::make_unique<AppImageInstaller>(appImage_));
     updater->checkForUpdates();
     ASSERT_TRUE(settle(*updater));
     ASSERT_EQ(driver_.errors.size(), 1u);
     EXPECT_NE(driver_.errors[0].find("cannot be installed here"), std::string::npos) << driver_.errors[0];
     EXPECT_EQ(relaunches_, 0);
-    QFile kept(appImage);
+    QFile kept(appImage_);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), appImageBytes("echo 1.1\n"));
-    EXPECT_EQ(QDir(appDir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+    EXPECT_EQ(QDir(appDir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"Quillmark.AppImage"});
     EXPECT_TRUE(downloadedFiles().isEmpty());
 }
@@ -410,16 +409,11 @@ TEST_F(UpdaterTest, TheDownloadsWindowSaysWhatIsDoneWithTheCompleteDownload) {
     EXPECT_EQ(driver_.downloadsDismissed, 1);
     EXPECT_EQ(handed_.size(), 1u);
 
-    QTemporaryDir appDir;
-    const QString appImage = appDir.filePath("Quillmark.AppImage");
-    QFile old(appImage);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(appImageBytes("old"));
-    old.close();
+    ASSERT_TRUE(installAppImage("old"));
     publish({{.version = "1.2", .contents = appImageBytes("echo 1.2\n")}});
     driver_ = RecordingUserDriver();
     driver_.answer = Choice::install;
-    auto fromImage = makeUpdater(std::make_unique<AppImageInstaller>(appImage));
+    auto fromImage = makeUpdater(std::make_unique<AppImageInstaller>(appImage_));
     fromImage->checkForUpdates();
     ASSERT_TRUE(settle(*fromImage));
     EXPECT_EQ(driver_.steps, (std::vector<Step>{Step::verifying, Step::installing}));
@@ -471,12 +465,7 @@ TEST_F(UpdaterTest, EachCheckKeepsOnlyTheNewestPackage) {
 // slow that down.
 TEST_F(UpdaterTest, TheMainThreadKeepsServingEventsWhileALargeUpdateIsVerifiedAndInstalled) {
     constexpr auto kLongestGap = std::chrono::milliseconds(250);
-    QTemporaryDir appDir;
-    const QString appImage = appDir.filePath("Quillmark.AppImage");
-    QFile old(appImage);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(appImageBytes("old"));
-    old.close();
+    ASSERT_TRUE(installAppImage("old"));
     const Release release{.version = "1.2", .contents = appImageBytes(QByteArray(128 << 20, 'q'))};
     publish({release});
     driver_.answer = Choice::install;
@@ -498,7 +487,7 @@ TEST_F(UpdaterTest, TheMainThreadKeepsServingEventsWhileALargeUpdateIsVerifiedAn
     });
     heartbeat.start();
 
-    auto updater = makeUpdater(std::make_unique<AppImageInstaller>(appImage));
+    auto updater = makeUpdater(std::make_unique<AppImageInstaller>(appImage_));
     updater->checkForUpdates();
     ASSERT_TRUE(spinUntil(
         queue_, [&] { return !updater->isBusy(); }, std::chrono::seconds(120)));
@@ -524,7 +513,7 @@ TEST_F(UpdaterTest, TheMainThreadKeepsServingEventsWhileALargeUpdateIsVerifiedAn
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()));
     EXPECT_LT(longest, kLongestGap);
     EXPECT_EQ(hangs.load(), 0);
-    EXPECT_EQ(QFileInfo(appImage).size(), release.contents.size());
+    EXPECT_EQ(QFileInfo(appImage_).size(), release.contents.size());
     EXPECT_TRUE(downloadedFiles().isEmpty());
 }
 

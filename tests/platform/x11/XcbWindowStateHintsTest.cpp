@@ -4,6 +4,7 @@
 #include "platform/windows/WindowStateHints.h"
 
 #include "X11TestSupport.h"
+#include "XcbReplies.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -26,9 +26,6 @@ namespace {
 using ::testing::Contains;
 using ::testing::IsSupersetOf;
 using ::testing::Not;
-
-template <typename Reply>
-using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
 
 constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
 
@@ -50,8 +47,8 @@ public:
         const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         ok_ = !xcb_request_check(connection_,
                                  xcb_change_window_attributes_checked(connection_, root_, XCB_CW_EVENT_MASK, &mask));
-        netWmState_ = intern("_NET_WM_STATE");
-        netWmDesktop_ = intern("_NET_WM_DESKTOP");
+        netWmState_ = internAtom(connection_, "_NET_WM_STATE");
+        netWmDesktop_ = internAtom(connection_, "_NET_WM_DESKTOP");
     }
     ~RedirectingWindowManager() { xcb_disconnect(connection_); }
     RedirectingWindowManager(const RedirectingWindowManager&) = delete;
@@ -161,7 +158,7 @@ private:
         if (states && states->type == XCB_ATOM_ATOM) {
             const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(states.get()));
             const int count = xcb_get_property_value_length(states.get()) / static_cast<int>(sizeof(xcb_atom_t));
-            for (int i = 0; i < count; ++i) seen.states.push_back(name(atoms[i]));
+            for (int i = 0; i < count; ++i) seen.states.push_back(atomName(connection_, atoms[i]));
         }
         ReplyPointer<xcb_get_property_reply_t> desktop(
             xcb_get_property_reply(
@@ -170,23 +167,6 @@ private:
         if (desktop && desktop->type == XCB_ATOM_CARDINAL && xcb_get_property_value_length(desktop.get()) == 4)
             seen.desktop = *static_cast<const std::uint32_t*>(xcb_get_property_value(desktop.get()));
         return seen;
-    }
-
-    xcb_atom_t intern(const char* atomName) {
-        ReplyPointer<xcb_intern_atom_reply_t> reply(
-            xcb_intern_atom_reply(
-                connection_,
-                xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(atomName)), atomName), nullptr),
-            &std::free);
-        return reply->atom;
-    }
-
-    std::string name(xcb_atom_t atom) {
-        ReplyPointer<xcb_get_atom_name_reply_t> reply(
-            xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr), &std::free);
-        return reply ? std::string(xcb_get_atom_name_name(reply.get()),
-                                   static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())))
-                     : std::string();
     }
 
     xcb_connection_t* connection_;
