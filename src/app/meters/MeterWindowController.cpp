@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
 #include <array>
 #include <chrono>
@@ -74,6 +75,7 @@ void MeterWindowController::show() {
         didShowYet_ = true;
         firstShowTime_ = queue_.now();
         if (auto frame = readSavedFrame()) setFrame(*frame);
+        else placeInAvailableArea();
     }
     WindowPresenter::present(*window_);
     if (wasVisible) return;
@@ -149,6 +151,13 @@ void MeterWindowController::reapplySavedFrame() {
 
 QRectF MeterWindowController::currentFrame() const {
     return MeterWindowFrame::fromDesktop(window_->geometry(), primaryScreenGeometry());
+}
+
+void MeterWindowController::placeInAvailableArea() {
+    // The frame the window manager draws is placed, not the window inside it: its title bar starts on
+    // the screen, below a top panel.
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        window_->windowHandle()->setFramePosition(primary->availableGeometry().topLeft());
 }
 
 void MeterWindowController::setFrame(const QRectF& frame) {

@@ -59,6 +59,8 @@ private:
     void reapplySavedFrame();
     void applyAppearance();
     QRectF currentFrame() const;
+    // The first place of a window with no saved frame: its frame's top left at the screen's free area's.
+    void placeInAvailableArea();
     void setFrame(const QRectF& frame);
 
     MeterStore& store_;
