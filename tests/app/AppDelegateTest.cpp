@@ -24,11 +24,10 @@
 
 #include "QtSpin.h"
 #include "TestApplication.h"
+#include "TrayMenuChoice.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QWidget>
@@ -488,17 +487,7 @@ TEST_F(AppDelegateTest, TheHotkeyRowsMarkTheBindingsAnotherProgramHoldsAndShowin
 TEST_F(AppDelegateTest, TheTrayCommandsOpenTheirWindowsAndToggleTheMeters) {
     start();
     ASSERT_TRUE(spinUntil([&] { return delegate_->isArmed(); }));
-    const auto trigger = [&](const QString& title) {
-        QMenu menu;
-        delegate_->statusBar().rebuild(menu);
-        for (QAction* action : menu.actions()) {
-            if (action->text() != title) continue;
-            action->trigger();
-            return true;
-        }
-        ADD_FAILURE() << "no item " << title.toStdString();
-        return false;
-    };
+    const auto trigger = [&](const QString& title) { return chooseTrayItem(delegate_->statusBar(), title); };
 
     ASSERT_TRUE(trigger(QStringLiteral("About Quillmark")));
     ASSERT_NE(delegate_->aboutWindow(), nullptr);

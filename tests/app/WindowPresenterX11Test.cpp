@@ -6,6 +6,7 @@
 #include "OpenboxWindowManager.h"
 #include "ScopedEnvironment.h"
 #include "TestApplication.h"
+#include "TrayMenuChoice.h"
 #include "X11TestSupport.h"
 
 #include "app/AppDelegate.h"
@@ -17,9 +18,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
-#include <QMenu>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -46,17 +45,8 @@ protected:
 
     static xcb_window_t idOf(QWidget& window) { return static_cast<xcb_window_t>(window.winId()); }
 
-    // Chooses the tray menu's item `title`, as it reads when the menu opens now.
     static bool choose(AppDelegate& delegate, const QString& title) {
-        QMenu menu;
-        delegate.statusBar().rebuild(menu);
-        for (QAction* action : menu.actions()) {
-            if (action->text() != title) continue;
-            action->trigger();
-            return true;
-        }
-        ADD_FAILURE() << "no item " << title.toStdString();
-        return false;
+        return chooseTrayItem(delegate.statusBar(), title);
     }
 
     QTemporaryDir configHome;
